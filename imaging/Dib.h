@@ -1,0 +1,121 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/Object.h"
+#include "platform/DeviceContext.h"
+#include "platform/File.h"
+#include "platform/Geometry.h"
+
+// The 40-byte header of a Windows device-independent bitmap, in file order.
+#pragma pack(push, 1)
+struct BITMAPINFOHEADER {
+    uint32_t biSize = 40;
+    int32_t biWidth = 0;
+    int32_t biHeight = 0;
+    uint16_t biPlanes = 1;
+    uint16_t biBitCount = 24;
+    uint32_t biCompression = 0;
+    uint32_t biSizeImage = 0;
+    int32_t biXPelsPerMeter = 0;
+    int32_t biYPelsPerMeter = 0;
+    uint32_t biClrUsed = 0;
+    uint32_t biClrImportant = 0;
+};
+#pragma pack(pop)
+static_assert(sizeof(BITMAPINFOHEADER) == 40);
+
+// One entry of a logical palette, as the platform keeps them.
+struct PaletteEntry {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    uint8_t flags = 0;
+};
+
+// The largest image any reader accepts: 16,384 pixels a side and 256 MiB of pixel data. Bigger claims
+// in a file take the reader's failure path instead of exhausting memory.
+constexpr int32_t kMaxImageSide = 16384;
+constexpr uint64_t kMaxImageBytes = 256ull << 20;
+// True when an image of this size and bit count may be allocated.
+bool ImageSizeAcceptable(int64_t width, int64_t height, int bitCount);
+
+// The one in-memory image of the system: a BITMAPINFOHEADER with its colour table and a block of pixel
+// rows, bottom row first, each row padded to 4 bytes. 24 bits (blue, green, red) or 8 bits with 256 colours.
+class CDIB : public CObject {
+    DECLARE_SERIAL(CDIB)
+public:
+    CDIB();  // a black 16 x 16 24-bit image
+    ~CDIB() override;
+    CDIB(const CDIB& other);  // deep copy of header and pixels
+    CDIB& operator=(const CDIB& other);
+
+    // Flushes the archive, then reads or writes this image's own file format directly on its file.
+    void Serialize(CArchive& ar) override;
+
+    // --- virtual operations, in their historical order ---
+    virtual bool Load(const std::string& path);  // empty path: ask with the open dialog
+    virtual bool Read(platform::File& file);     // BMP
+    virtual bool Write(platform::File& file);    // BMP
+    virtual bool Save(const std::string& path);  // empty path: ask with the save dialog
+    virtual void Draw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width = 0, int32_t height = 0);
+    virtual void StretchDraw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width, int32_t height);
+    virtual int32_t GetWidth() const;
+    virtual int32_t GetHeight() const;
+    // On a true-colour display the map is the identity; fails without a palette.
+    virtual bool MapColorsToPalette(const std::vector<PaletteEntry>* palette);
+    virtual platform::Rect GetRect() const;
+    // Copies a w x h block from (sx, sy) of this image to (dx, dy) of `destination` (top-down
+    // coordinates). transparent == 0xFFFFFFFF copies opaquely; otherwise source pixels equal to the
+    // transparent value are skipped. The block is clipped to both images, so nothing is ever written
+    // outside the destination.
+    virtual void CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx, int32_t sy,
+                          uint32_t transparent);
+
+    // --- non-virtual operations ---
+    bool Create(int32_t width, int32_t height, int bytesPerPixel);
+    int32_t GetStorageWidth() const;  // bytes per row
+    int GetNumColors() const;
+    static int GetNumColors(const BITMAPINFOHEADER& header);
+    // Address of pixel (x, y), y counted from the top; null outside the image.
+    uint8_t* GetPixelAddress(int32_t x, int32_t y);
+    const uint8_t* GetPixelAddress(int32_t x, int32_t y) const;
+    // Takes a copy of the header (with its colour table) and uses `bits` without owning them.
+    void AttachBits(const BITMAPINFOHEADER* header, uint8_t* bits);
+    // Takes copies of the header (with colour table) and of height x stride bytes of rows.
+    bool CopyPacked(const BITMAPINFOHEADER* header, const uint8_t* rows);
+    bool ConvertTo24();
+    bool Resize(int32_t width, int32_t height);  // nearest neighbour
+    bool ResizePercent(int percent);
+    // Loads JPG, PNG, BMP, PCX or TIF by the last four characters of the path, as a packed 24-bit image.
+    // No path: ask with the open dialog.
+    bool LoadByExtension(const std::optional<std::string>& path);
+    void Fill(uint32_t colorref);
+    void FillGradient(uint32_t topColorref, uint32_t bottomColorref);
+
+    // --- access ---
+    bool HasImage() const { return !header_.empty(); }
+    const BITMAPINFOHEADER* GetHeader() const;
+    int GetBitCount() const;
+    uint8_t* GetBits() { return bits_; }
+    const uint8_t* GetBits() const { return bits_; }
+    // Blue, green, red, 0 quads; null when the image has no colour table.
+    const uint8_t* GetColorTable() const;
+    uint8_t* GetColorTable();
+    bool OwnsBits() const { return ownsBits_; }
+    platform::DibView View() const;
+    // Frees header and pixels: the object holds no image (what a failed PCX or JPEG read leaves).
+    void Clear();
+
+protected:
+    // Installs a header block (40 bytes plus colour table) and an owned pixel block.
+    void Replace(std::vector<uint8_t> header, std::vector<uint8_t> pixels);
+
+    std::vector<uint8_t> header_;  // BITMAPINFOHEADER followed by the colour table; empty when no image
+    std::vector<uint8_t> ownedBits_;
+    uint8_t* bits_ = nullptr;
+    bool ownsBits_ = false;
+};

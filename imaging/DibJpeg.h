@@ -1,0 +1,22 @@
+#pragma once
+
+#include <vector>
+
+#include "imaging/Dib.h"
+
+// A DIB whose file format is JFIF, through the libjpeg 6 API. The background of every title travels
+// inside it in this form. An image that was read from a stream and has not changed since is written back
+// as the very bytes it was read from, so that saving a title does not lose quality each time.
+class CDibJpeg : public CDIB {
+    DECLARE_SERIAL(CDibJpeg)
+public:
+    CDibJpeg() = default;
+    bool Load(const std::string& path) override;  // "JPG" ending selects JPEG, anything else BMP
+    bool Read(platform::File& file) override;     // leaves the file exactly after the stream
+    bool Write(platform::File& file) override;    // quality 100, accurate integer DCT
+    bool Save(const std::string& path) override;  // always JPEG
+
+private:
+    std::vector<uint8_t> originalStream_;  // the JFIF bytes the current pixels were decoded from
+    std::vector<uint8_t> decodedPixels_;   // the pixels as decoded, to tell whether they changed since
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "imaging/Dib.h"
+
+// A DIB whose file format is run-length PCX: three planes (24 bits) written, three planes or one plane
+// with a 256-colour palette read. Every sprite bitmap travels inside a title in this form.
+class CDibPcx : public CDIB {
+    DECLARE_SERIAL(CDibPcx)
+public:
+    CDibPcx() = default;
+    bool Load(const std::string& path) override;  // "PCX" ending selects PCX, anything else BMP
+    bool Read(platform::File& file) override;      // leaves the file exactly after the image
+    bool Write(platform::File& file) override;
+    bool Save(const std::string& path) override;   // always PCX
+};

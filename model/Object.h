@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+class CArchive;
+class CObject;
+
+// What the archive knows of a persistent class: the name written to the stream, its schema number and a
+// factory for an empty instance. A schema of 0xFFFF marks a class that cannot travel as an object pointer.
+struct CRuntimeClass {
+    const char* name;
+    uint16_t schema;
+    std::unique_ptr<CObject> (*create)();
+    const CRuntimeClass* base;
+
+    bool IsDerivedFrom(const CRuntimeClass* other) const;
+};
+
+// The root of every class the archive stores.
+class CObject {
+public:
+    virtual ~CObject() = default;
+    virtual const CRuntimeClass* GetRuntimeClass() const;
+    virtual void Serialize(CArchive& ar);
+    bool IsKindOf(const CRuntimeClass* cls) const { return GetRuntimeClass()->IsDerivedFrom(cls); }
+
+    static const CRuntimeClass classCObject;
+};
+
+// All classes of the program, looked up by exact name while loading.
+class ClassRegistry {
+public:
+    static ClassRegistry& Instance();
+    void Register(const CRuntimeClass* cls);
+    const CRuntimeClass* Find(const std::string& name) const;
+
+private:
+    std::map<std::string, const CRuntimeClass*> classes_;
+};
+
+// Declares the runtime class of a persistent class. The matching IMPLEMENT_SERIAL goes in the .cpp file;
+// the class is registered by the layer's registration function (static initialisers do not survive
+// static libraries).
+#define DECLARE_SERIAL(Class)                                              \
+public:                                                                    \
+    static const CRuntimeClass class##Class;                               \
+    const CRuntimeClass* GetRuntimeClass() const override { return &class##Class; } \
+    static std::unique_ptr<CObject> CreateObject();
+
+#define IMPLEMENT_SERIAL(Class, Base, Schema)                                                     \
+    std::unique_ptr<CObject> Class::CreateObject() { return std::make_unique<Class>(); }          \
+    const CRuntimeClass Class::class##Class{#Class, Schema, &Class::CreateObject, &Base::class##Base};
+
+#define RUNTIME_CLASS(Class) (&Class::class##Class)

@@ -1,0 +1,131 @@
+#include "platform/File.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace platform {
+
+FileError FileErrorFromErrno(int err) {
+    switch (err) {
+        case ENOENT: return FileError::fileNotFound;
+        case ENOTDIR:
+        case ENAMETOOLONG:
+        case ELOOP: return FileError::badPath;
+        case EMFILE:
+        case ENFILE: return FileError::tooManyOpenFiles;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR: return FileError::accessDenied;
+        case EBADF: return FileError::invalidFile;
+        case ENOSPC:
+        case EDQUOT: return FileError::diskFull;
+        case EIO: return FileError::hardIO;
+        case ESPIPE:
+        case EINVAL: return FileError::badSeek;
+        case EBUSY:
+        case ETXTBSY: return FileError::sharingViolation;
+        case EDEADLK:
+        case ENOLCK: return FileError::lockViolation;
+        case EMLINK: return FileError::directoryFull;
+        default: return FileError::generic;
+    }
+}
+
+DiskFile::~DiskFile() { Close(); }
+
+FileError DiskFile::Open(const std::string& path, Mode mode) {
+    Close();
+    int flags = O_CLOEXEC;
+    switch (mode) {
+        case Mode::read: flags |= O_RDONLY; break;
+        case Mode::write: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+        case Mode::readWrite: flags |= O_RDWR | O_CREAT; break;
+    }
+    if (path.empty()) return FileError::badPath;
+    int fd = ::open(path.c_str(), flags, 0644);
+    if (fd < 0) return FileErrorFromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return FileError::accessDenied;
+    }
+    fd_ = fd;
+    path_ = path;
+    return FileError::none;
+}
+
+void DiskFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+size_t DiskFile::Read(void* buffer, size_t n) {
+    size_t done = 0;
+    auto* out = static_cast<uint8_t*>(buffer);
+    while (done < n) {
+        ssize_t got = ::read(fd_, out + done, n - done);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw FileException(FileErrorFromErrno(errno), path_);
+        }
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
+    }
+    return done;
+}
+
+void DiskFile::Write(const void* buffer, size_t n) {
+    size_t done = 0;
+    auto* in = static_cast<const uint8_t*>(buffer);
+    while (done < n) {
+        ssize_t put = ::write(fd_, in + done, n - done);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            throw FileException(FileErrorFromErrno(errno), path_);
+        }
+        done += static_cast<size_t>(put);
+    }
+}
+
+void DiskFile::Seek(uint64_t position) {
+    if (::lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0)
+        throw FileException(FileError::badSeek, path_);
+}
+
+uint64_t DiskFile::Position() const {
+    off_t p = ::lseek(fd_, 0, SEEK_CUR);
+    return p < 0 ? 0 : static_cast<uint64_t>(p);
+}
+
+uint64_t DiskFile::Length() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return 0;
+    return static_cast<uint64_t>(st.st_size);
+}
+
+void DiskFile::Flush() {
+    if (fd_ >= 0 && ::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)
+        throw FileException(FileErrorFromErrno(errno), path_);
+}
+
+size_t MemoryFile::Read(void* buffer, size_t n) {
+    if (position_ >= bytes_.size()) return 0;
+    size_t got = std::min<uint64_t>(n, bytes_.size() - position_);
+    std::memcpy(buffer, bytes_.data() + position_, got);
+    position_ += got;
+    return got;
+}
+
+void MemoryFile::Write(const void* buffer, size_t n) {
+    if (n == 0) return;
+    if (position_ + n > bytes_.size()) bytes_.resize(position_ + n);
+    std::memcpy(bytes_.data() + position_, buffer, n);
+    position_ += n;
+}
+
+}  // namespace platform

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The causes a file operation can fail with, as the title programs have always reported them.
+enum class FileError {
+    none,
+    generic,
+    fileNotFound,
+    badPath,
+    tooManyOpenFiles,
+    accessDenied,
+    invalidFile,
+    removeCurrentDir,
+    directoryFull,
+    badSeek,
+    hardIO,
+    sharingViolation,
+    lockViolation,
+    diskFull,
+    endOfFile,
+};
+
+// Thrown by File operations that cannot complete; the document's open and save paths turn it into the
+// user's message.
+class FileException {
+public:
+    FileException(FileError cause, std::string path) : cause(cause), path(std::move(path)) {}
+    FileError cause;
+    std::string path;
+};
+
+// A byte stream with a position. Decoders and the archive read through this, never through names, so
+// that the same code serves files on disk and bytes in memory (tests, fuzzers, undo snapshots).
+class File {
+public:
+    virtual ~File() = default;
+    // Reads up to n bytes; returns how many came (0 at the end). Throws FileException on I/O errors.
+    virtual size_t Read(void* buffer, size_t n) = 0;
+    // Writes all n bytes or throws FileException (disk full, access denied...).
+    virtual void Write(const void* buffer, size_t n) = 0;
+    // Absolute seek; throws FileException(badSeek) for a negative position.
+    virtual void Seek(uint64_t position) = 0;
+    virtual uint64_t Position() const = 0;
+    virtual uint64_t Length() const = 0;
+    virtual void Flush() {}
+    virtual const std::string& Path() const = 0;
+
+    uint64_t Remaining() const {
+        uint64_t p = Position(), l = Length();
+        return p < l ? l - p : 0;
+    }
+};
+
+// A file on disk. Open reports failure by its cause instead of throwing, so callers choose the message.
+class DiskFile : public File {
+public:
+    enum class Mode { read, write /* create or truncate */, readWrite };
+    DiskFile() = default;
+    ~DiskFile() override;
+    DiskFile(const DiskFile&) = delete;
+    DiskFile& operator=(const DiskFile&) = delete;
+
+    FileError Open(const std::string& path, Mode mode);
+    bool IsOpen() const { return fd_ >= 0; }
+    void Close();
+
+    size_t Read(void* buffer, size_t n) override;
+    void Write(const void* buffer, size_t n) override;
+    void Seek(uint64_t position) override;
+    uint64_t Position() const override;
+    uint64_t Length() const override;
+    void Flush() override;
+    const std::string& Path() const override { return path_; }
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+// Bytes in memory with file semantics; writing past the end grows the buffer.
+class MemoryFile : public File {
+public:
+    MemoryFile() = default;
+    explicit MemoryFile(std::vector<uint8_t> bytes, std::string path = "memory")
+        : bytes_(std::move(bytes)), path_(std::move(path)) {}
+    MemoryFile(const uint8_t* data, size_t size, std::string path = "memory")
+        : bytes_(data, data + size), path_(std::move(path)) {}
+
+    size_t Read(void* buffer, size_t n) override;
+    void Write(const void* buffer, size_t n) override;
+    void Seek(uint64_t position) override { position_ = position; }
+    uint64_t Position() const override { return position_; }
+    uint64_t Length() const override { return bytes_.size(); }
+    const std::string& Path() const override { return path_; }
+
+    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    std::vector<uint8_t>& Bytes() { return bytes_; }
+
+private:
+    std::vector<uint8_t> bytes_;
+    uint64_t position_ = 0;
+    std::string path_ = "memory";
+};
+
+// Maps an errno value to the file error cause that the messages speak of.
+FileError FileErrorFromErrno(int err);
+
+}  // namespace platform
