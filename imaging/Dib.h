@@ -43,17 +43,23 @@ constexpr uint64_t kMaxImageBytes = 256ull << 20;
 // True when an image of this size and bit count may be allocated.
 bool ImageSizeAcceptable(int64_t width, int64_t height, int bitCount);
 
+// Registers CDIB, CDibPcx and CDibJpeg (schema 0) with the class registry, so that title files can
+// name them. Call once at start, before loading any document.
+void RegisterImagingClasses();
+
 // The one in-memory image of the system: a BITMAPINFOHEADER with its colour table and a block of pixel
 // rows, bottom row first, each row padded to 4 bytes. 24 bits (blue, green, red) or 8 bits with 256 colours.
 class CDIB : public CObject {
     DECLARE_SERIAL(CDIB)
-public:
+  public:
     CDIB();  // a black 16 x 16 24-bit image
     ~CDIB() override;
     CDIB(const CDIB& other);  // deep copy of header and pixels
     CDIB& operator=(const CDIB& other);
 
     // Flushes the archive, then reads or writes this image's own file format directly on its file.
+    // A failed Read or Write throws CArchiveException(generic), so that the whole document load or
+    // store fails instead of going on from the middle of an image.
     void Serialize(CArchive& ar) override;
 
     // --- virtual operations, in their historical order ---
@@ -61,8 +67,10 @@ public:
     virtual bool Read(platform::File& file);     // BMP
     virtual bool Write(platform::File& file);    // BMP
     virtual bool Save(const std::string& path);  // empty path: ask with the save dialog
-    virtual void Draw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width = 0, int32_t height = 0);
-    virtual void StretchDraw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width, int32_t height);
+    virtual void Draw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width = 0,
+                      int32_t height = 0);
+    virtual void StretchDraw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width,
+                             int32_t height);
     virtual int32_t GetWidth() const;
     virtual int32_t GetHeight() const;
     // On a true-colour display the map is the identity; fails without a palette.
@@ -72,8 +80,8 @@ public:
     // coordinates). transparent == 0xFFFFFFFF copies opaquely; otherwise source pixels equal to the
     // transparent value are skipped. The block is clipped to both images, so nothing is ever written
     // outside the destination.
-    virtual void CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx, int32_t sy,
-                          uint32_t transparent);
+    virtual void CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx,
+                          int32_t sy, uint32_t transparent);
 
     // --- non-virtual operations ---
     bool Create(int32_t width, int32_t height, int bytesPerPixel);
@@ -110,7 +118,14 @@ public:
     // Frees header and pixels: the object holds no image (what a failed PCX or JPEG read leaves).
     void Clear();
 
-protected:
+  protected:
+    using FileReader = bool (*)(CDIB& dib, platform::File& file);
+    // The open dialog when `path` is empty; nothing when the user cancelled.
+    static std::optional<std::string> AskPath(const std::string& path, const std::string& filter, bool save);
+    // Opens `path` (asking with `filter` when empty) and reads it with `reader`, reporting failures.
+    bool LoadWith(const std::string& path, const std::string& filter, FileReader reader);
+    // Creates `path` (asking with `filter` when empty) and writes this image with the virtual Write.
+    bool SaveWith(const std::string& path, const std::string& filter);
     // Installs a header block (40 bytes plus colour table) and an owned pixel block.
     void Replace(std::vector<uint8_t> header, std::vector<uint8_t> pixels);
 

@@ -9,14 +9,20 @@
 // as the very bytes it was read from, so that saving a title does not lose quality each time.
 class CDibJpeg : public CDIB {
     DECLARE_SERIAL(CDibJpeg)
-public:
+  public:
     CDibJpeg() = default;
     bool Load(const std::string& path) override;  // "JPG" ending selects JPEG, anything else BMP
     bool Read(platform::File& file) override;     // leaves the file exactly after the stream
     bool Write(platform::File& file) override;    // quality 100, accurate integer DCT
     bool Save(const std::string& path) override;  // always JPEG
+    // A quiet codec shows no "Error JPEG" boxes (loading by extension reports its own failure).
+    void SetQuiet(bool quiet) { quiet_ = quiet; }
 
-private:
+  private:
+    // True when the pixels are still those decoded from originalStream_.
+    bool Unchanged() const;
+
+    bool quiet_ = false;
     std::vector<uint8_t> originalStream_;  // the JFIF bytes the current pixels were decoded from
     std::vector<uint8_t> decodedPixels_;   // the pixels as decoded, to tell whether they changed since
 };

@@ -6,10 +6,10 @@
 // with a 256-colour palette read. Every sprite bitmap travels inside a title in this form.
 class CDibPcx : public CDIB {
     DECLARE_SERIAL(CDibPcx)
-public:
+  public:
     CDibPcx() = default;
     bool Load(const std::string& path) override;  // "PCX" ending selects PCX, anything else BMP
-    bool Read(platform::File& file) override;      // leaves the file exactly after the image
+    bool Read(platform::File& file) override;     // leaves the file exactly after the image
     bool Write(platform::File& file) override;
-    bool Save(const std::string& path) override;   // always PCX
+    bool Save(const std::string& path) override;  // always PCX
 };

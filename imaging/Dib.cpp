@@ -1,0 +1,562 @@
+#include "imaging/Dib.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "imaging/DibJpeg.h"
+#include "imaging/DibPcx.h"
+#include "model/Archive.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+
+IMPLEMENT_SERIAL(CDIB, CObject, 0)
+
+namespace {
+
+constexpr uint16_t kBitmapType = 0x4D42;  // "BM"
+constexpr size_t kFileHeaderSize = 14;
+constexpr size_t kInfoHeaderSize = 40;
+constexpr size_t kCoreHeaderSize = 12;
+
+int64_t StrideFor(int64_t width, int bitCount) {
+    return (width * (bitCount / 8) + 3) & ~int64_t{3};
+}
+
+uint16_t Word(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint32_t Dword(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+void PutWord(uint8_t* p, uint16_t v) {
+    p[0] = v & 0xFF;
+    p[1] = v >> 8;
+}
+void PutDword(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
+}
+
+std::vector<uint8_t> HeaderBlock(const BITMAPINFOHEADER& header, size_t colours) {
+    std::vector<uint8_t> block(kInfoHeaderSize + 4 * colours, 0);
+    std::memcpy(block.data(), &header, kInfoHeaderSize);
+    return block;
+}
+
+// Reads exactly n bytes or reports that the file ended first.
+bool ReadAll(platform::File& file, void* buffer, size_t n) {
+    return file.Read(buffer, n) == n;
+}
+
+// A BMP header of either form widened to the 40-byte one. Leaves the file after the header.
+bool ReadInfoHeader(platform::File& file, uint64_t start, BITMAPINFOHEADER& header, bool& os2) {
+    uint8_t raw[kInfoHeaderSize] = {};
+    size_t got = file.Read(raw, sizeof raw);
+    if (got < 4) return false;
+    uint32_t size = Dword(raw);
+    if (size == kInfoHeaderSize && got == kInfoHeaderSize) {
+        std::memcpy(&header, raw, kInfoHeaderSize);
+        os2 = false;
+        return true;
+    }
+    if (size != kCoreHeaderSize || got < kCoreHeaderSize) return false;
+    file.Seek(start + kFileHeaderSize + kCoreHeaderSize);
+    header = BITMAPINFOHEADER{};
+    header.biWidth = Word(raw + 4);
+    header.biHeight = Word(raw + 6);
+    header.biPlanes = Word(raw + 8);
+    header.biBitCount = Word(raw + 10);
+    os2 = true;
+    return true;
+}
+
+// The colour table of an 8-bit file: `count` entries (quads, or triplets in the OS/2 form); the
+// entries a shorter table leaves out stay black.
+bool ReadColorTable(platform::File& file, uint8_t* table, uint32_t count, bool os2) {
+    size_t entrySize = os2 ? 3 : 4;
+    std::vector<uint8_t> raw(count * entrySize);
+    if (!ReadAll(file, raw.data(), raw.size())) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+        std::memcpy(table + 4 * i, raw.data() + entrySize * i, 3);
+        table[4 * i + 3] = os2 ? 0 : raw[entrySize * i + 3];
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ImageSizeAcceptable(int64_t width, int64_t height, int bitCount) {
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
+    if (bitCount != 8 && bitCount != 24 && bitCount != 32) return false;
+    return static_cast<uint64_t>(StrideFor(width, bitCount) * height) <= kMaxImageBytes;
+}
+
+void RegisterImagingClasses() {
+    ClassRegistry& registry = ClassRegistry::Instance();
+    registry.Register(RUNTIME_CLASS(CDIB));
+    registry.Register(RUNTIME_CLASS(CDibPcx));
+    registry.Register(RUNTIME_CLASS(CDibJpeg));
+}
+
+CDIB::CDIB() {
+    Create(16, 16, 3);
+}
+
+CDIB::~CDIB() = default;
+
+CDIB::CDIB(const CDIB& other) : CObject(other) {
+    *this = other;
+}
+
+CDIB& CDIB::operator=(const CDIB& other) {
+    if (this == &other) return *this;
+    std::vector<uint8_t> pixels;
+    if (other.HasImage() && other.bits_) {
+        size_t size = static_cast<size_t>(other.GetStorageWidth()) * other.GetHeight();
+        pixels.assign(other.bits_, other.bits_ + size);
+    }
+    Replace(other.header_, std::move(pixels));
+    if (!other.HasImage()) Clear();
+    return *this;
+}
+
+void CDIB::Serialize(CArchive& ar) {
+    ar.Flush();
+    bool ok = ar.IsLoading() ? Read(ar.GetFile()) : Write(ar.GetFile());
+    if (!ok) throw CArchiveException(CArchiveException::generic, ar.Path());
+}
+
+void CDIB::Replace(std::vector<uint8_t> header, std::vector<uint8_t> pixels) {
+    header_ = std::move(header);
+    ownedBits_ = std::move(pixels);
+    bits_ = ownedBits_.data();
+    ownsBits_ = true;
+}
+
+void CDIB::Clear() {
+    header_.clear();
+    ownedBits_.clear();
+    ownedBits_.shrink_to_fit();
+    bits_ = nullptr;
+    ownsBits_ = false;
+}
+
+const BITMAPINFOHEADER* CDIB::GetHeader() const {
+    return HasImage() ? reinterpret_cast<const BITMAPINFOHEADER*>(header_.data()) : nullptr;
+}
+
+int CDIB::GetBitCount() const {
+    return HasImage() ? GetHeader()->biBitCount : 0;
+}
+int32_t CDIB::GetWidth() const {
+    return HasImage() ? GetHeader()->biWidth : 0;
+}
+int32_t CDIB::GetHeight() const {
+    return HasImage() ? GetHeader()->biHeight : 0;
+}
+platform::Rect CDIB::GetRect() const {
+    return {0, 0, GetWidth(), GetHeight()};
+}
+
+int32_t CDIB::GetStorageWidth() const {
+    return HasImage() ? static_cast<int32_t>(StrideFor(GetWidth(), GetBitCount())) : 0;
+}
+
+int CDIB::GetNumColors(const BITMAPINFOHEADER& header) {
+    int bitCount = header.biBitCount;
+    if (header.biSize == kCoreHeaderSize) bitCount = Word(reinterpret_cast<const uint8_t*>(&header) + 10);
+    int colours = bitCount == 1 ? 2 : bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0;
+    if (header.biSize == kInfoHeaderSize && header.biClrUsed != 0)
+        colours = static_cast<int>(header.biClrUsed);
+    return colours;
+}
+
+int CDIB::GetNumColors() const {
+    return HasImage() ? GetNumColors(*GetHeader()) : 0;
+}
+
+const uint8_t* CDIB::GetColorTable() const {
+    return header_.size() > kInfoHeaderSize ? header_.data() + kInfoHeaderSize : nullptr;
+}
+uint8_t* CDIB::GetColorTable() {
+    return header_.size() > kInfoHeaderSize ? header_.data() + kInfoHeaderSize : nullptr;
+}
+
+platform::DibView CDIB::View() const {
+    if (!HasImage()) return {};
+    return {GetWidth(), GetHeight(), GetBitCount(), GetStorageWidth(), bits_, GetColorTable()};
+}
+
+bool CDIB::Create(int32_t width, int32_t height, int bytesPerPixel) {
+    Clear();
+    int bitCount = bytesPerPixel == 1 ? 8 : 24;
+    if (!ImageSizeAcceptable(width, height, bitCount)) return false;
+    BITMAPINFOHEADER header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biBitCount = static_cast<uint16_t>(bitCount);
+    try {
+        std::vector<uint8_t> block = HeaderBlock(header, bitCount == 8 ? 256 : 0);
+        for (int i = 0; bitCount == 8 && i < 256; ++i)
+            std::memset(block.data() + kInfoHeaderSize + 4 * i, i, 3);
+        Replace(std::move(block), std::vector<uint8_t>(StrideFor(width, bitCount) * height, 0));
+    } catch (const std::bad_alloc&) {
+        Clear();
+        return false;
+    }
+    return true;
+}
+
+uint8_t* CDIB::GetPixelAddress(int32_t x, int32_t y) {
+    return const_cast<uint8_t*>(static_cast<const CDIB*>(this)->GetPixelAddress(x, y));
+}
+
+const uint8_t* CDIB::GetPixelAddress(int32_t x, int32_t y) const {
+    if (!HasImage() || !bits_ || x < 0 || y < 0 || x >= GetWidth() || y >= GetHeight()) return nullptr;
+    return bits_ + static_cast<size_t>(x) * (GetBitCount() / 8) +
+           static_cast<size_t>(GetHeight() - y - 1) * GetStorageWidth();
+}
+
+void CDIB::AttachBits(const BITMAPINFOHEADER* header, uint8_t* bits) {
+    size_t size = kInfoHeaderSize + 4 * static_cast<size_t>(std::max(0, GetNumColors(*header)));
+    const uint8_t* raw = reinterpret_cast<const uint8_t*>(header);
+    header_.assign(raw, raw + size);
+    ownedBits_.clear();
+    bits_ = bits;
+    ownsBits_ = false;
+}
+
+bool CDIB::CopyPacked(const BITMAPINFOHEADER* header, const uint8_t* rows) {
+    if (!header || !rows || header->biSize != kInfoHeaderSize) return false;
+    if (!ImageSizeAcceptable(header->biWidth, header->biHeight, header->biBitCount)) return false;
+    int colours = GetNumColors(*header);
+    if (colours < 0 || colours > 256) return false;
+    try {
+        const uint8_t* raw = reinterpret_cast<const uint8_t*>(header);
+        std::vector<uint8_t> block(raw, raw + kInfoHeaderSize + 4 * colours);
+        size_t size = StrideFor(header->biWidth, header->biBitCount) * header->biHeight;
+        Replace(std::move(block), std::vector<uint8_t>(rows, rows + size));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool CDIB::ConvertTo24() {
+    if (!HasImage() || !bits_) return false;
+    if (GetBitCount() == 24) return true;
+    if (GetBitCount() != 8) return false;
+    const int32_t width = GetWidth(), height = GetHeight();
+    const int64_t stride8 = GetStorageWidth(), stride24 = StrideFor(width, 24);
+    // A table shorter than 256 entries leaves the missing colours black.
+    uint8_t table[256 * 4] = {};
+    size_t tableBytes = std::min<size_t>(header_.size() - kInfoHeaderSize, sizeof table);
+    std::memcpy(table, header_.data() + kInfoHeaderSize, tableBytes);
+    try {
+        std::vector<uint8_t> pixels(stride24 * height, 0);
+        for (int32_t y = 0; y < height; ++y) {
+            const uint8_t* in = bits_ + y * stride8;
+            uint8_t* out = pixels.data() + y * stride24;
+            for (int32_t x = 0; x < width; ++x) std::memcpy(out + 3 * x, table + 4 * in[x], 3);
+        }
+        BITMAPINFOHEADER header = *GetHeader();
+        header.biBitCount = 24;
+        header.biSizeImage = static_cast<uint32_t>(pixels.size());
+        header.biClrUsed = 0;
+        Replace(HeaderBlock(header, 0), std::move(pixels));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// The source positions of nearest-neighbour resampling: each step advances by the quotient of
+// (old - new) / new plus one, and the remainders gather into one more pixel whenever they add up to
+// a whole. Floor division keeps the same walk for enlarging, where the numerator is negative.
+std::vector<int32_t> SourcePositions(int32_t oldSize, int32_t newSize) {
+    int64_t diff = static_cast<int64_t>(oldSize) - newSize;
+    int64_t q = diff / newSize, r = diff % newSize;
+    if (r < 0) {
+        r += newSize;
+        q -= 1;
+    }
+    std::vector<int32_t> positions(newSize);
+    int64_t pos = 0, error = 0;
+    for (int32_t i = 0; i < newSize; ++i) {
+        positions[i] = static_cast<int32_t>(std::min<int64_t>(pos, oldSize - 1));
+        pos += 1 + q;
+        error += r;
+        if (error >= newSize) {
+            pos += 1;
+            error -= newSize;
+        }
+    }
+    return positions;
+}
+
+}  // namespace
+
+bool CDIB::Resize(int32_t width, int32_t height) {
+    if (!HasImage() || !bits_ || (GetBitCount() != 8 && GetBitCount() != 24)) return false;
+    if (!ImageSizeAcceptable(width, height, GetBitCount())) return false;
+    const int bpp = GetBitCount() / 8;
+    const int64_t newStride = StrideFor(width, GetBitCount());
+    try {
+        std::vector<int32_t> columns = SourcePositions(GetWidth(), width);
+        std::vector<int32_t> rows = SourcePositions(GetHeight(), height);
+        std::vector<uint8_t> pixels(newStride * height, 0);
+        for (int32_t y = 0; y < height; ++y) {
+            uint8_t* out = pixels.data() + (height - 1 - y) * newStride;
+            for (int32_t x = 0; x < width; ++x)
+                std::memcpy(out + x * bpp, GetPixelAddress(columns[x], rows[y]), bpp);
+        }
+        std::vector<uint8_t> header = header_;
+        BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(header.data());
+        h->biWidth = width;
+        h->biHeight = height;
+        h->biSizeImage = static_cast<uint32_t>(pixels.size());
+        Replace(std::move(header), std::move(pixels));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool CDIB::ResizePercent(int percent) {
+    int64_t w = GetWidth(), h = GetHeight();
+    int64_t newWidth = w - percent * w / 100, newHeight = h - percent * h / 100;
+    if (newWidth <= 0 || newHeight <= 0 || newWidth > kMaxImageSide || newHeight > kMaxImageSide)
+        return false;
+    return Resize(static_cast<int32_t>(newWidth), static_cast<int32_t>(newHeight));
+}
+
+bool CDIB::MapColorsToPalette(const std::vector<PaletteEntry>* palette) {
+    if (!palette) return false;
+    // The display is a true-colour one: the map is the identity, so only the colour table changes.
+    // A 24-bit image has no table to change.
+    uint8_t* table = GetColorTable();
+    if (!table || GetBitCount() != 8) return HasImage();
+    size_t entries = std::min<size_t>({palette->size(), 256, (header_.size() - kInfoHeaderSize) / 4});
+    for (size_t i = 0; i < entries; ++i) {
+        table[4 * i] = (*palette)[i].blue;
+        table[4 * i + 1] = (*palette)[i].green;
+        table[4 * i + 2] = (*palette)[i].red;
+    }
+    reinterpret_cast<BITMAPINFOHEADER*>(header_.data())->biClrUsed = 256;
+    return true;
+}
+
+namespace {
+
+void CopyRowTransparent24(uint8_t* out, const uint8_t* in, int32_t w, uint32_t transparent) {
+    const uint8_t tb = transparent & 0xFF, tg = (transparent >> 8) & 0xFF, tr = (transparent >> 16) & 0xFF;
+    if (transparent > 0xFFFFFF) {
+        std::memcpy(out, in, static_cast<size_t>(w) * 3);
+        return;
+    }
+    for (int32_t x = 0; x < w; ++x, in += 3, out += 3) {
+        if (in[0] == tb && in[1] == tg && in[2] == tr) continue;
+        out[0] = in[0];
+        out[1] = in[1];
+        out[2] = in[2];
+    }
+}
+
+void CopyRowTransparent8(uint8_t* out, const uint8_t* in, int32_t w, uint8_t transparent) {
+    for (int32_t x = 0; x < w; ++x)
+        if (in[x] != transparent) out[x] = in[x];
+}
+
+// Moves the start of a block to non-negative coordinates on both sides and shortens it to fit.
+void ClipAxis(int32_t& d, int32_t& s, int32_t& n, int32_t destinationSize, int32_t sourceSize) {
+    int64_t dd = d, ss = s, nn = n;
+    int64_t shift = std::max<int64_t>({0, -dd, -ss});
+    dd += shift;
+    ss += shift;
+    nn -= shift;
+    nn = std::min({nn, destinationSize - dd, sourceSize - ss});
+    d = static_cast<int32_t>(std::max<int64_t>(dd, 0));
+    s = static_cast<int32_t>(std::max<int64_t>(ss, 0));
+    n = static_cast<int32_t>(std::max<int64_t>(nn, 0));
+}
+
+}  // namespace
+
+void CDIB::CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx, int32_t sy,
+                    uint32_t transparent) {
+    if (!destination || w <= 0 || h <= 0 || !bits_ || !destination->bits_) return;
+    const int bitCount = GetBitCount();
+    if (bitCount != destination->GetBitCount() || (bitCount != 8 && bitCount != 24)) return;
+    ClipAxis(dx, sx, w, destination->GetWidth(), GetWidth());
+    ClipAxis(dy, sy, h, destination->GetHeight(), GetHeight());
+    if (w <= 0 || h <= 0) return;
+    const size_t rowBytes = static_cast<size_t>(w) * (bitCount / 8);
+    for (int32_t row = h - 1; row >= 0; --row) {
+        const uint8_t* in = GetPixelAddress(sx, sy + row);
+        uint8_t* out = destination->GetPixelAddress(dx, dy + row);
+        if (transparent == 0xFFFFFFFF)
+            std::memmove(out, in, rowBytes);
+        else if (bitCount == 24)
+            CopyRowTransparent24(out, in, w, transparent);
+        else
+            CopyRowTransparent8(out, in, w, static_cast<uint8_t>(transparent & 0xFF));
+    }
+}
+
+void CDIB::Fill(uint32_t colorref) {
+    if (GetBitCount() != 24 || !bits_) return;
+    const uint8_t bgr[3] = {static_cast<uint8_t>(colorref >> 16), static_cast<uint8_t>(colorref >> 8),
+                            static_cast<uint8_t>(colorref)};
+    for (int32_t y = 0; y < GetHeight(); ++y)
+        for (int32_t x = 0; x < GetWidth(); ++x) std::memcpy(GetPixelAddress(x, y), bgr, 3);
+}
+
+void CDIB::FillGradient(uint32_t topColorref, uint32_t bottomColorref) {
+    if (GetBitCount() != 24 || !bits_) return;
+    const int32_t height = GetHeight();
+    uint8_t current[3], bottom[3];
+    double step[3], threshold[3];
+    for (int c = 0; c < 3; ++c) {  // red, green, blue
+        current[c] = static_cast<uint8_t>(topColorref >> (8 * c));
+        bottom[c] = static_cast<uint8_t>(bottomColorref >> (8 * c));
+        int distance = std::abs(bottom[c] - current[c]);
+        step[c] = distance ? static_cast<double>(height) / distance : 1e300;
+        threshold[c] = step[c];
+    }
+    for (int32_t y = 0; y < height; ++y) {
+        for (int c = 0; c < 3; ++c) {
+            if (y <= threshold[c]) continue;
+            current[c] = static_cast<uint8_t>(current[c] + (bottom[c] > current[c] ? 1 : -1));
+            threshold[c] += step[c];
+        }
+        const uint8_t bgr[3] = {current[2], current[1], current[0]};
+        for (int32_t x = 0; x < GetWidth(); ++x) std::memcpy(GetPixelAddress(x, y), bgr, 3);
+    }
+}
+
+void CDIB::Draw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (!HasImage() || !bits_) return;
+    if (width == 0) width = GetWidth();
+    if (height == 0) height = GetHeight();
+    dc.StretchDib(View(), {x, y, x + width, y + height}, GetRect());
+}
+
+void CDIB::StretchDraw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width, int32_t height) {
+    // The device context scales colour-on-colour (nearest pixel), the mode the image is drawn in.
+    if (!HasImage() || !bits_) return;
+    dc.StretchDib(View(), {x, y, x + width, y + height}, GetRect());
+}
+
+// --- BMP files ---
+
+bool CDIB::Read(platform::File& file) {
+    try {
+        const uint64_t start = file.Position();
+        uint8_t fileHeader[kFileHeaderSize];
+        if (!ReadAll(file, fileHeader, sizeof fileHeader) || Word(fileHeader) != kBitmapType) return false;
+        BITMAPINFOHEADER header;
+        bool os2 = false;
+        if (!ReadInfoHeader(file, start, header, os2)) return false;
+        int bitCount = header.biBitCount;
+        if ((bitCount != 8 && bitCount != 24) || header.biCompression != 0) return false;
+        if (!ImageSizeAcceptable(header.biWidth, header.biHeight, bitCount)) return false;
+        uint32_t stored = bitCount == 8 ? (header.biClrUsed ? header.biClrUsed : 256) : header.biClrUsed;
+        if (stored > 256) return false;
+        std::vector<uint8_t> block = HeaderBlock(header, bitCount == 8 ? 256 : 0);
+        if (bitCount == 8) {
+            if (!ReadColorTable(file, block.data() + kInfoHeaderSize, stored, os2)) return false;
+            reinterpret_cast<BITMAPINFOHEADER*>(block.data())->biClrUsed = 0;
+        } else if (stored) {
+            // A true-colour file may carry a table of colours for 8-bit displays; it is not needed.
+            std::vector<uint8_t> skipped(4 * stored);
+            if (!ReadAll(file, skipped.data(), skipped.size())) return false;
+            reinterpret_cast<BITMAPINFOHEADER*>(block.data())->biClrUsed = 0;
+        }
+        // The pixel block is exactly what the rows need; it must be in the file before it is allocated.
+        uint64_t size = static_cast<uint64_t>(StrideFor(header.biWidth, bitCount)) * header.biHeight;
+        if (file.Remaining() < size) return false;
+        std::vector<uint8_t> pixels(size);
+        if (!ReadAll(file, pixels.data(), size)) return false;
+        Replace(std::move(block), std::move(pixels));
+    } catch (const platform::FileException&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return GetBitCount() != 8 || ConvertTo24();
+}
+
+bool CDIB::Write(platform::File& file) {
+    if (!HasImage() || !bits_ || (GetBitCount() != 8 && GetBitCount() != 24)) return false;
+    const uint32_t tableSize = GetBitCount() == 8 ? 1024 : 0;
+    const uint32_t pixelSize = static_cast<uint32_t>(GetStorageWidth()) * GetHeight();
+    uint8_t fileHeader[kFileHeaderSize] = {};
+    PutWord(fileHeader, kBitmapType);
+    PutDword(fileHeader + 2, pixelSize + 54 + tableSize);
+    PutDword(fileHeader + 10, 54 + tableSize);
+    std::vector<uint8_t> block(kInfoHeaderSize + tableSize, 0);
+    std::memcpy(block.data(), header_.data(), std::min(block.size(), header_.size()));
+    try {
+        file.Write(fileHeader, sizeof fileHeader);
+        file.Write(block.data(), block.size());
+        file.Write(bits_, pixelSize);
+    } catch (const platform::FileException&) {
+        return false;
+    }
+    return true;
+}
+
+// --- files chosen by name or by dialog ---
+
+std::optional<std::string> CDIB::AskPath(const std::string& path, const std::string& filter, bool save) {
+    if (!path.empty()) return path;
+    platform::FileDialogRequest request;
+    request.save = save;
+    request.filter = filter;
+    request.fileMustExist = !save;
+    request.overwritePrompt = save;
+    return platform::FileDialogs().Ask(request);
+}
+
+bool CDIB::LoadWith(const std::string& path, const std::string& filter, FileReader reader) {
+    std::optional<std::string> chosen = AskPath(path, filter, false);
+    if (!chosen) return false;
+    platform::DiskFile file;
+    if (file.Open(*chosen, platform::DiskFile::Mode::read) != platform::FileError::none) {
+        platform::ShowMessage("Failed to open file");
+        return false;
+    }
+    if (!reader(*this, file)) {
+        platform::ShowMessage("Failed to load file");
+        return false;
+    }
+    return true;
+}
+
+bool CDIB::SaveWith(const std::string& path, const std::string& filter) {
+    std::optional<std::string> chosen = AskPath(path, filter, true);
+    if (!chosen) return false;
+    platform::DiskFile file;
+    if (file.Open(*chosen, platform::DiskFile::Mode::write) != platform::FileError::none) {
+        platform::ShowMessage("Failed to open file");
+        return false;
+    }
+    if (!Write(file)) {
+        platform::ShowMessage("Failed to save file");
+        return false;
+    }
+    return true;
+}
+
+bool CDIB::Load(const std::string& path) {
+    return LoadWith(path,
+                    "Archivos JPEG (*.JPG)|*.JPG|Archivos BMP (*.BMP)|*.BMP|Archivos PCX (*.PCX)|*.PCX|"
+                    "Todos los archivos (*.*)|*.*||",
+                    [](CDIB& dib, platform::File& file) { return dib.Read(file); });
+}
+
+bool CDIB::Save(const std::string& path) {
+    return SaveWith(path, "Image files (*.DIB, *.BMP)|*.DIB;*.BMP|All files (*.*)|*.*||");
+}

@@ -1,0 +1,398 @@
+#include "imaging/DibJpeg.h"
+
+#include <cctype>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+// jpeglib.h expects size_t and FILE to be declared before it.
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "platform/MessageBox.h"
+
+IMPLEMENT_SERIAL(CDibJpeg, CDIB, 0)
+
+namespace {
+
+constexpr size_t kBufferSize = 4096;
+const char* const kCaption = "Error JPEG";
+const char* const kNoMemory = "Memoria insuficiente para descomprimir JPEG.";
+// A progressive stream may repeat scans without end; no real image needs more than this.
+constexpr int kMaxScans = 1000;
+
+// The library's error manager, with its messages shown in a box and its fatal errors returning to
+// the adapter's recovery point.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf recovery;
+    bool quiet;
+};
+
+void OutputMessage(j_common_ptr cinfo) {
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (!err->quiet)
+        platform::Messages().Show(text, kCaption, platform::MessageIcon::none, platform::MessageButtons::ok);
+}
+
+[[noreturn]] void ErrorExit(j_common_ptr cinfo) {
+    (*cinfo->err->output_message)(cinfo);
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->recovery, 1);
+}
+
+void InstallErrorManager(ErrorManager& err, bool quiet) {
+    jpeg_std_error(&err.pub);
+    err.pub.output_message = OutputMessage;
+    err.pub.error_exit = ErrorExit;
+    err.quiet = quiet;
+}
+
+// --- the data source on a platform file ---
+
+struct Source {
+    jpeg_source_mgr pub;
+    platform::File* file;
+    JOCTET* buffer;
+    uint64_t startPosition;
+    uint64_t totalRead;
+    bool startOfFile;
+    bool insertedEnd;                // the stream ended early and an end-of-image marker was supplied
+    std::vector<uint8_t>* captured;  // every byte taken from the file, in order
+};
+
+void InitSource(j_decompress_ptr cinfo) {
+    reinterpret_cast<Source*>(cinfo->src)->startOfFile = true;
+}
+
+// Reads from the file without letting a C++ exception cross the library's C frames.
+size_t ReadSome(j_decompress_ptr cinfo, Source& src) {
+    size_t got = 0;
+    bool failed = false;
+    try {
+        got = src.file->Read(src.buffer, kBufferSize);
+        src.captured->insert(src.captured->end(), src.buffer, src.buffer + got);
+    } catch (...) {
+        failed = true;
+    }
+    if (failed) ERREXIT(cinfo, JERR_FILE_READ);
+    return got;
+}
+
+boolean FillInputBuffer(j_decompress_ptr cinfo) {
+    Source& src = *reinterpret_cast<Source*>(cinfo->src);
+    size_t got = ReadSome(cinfo, src);
+    src.totalRead += got;
+    if (got == 0) {
+        if (src.startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src.buffer[0] = 0xFF;
+        src.buffer[1] = JPEG_EOI;
+        got = 2;
+        src.insertedEnd = true;
+    }
+    src.pub.next_input_byte = src.buffer;
+    src.pub.bytes_in_buffer = got;
+    src.startOfFile = false;
+    return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count) {
+    Source& src = *reinterpret_cast<Source*>(cinfo->src);
+    if (count <= 0) return;
+    while (static_cast<size_t>(count) > src.pub.bytes_in_buffer) {
+        count -= static_cast<long>(src.pub.bytes_in_buffer);
+        FillInputBuffer(cinfo);
+    }
+    src.pub.next_input_byte += count;
+    src.pub.bytes_in_buffer -= count;
+}
+
+// Leaves the file exactly after the last byte the library used; whatever was read ahead goes back.
+void TermSource(j_decompress_ptr cinfo) {
+    Source& src = *reinterpret_cast<Source*>(cinfo->src);
+    uint64_t used = src.totalRead - src.pub.bytes_in_buffer;
+    if (src.insertedEnd) used = src.totalRead;
+    bool failed = false;
+    try {
+        src.file->Seek(src.startPosition + used);
+        src.captured->resize(used);
+    } catch (...) {
+        failed = true;
+    }
+    if (failed) ERREXIT(cinfo, JERR_FILE_READ);
+}
+
+void AttachSource(j_decompress_ptr cinfo, platform::File& file, std::vector<uint8_t>& captured) {
+    auto* src = static_cast<Source*>(
+        (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(Source)));
+    cinfo->src = &src->pub;
+    src->buffer = static_cast<JOCTET*>(
+        (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, kBufferSize));
+    src->pub.init_source = InitSource;
+    src->pub.fill_input_buffer = FillInputBuffer;
+    src->pub.skip_input_data = SkipInputData;
+    src->pub.resync_to_restart = jpeg_resync_to_restart;
+    src->pub.term_source = TermSource;
+    src->pub.bytes_in_buffer = 0;
+    src->pub.next_input_byte = nullptr;
+    src->file = &file;
+    src->startPosition = file.Position();
+    src->totalRead = 0;
+    src->startOfFile = true;
+    src->insertedEnd = false;
+    src->captured = &captured;
+}
+
+void LimitScans(j_common_ptr cinfo) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > kMaxScans) ERREXIT(cinfo, JERR_BAD_PROGRESSION);
+}
+
+// --- the data destination on a platform file ---
+
+struct Destination {
+    jpeg_destination_mgr pub;
+    platform::File* file;
+    JOCTET* buffer;
+};
+
+void WriteOut(j_compress_ptr cinfo, const JOCTET* data, size_t n, bool flush) {
+    Destination& dest = *reinterpret_cast<Destination*>(cinfo->dest);
+    bool failed = false;
+    try {
+        if (n) dest.file->Write(data, n);
+        if (flush) dest.file->Flush();
+    } catch (...) {
+        failed = true;
+    }
+    if (failed) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+void InitDestination(j_compress_ptr cinfo) {
+    Destination& dest = *reinterpret_cast<Destination*>(cinfo->dest);
+    dest.buffer = static_cast<JOCTET*>(
+        (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kBufferSize));
+    dest.pub.next_output_byte = dest.buffer;
+    dest.pub.free_in_buffer = kBufferSize;
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr cinfo) {
+    Destination& dest = *reinterpret_cast<Destination*>(cinfo->dest);
+    WriteOut(cinfo, dest.buffer, kBufferSize, false);
+    dest.pub.next_output_byte = dest.buffer;
+    dest.pub.free_in_buffer = kBufferSize;
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+    Destination& dest = *reinterpret_cast<Destination*>(cinfo->dest);
+    WriteOut(cinfo, dest.buffer, kBufferSize - dest.pub.free_in_buffer, true);
+}
+
+void AttachDestination(j_compress_ptr cinfo, platform::File& file) {
+    auto* dest = static_cast<Destination*>((*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo),
+                                                                      JPOOL_PERMANENT, sizeof(Destination)));
+    cinfo->dest = &dest->pub;
+    dest->pub.init_destination = InitDestination;
+    dest->pub.empty_output_buffer = EmptyOutputBuffer;
+    dest->pub.term_destination = TermDestination;
+    dest->file = &file;
+    dest->buffer = nullptr;
+}
+
+// --- decoding and encoding ---
+// The library returns from errors by longjmp, which skips destructors: the functions that set the
+// recovery point keep all their state in the structures below, owned by their callers.
+
+struct DecodeState {
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    std::vector<uint8_t> captured;
+    std::vector<uint8_t> pixels;
+    int32_t width = 0, height = 0;
+    bool noMemory = false;
+    bool insertedEnd = false;
+};
+
+void CopyScanline(const JSAMPLE* in, uint8_t* out, JDIMENSION width, int components) {
+    if (components == 3) {
+        for (JDIMENSION x = 0; x < width; ++x, in += 3, out += 3) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+        }
+    } else {
+        for (JDIMENSION x = 0; x < width; ++x, out += 3) out[0] = out[1] = out[2] = in[x];
+    }
+}
+
+// Allocates the pixel block; an image too large for memory or the limits is reported as such.
+bool AllocatePixels(DecodeState& s, size_t size) {
+    try {
+        s.pixels.assign(size, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool Decode(DecodeState& s, platform::File& file) {
+    jpeg_decompress_struct* cinfo = &s.cinfo;
+    cinfo->err = &s.err.pub;
+    if (setjmp(s.err.recovery)) {
+        jpeg_destroy_decompress(cinfo);
+        return false;
+    }
+    jpeg_create_decompress(cinfo);
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = LimitScans;
+    cinfo->progress = &progress;
+    AttachSource(cinfo, file, s.captured);
+    jpeg_read_header(cinfo, TRUE);
+    if (cinfo->out_color_space != JCS_GRAYSCALE) cinfo->out_color_space = JCS_RGB;
+    jpeg_calc_output_dimensions(cinfo);
+    const int64_t stride = (3 * static_cast<int64_t>(cinfo->output_width) + 3) & ~int64_t{3};
+    if (!ImageSizeAcceptable(cinfo->output_width, cinfo->output_height, 24) ||
+        !AllocatePixels(s, stride * cinfo->output_height)) {
+        jpeg_destroy_decompress(cinfo);
+        s.noMemory = true;
+        return false;
+    }
+    jpeg_start_decompress(cinfo);
+    JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                  cinfo->output_width * cinfo->output_components, 1);
+    s.width = static_cast<int32_t>(cinfo->output_width);
+    s.height = static_cast<int32_t>(cinfo->output_height);
+    while (cinfo->output_scanline < cinfo->output_height) {
+        JDIMENSION y = cinfo->output_scanline;
+        jpeg_read_scanlines(cinfo, line, 1);
+        CopyScanline(line[0], s.pixels.data() + (s.height - 1 - y) * stride, cinfo->output_width,
+                     cinfo->output_components);
+    }
+    jpeg_finish_decompress(cinfo);
+    s.insertedEnd = reinterpret_cast<Source*>(cinfo->src)->insertedEnd;
+    jpeg_destroy_decompress(cinfo);
+    return true;
+}
+
+struct EncodeState {
+    jpeg_compress_struct cinfo;
+    ErrorManager err;
+    std::vector<JSAMPLE> line;
+};
+
+bool Encode(EncodeState& s, platform::File& file, const CDIB& dib) {
+    jpeg_compress_struct* cinfo = &s.cinfo;
+    cinfo->err = &s.err.pub;
+    if (setjmp(s.err.recovery)) {
+        jpeg_destroy_compress(cinfo);
+        return false;
+    }
+    jpeg_create_compress(cinfo);
+    AttachDestination(cinfo, file);
+    cinfo->image_width = static_cast<JDIMENSION>(dib.GetWidth());
+    cinfo->image_height = static_cast<JDIMENSION>(dib.GetHeight());
+    cinfo->input_components = 3;
+    cinfo->in_color_space = JCS_RGB;
+    jpeg_set_defaults(cinfo);
+    jpeg_set_quality(cinfo, 100, TRUE);
+    cinfo->dct_method = JDCT_ISLOW;
+    jpeg_start_compress(cinfo, TRUE);
+    JSAMPROW row = s.line.data();
+    while (cinfo->next_scanline < cinfo->image_height) {
+        const uint8_t* in = dib.GetPixelAddress(0, static_cast<int32_t>(cinfo->next_scanline));
+        for (JDIMENSION x = 0; x < cinfo->image_width; ++x) {
+            row[3 * x] = in[3 * x + 2];
+            row[3 * x + 1] = in[3 * x + 1];
+            row[3 * x + 2] = in[3 * x];
+        }
+        jpeg_write_scanlines(cinfo, &row, 1);
+    }
+    jpeg_finish_compress(cinfo);
+    jpeg_destroy_compress(cinfo);
+    return true;
+}
+
+std::string LastThreeUpper(const std::string& path) {
+    std::string tail = path.size() >= 3 ? path.substr(path.size() - 3) : path;
+    for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return tail;
+}
+
+}  // namespace
+
+bool CDibJpeg::Read(platform::File& file) {
+    originalStream_.clear();
+    decodedPixels_.clear();
+    Clear();
+    auto state = std::make_unique<DecodeState>();
+    InstallErrorManager(state->err, quiet_);
+    if (!Decode(*state, file)) {
+        if (state->noMemory && !quiet_) platform::ShowMessage(kNoMemory);
+        return false;
+    }
+    BITMAPINFOHEADER header;
+    header.biWidth = state->width;
+    header.biHeight = state->height;
+    header.biBitCount = 24;
+    header.biSizeImage = static_cast<uint32_t>(state->pixels.size());
+    const uint8_t* raw = reinterpret_cast<const uint8_t*>(&header);
+    try {
+        // A stream that had to be completed is not worth keeping: written back, it would run into
+        // whatever follows it.
+        if (!state->insertedEnd) {
+            originalStream_ = std::move(state->captured);
+            decodedPixels_ = state->pixels;
+        }
+    } catch (const std::bad_alloc&) {
+        originalStream_.clear();
+    }
+    Replace(std::vector<uint8_t>(raw, raw + sizeof header), std::move(state->pixels));
+    return true;
+}
+
+bool CDibJpeg::Unchanged() const {
+    if (originalStream_.empty() || !HasImage() || !bits_ || GetBitCount() != 24) return false;
+    size_t size = static_cast<size_t>(GetStorageWidth()) * GetHeight();
+    return size == decodedPixels_.size() && std::memcmp(bits_, decodedPixels_.data(), size) == 0;
+}
+
+bool CDibJpeg::Write(platform::File& file) {
+    if (!HasImage() || !bits_ || GetBitCount() != 24) return false;
+    if (Unchanged()) {
+        try {
+            file.Write(originalStream_.data(), originalStream_.size());
+            file.Flush();
+        } catch (const platform::FileException&) {
+            return false;
+        }
+        return true;
+    }
+    auto state = std::make_unique<EncodeState>();
+    InstallErrorManager(state->err, quiet_);
+    try {
+        state->line.resize(3 * static_cast<size_t>(GetWidth()));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return Encode(*state, file, *this);
+}
+
+bool CDibJpeg::Load(const std::string& path) {
+    std::optional<std::string> chosen =
+        AskPath(path, "JPEG files (*.JPG)|*.JPG|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||", false);
+    if (!chosen) return false;
+    if (LastThreeUpper(*chosen) == "JPG")
+        return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) {
+            return static_cast<CDibJpeg&>(dib).CDibJpeg::Read(file);
+        });
+    return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) { return dib.CDIB::Read(file); });
+}
+
+bool CDibJpeg::Save(const std::string& path) {
+    return SaveWith(path, "Jpeg files (*.JPG)|*.JPG|All files (*.*)|*.*||");
+}

@@ -1,0 +1,251 @@
+#include "imaging/DibPcx.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <new>
+
+#include "platform/MessageBox.h"
+
+IMPLEMENT_SERIAL(CDibPcx, CDIB, 0)
+
+namespace {
+
+constexpr size_t kPcxHeaderSize = 128;
+constexpr size_t kInputBufferSize = 4096;
+constexpr uint8_t kManufacturer = 10;
+constexpr size_t kPaletteSize = 768;
+const char* const kNoMemory = "Memoria insuficiente para descomprimir PCX.";
+
+int16_t Signed16(const uint8_t* p) {
+    return static_cast<int16_t>(p[0] | (p[1] << 8));
+}
+void Put16(uint8_t* p, int32_t v) {
+    p[0] = v & 0xFF;
+    p[1] = (v >> 8) & 0xFF;
+}
+
+// The encoded bytes of a PCX image, taken from the file 4096 at a time and counted, so that the file
+// can be left exactly after the last byte used.
+class PcxInput {
+  public:
+    explicit PcxInput(platform::File& file) : file_(file), buffer_(kInputBufferSize) {}
+
+    bool Next(uint8_t& byte) {
+        if (pos_ == len_) {
+            len_ = file_.Read(buffer_.data(), buffer_.size());
+            pos_ = 0;
+            if (len_ == 0) return false;
+        }
+        byte = buffer_[pos_++];
+        ++consumed_;
+        return true;
+    }
+    uint64_t Consumed() const { return consumed_; }
+
+  private:
+    platform::File& file_;
+    std::vector<uint8_t> buffer_;
+    size_t pos_ = 0, len_ = 0;
+    uint64_t consumed_ = 0;
+};
+
+// Decodes one plane line of exactly line.size() bytes. A run that would pass the end of the line, or
+// the end of the data, makes the line (and the image) bad.
+bool DecodeLine(PcxInput& input, uint8_t* line, size_t length) {
+    size_t produced = 0;
+    uint8_t byte;
+    while (produced < length) {
+        if (!input.Next(byte)) return false;
+        if (byte < 0xC0) {
+            line[produced++] = byte;
+            continue;
+        }
+        size_t count = byte & 0x3F;
+        if (!input.Next(byte) || count > length - produced) return false;
+        std::memset(line + produced, byte, count);
+        produced += count;
+    }
+    return true;
+}
+
+struct PcxShape {
+    int32_t width, height, lineLength, planes;
+};
+
+bool ParseHeader(const uint8_t* header, PcxShape& shape) {
+    if (header[0] != kManufacturer) return false;
+    shape.width = Signed16(header + 8) - Signed16(header + 4) + 1;
+    shape.height = Signed16(header + 10) - Signed16(header + 6) + 1;
+    shape.planes = header[65];
+    shape.lineLength = Signed16(header + 66);
+    return shape.lineLength > 0 && (shape.planes == 1 || shape.planes == 3) &&
+           ImageSizeAcceptable(shape.width, shape.height, 8 * shape.planes);
+}
+
+// Every encoded byte yields at most 63 pixel bytes, so an image whose lines could not fit in the rest
+// of the file is refused before its pixel block is allocated.
+bool FitsInFile(const PcxShape& shape, uint64_t remaining) {
+    uint64_t perLine = (static_cast<uint64_t>(shape.lineLength) + 62) / 63;
+    return perLine * shape.planes * static_cast<uint64_t>(shape.height) <= remaining;
+}
+
+// Emits the encoded form of one plane line: runs of up to 63 equal bytes, never crossing the line.
+void EncodeLine(const uint8_t* line, size_t n, std::vector<uint8_t>& out) {
+    if (n == 0) return;
+    auto emit = [&out](uint8_t value, int count) {
+        if (count == 0) return;
+        if (count == 1 && value < 0xC0) {
+            out.push_back(value);
+        } else {
+            out.push_back(static_cast<uint8_t>(0xC0 | count));
+            out.push_back(value);
+        }
+    };
+    uint8_t value = line[0];
+    int count = 1;
+    for (size_t i = 1; i < n; ++i) {
+        if (line[i] != value) {
+            emit(value, count);
+            value = line[i];
+            count = 1;
+        } else if (count == 62) {
+            emit(value, 63);
+            count = 0;
+        } else {
+            ++count;
+        }
+    }
+    emit(value, count);
+}
+
+std::string LastThreeUpper(const std::string& path) {
+    std::string tail = path.size() >= 3 ? path.substr(path.size() - 3) : path;
+    for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return tail;
+}
+
+}  // namespace
+
+bool CDibPcx::Read(platform::File& file) {
+    Clear();
+    try {
+        uint8_t header[kPcxHeaderSize];
+        PcxShape shape;
+        if (file.Read(header, sizeof header) != sizeof header || !ParseHeader(header, shape)) return false;
+        if (!FitsInFile(shape, file.Remaining())) return false;
+        const uint64_t start = file.Position();
+        const int bitCount = 8 * shape.planes;
+        if (!Create(shape.width, shape.height, shape.planes == 1 ? 1 : 3)) {
+            platform::ShowMessage(kNoMemory);
+            return false;
+        }
+        const int32_t stride = GetStorageWidth();
+        const size_t copied = static_cast<size_t>(std::min(shape.width, shape.lineLength));
+        std::vector<uint8_t> line(static_cast<size_t>(shape.lineLength) * shape.planes);
+        PcxInput input(file);
+        for (int32_t r = 0; r < shape.height; ++r) {
+            uint8_t* row = bits_ + static_cast<size_t>(shape.height - r - 1) * stride;
+            for (int p = 0; p < shape.planes; ++p)
+                if (!DecodeLine(input, line.data() + p * shape.lineLength, shape.lineLength)) {
+                    Clear();
+                    return false;
+                }
+            if (shape.planes == 1) {
+                std::memcpy(row, line.data(), copied);
+                continue;
+            }
+            const uint8_t *red = line.data(), *green = red + shape.lineLength,
+                          *blue = green + shape.lineLength;
+            for (size_t x = 0; x < copied; ++x) {
+                row[3 * x] = blue[x];
+                row[3 * x + 1] = green[x];
+                row[3 * x + 2] = red[x];
+            }
+        }
+        BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(header_.data());
+        h->biBitCount = static_cast<uint16_t>(bitCount);
+        h->biSizeImage = static_cast<uint32_t>(stride) * shape.height;
+        file.Seek(start + input.Consumed() + (shape.planes == 1 ? 1 : 0));
+        if (shape.planes == 3) return true;
+        // One plane: the palette follows its marker byte. Without it the image keeps the grey ramp
+        // of Create and stays 8-bit.
+        uint8_t palette[kPaletteSize];
+        if (file.Read(palette, sizeof palette) != sizeof palette) return true;
+        uint8_t* table = GetColorTable();
+        for (int i = 0; i < 256; ++i) {
+            table[4 * i] = palette[3 * i + 2];
+            table[4 * i + 1] = palette[3 * i + 1];
+            table[4 * i + 2] = palette[3 * i];
+            table[4 * i + 3] = 0;
+        }
+        if (!ConvertTo24()) {
+            platform::ShowMessage(kNoMemory);
+            Clear();
+            return false;
+        }
+        return true;
+    } catch (const platform::FileException&) {
+        Clear();
+        return false;
+    } catch (const std::bad_alloc&) {
+        Clear();
+        platform::ShowMessage(kNoMemory);
+        return false;
+    }
+}
+
+bool CDibPcx::Write(platform::File& file) {
+    if (!HasImage() || !bits_ || GetBitCount() != 24) return false;
+    const int32_t width = GetWidth(), height = GetHeight();
+    uint8_t header[kPcxHeaderSize] = {};
+    header[0] = kManufacturer;
+    header[1] = 5;
+    header[2] = 1;
+    header[3] = 8;
+    Put16(header + 8, width - 1);
+    Put16(header + 10, height - 1);
+    header[65] = 3;
+    Put16(header + 66, width);
+    try {
+        std::vector<uint8_t> line(width);
+        std::vector<uint8_t> encoded;
+        encoded.reserve(6 * static_cast<size_t>(width));
+        file.Write(header, sizeof header);
+        const uint64_t start = file.Position();
+        uint64_t written = 0;
+        for (int32_t y = 0; y < height; ++y) {
+            const uint8_t* row = GetPixelAddress(0, y);
+            encoded.clear();
+            for (int plane = 2; plane >= 0; --plane) {  // red, green, blue
+                for (int32_t x = 0; x < width; ++x) line[x] = row[3 * x + plane];
+                EncodeLine(line.data(), line.size(), encoded);
+            }
+            file.Write(encoded.data(), encoded.size());
+            written += encoded.size();
+        }
+        file.Seek(start + written);
+    } catch (const platform::FileException&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        platform::ShowMessage(kNoMemory);
+        return false;
+    }
+    return true;
+}
+
+bool CDibPcx::Load(const std::string& path) {
+    // The reader is chosen by the name the dialog gives back, so the choice happens inside the reader.
+    std::optional<std::string> chosen =
+        AskPath(path, "PCX files (*.PCX)|*.PCX|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||", false);
+    if (!chosen) return false;
+    if (LastThreeUpper(*chosen) == "PCX")
+        return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) {
+            return static_cast<CDibPcx&>(dib).CDibPcx::Read(file);
+        });
+    return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) { return dib.CDIB::Read(file); });
+}
+
+bool CDibPcx::Save(const std::string& path) {
+    return SaveWith(path, "PCX files (*.PCX)|*.PCX|All files (*.*)|*.*||");
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "imaging/Dib.h"
+#include "platform/File.h"
+
+// Decoders of the outside formats that only loading by extension and the command-line tool use. Each
+// takes an open file and fills `dib` with a packed 24-bit image; failure leaves `dib` unchanged and
+// shows nothing.
+bool ReadPngImage(platform::File& file, CDIB& dib);
+// Transparent pixels of PNG and TIFF images are composed over black.
+bool ReadTiffImage(platform::File& file, CDIB& dib);
+
+// Writes a 24-bit image as an 8-bit RGB PNG; false (and nothing written) when encoding fails.
+bool WritePngImage(const CDIB& dib, platform::File& file);
+
+// The last four characters of a path upper-cased (the whole path when shorter): ".JPG", ".PNG"...
+std::string ExtensionOf(const std::string& path);
