@@ -17,9 +17,19 @@ constexpr size_t kMaxClassNameLength = 64;
 
 CArchive::CArchive(platform::File& file, Mode mode) : file_(file), mode_(mode), buffer_(kBufferSize) {}
 
-CArchive::~CArchive() = default;
+// A storing archive that was not closed still writes out what it buffered, so that a forgotten Close
+// does not cut the file short. Errors cannot leave a destructor; callers who need them call Close.
+CArchive::~CArchive() {
+    if (!IsStoring() || closed_) return;
+    try {
+        Flush();
+    } catch (...) {
+    }
+}
 
-void CArchive::Fail(CArchiveException::Cause cause) const { throw CArchiveException(cause, file_.Path()); }
+void CArchive::Fail(CArchiveException::Cause cause) const {
+    throw CArchiveException(cause, file_.Path());
+}
 
 void CArchive::Flush() {
     if (IsStoring()) {
@@ -35,6 +45,7 @@ void CArchive::Flush() {
 void CArchive::Close() {
     Flush();
     if (IsStoring()) file_.Flush();
+    closed_ = true;
 }
 
 uint64_t CArchive::BytesRemaining() const {
@@ -91,7 +102,9 @@ void CArchive::ReadExact(void* data, size_t n) {
     if (n > BytesRemaining() || Read(data, n) != n) Fail(CArchiveException::endOfFile);
 }
 
-void CArchive::WriteByte(uint8_t v) { Write(&v, 1); }
+void CArchive::WriteByte(uint8_t v) {
+    Write(&v, 1);
+}
 
 void CArchive::WriteWord(uint16_t v) {
     uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
@@ -119,8 +132,8 @@ uint16_t CArchive::ReadWord() {
 uint32_t CArchive::ReadDword() {
     uint8_t b[4];
     ReadExact(b, 4);
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
-           (static_cast<uint32_t>(b[3]) << 24);
+    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
 }
 
 void CArchive::Io(platform::Rect& r) {
@@ -154,7 +167,9 @@ void CArchive::WriteString(const std::string& s) {
 
 namespace {
 // Reads the length prefix that follows the marker byte 0xFF in its two wider forms.
-uint32_t ReadWideLength(CArchive& ar, uint16_t word) { return word == 0xFFFF ? ar.ReadDword() : word; }
+uint32_t ReadWideLength(CArchive& ar, uint16_t word) {
+    return word == 0xFFFF ? ar.ReadDword() : word;
+}
 }  // namespace
 
 std::string CArchive::ReadString() {
@@ -253,7 +268,8 @@ const CRuntimeClass* CArchive::ReadClass(uint16_t tag, uint32_t bigTag) {
     if (tag == kNewClassTag) {
         uint16_t schema = ReadWord();
         uint16_t nameLength = ReadWord();
-        if (nameLength >= kMaxClassNameLength || nameLength > BytesRemaining()) Fail(CArchiveException::badClass);
+        if (nameLength >= kMaxClassNameLength || nameLength > BytesRemaining())
+            Fail(CArchiveException::badClass);
         std::string name(nameLength, '\0');
         if (Read(name.data(), nameLength) != nameLength) Fail(CArchiveException::badClass);
         const CRuntimeClass* cls = ClassRegistry::Instance().Find(name);
@@ -265,7 +281,8 @@ const CRuntimeClass* CArchive::ReadClass(uint16_t tag, uint32_t bigTag) {
         ++nextIndex_;
         return cls;
     }
-    uint32_t index = tag == kBigObjectTag ? (bigTag & ~kBigClassTag) : static_cast<uint32_t>(tag & ~kClassTag);
+    uint32_t index =
+        tag == kBigObjectTag ? (bigTag & ~kBigClassTag) : static_cast<uint32_t>(tag & ~kClassTag);
     if (index == 0 || index >= loadTable_.size() || !loadTable_[index].cls) Fail(CArchiveException::badIndex);
     objectSchema_ = loadTable_[index].cls->schema;
     return loadTable_[index].cls;

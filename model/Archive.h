@@ -12,7 +12,7 @@
 
 // Why loading (or, rarely, storing) an object stream stopped.
 class CArchiveException {
-public:
+  public:
     enum Cause { none, generic, readOnly, endOfFile, writeOnly, badIndex, badClass, badSchema };
     CArchiveException(Cause cause, std::string path) : cause(cause), path(std::move(path)) {}
     Cause cause;
@@ -23,7 +23,7 @@ public:
 // pointers with class tags, over a file, buffered 4096 bytes at a time, one direction per archive.
 // Faults are thrown as CArchiveException (format) or platform::FileException (the file itself).
 class CArchive {
-public:
+  public:
     enum Mode { store, load };
     static constexpr size_t kBufferSize = 4096;
 
@@ -41,12 +41,13 @@ public:
     // Storing: writes out what is buffered. Loading: gives back the bytes read ahead, so that the file
     // stands exactly after the last value handed out.
     void Flush();
-    // Flushes; the archive must not be used afterwards.
+    // Flushes; the archive must not be used afterwards. Destroying a storing archive that was not closed
+    // flushes too, but only Close reports a failing file.
     void Close();
 
     // Raw blocks.
     void Write(const void* data, size_t n);
-    size_t Read(void* data, size_t n);  // may return less at the end of the file
+    size_t Read(void* data, size_t n);     // may return less at the end of the file
     void ReadExact(void* data, size_t n);  // end-of-file error when fewer bytes remain
 
     void WriteByte(uint8_t v);
@@ -81,7 +82,7 @@ public:
     // pointer or a reference to an object already read (which would be owned twice) is a format error.
     template <class T>
     std::unique_ptr<T> ReadOwned() {
-        ObjectRead r = ReadObject(RUNTIME_CLASS(T));
+        ObjectRead r = ReadObject(RUNTIME_CLASS_OF(T));
         if (!r.created) throw CArchiveException(CArchiveException::badIndex, Path());
         return std::unique_ptr<T>(static_cast<T*>(r.created.release()));
     }
@@ -98,7 +99,7 @@ public:
     // A rectangle as one raw 16-byte block: left, top, right, bottom.
     void Io(platform::Rect& r);
 
-private:
+  private:
     void FillBuffer(size_t atLeast);
     void NoteIndex();
     const CRuntimeClass* ReadClass(uint16_t tag, uint32_t bigTag);
@@ -107,6 +108,7 @@ private:
 
     platform::File& file_;
     Mode mode_;
+    bool closed_ = false;
     std::vector<uint8_t> buffer_;
     size_t bufferPos_ = 0;  // loading: next byte to hand out; storing: bytes buffered
     size_t bufferLen_ = 0;  // loading: bytes in the buffer

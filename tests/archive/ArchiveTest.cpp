@@ -1,15 +1,406 @@
 #include <gtest/gtest.h>
 
-#include "model/Archive.h"
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
-TEST(ArchiveSmoke, WritesAndReadsAString) {
+#include "model/Archive.h"
+#include "model/ArchiveErrors.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Small persistent classes that exercise the object stream without the title records.
+class CTestItem : public CObject {
+    DECLARE_SERIAL(CTestItem)
+  public:
+    explicit CTestItem(uint32_t v = 0) : value(v) {}
+    void Serialize(CArchive& ar) override {
+        if (ar.IsLoading()) schemaSeen = ar.GetObjectSchema();
+        ar.Io(value);
+    }
+    uint32_t value;
+    uint32_t schemaSeen = 0;
+};
+IMPLEMENT_SERIAL(CTestItem, CObject, 3)
+
+class CTestOther : public CObject {
+    DECLARE_SERIAL(CTestOther)
+  public:
+    void Serialize(CArchive& ar) override { ar.Io(value); }
+    uint16_t value = 0;
+};
+IMPLEMENT_SERIAL(CTestOther, CObject, 0)
+
+class CTestNotStorable : public CObject {
+    DECLARE_SERIAL(CTestNotStorable)
+};
+IMPLEMENT_SERIAL(CTestNotStorable, CObject, 0xFFFF)
+
+class CTestBag : public CObject {
+    DECLARE_SERIAL(CTestBag)
+  public:
+    void Serialize(CArchive& ar) override { SerializeOwnedArray(ar, items); }
+    std::vector<std::unique_ptr<CTestItem>> items;
+};
+IMPLEMENT_SERIAL(CTestBag, CObject, 1)
+
+void RegisterTestClasses() {
+    ClassRegistry::Instance().Register(RUNTIME_CLASS(CTestItem));
+    ClassRegistry::Instance().Register(RUNTIME_CLASS(CTestOther));
+    ClassRegistry::Instance().Register(RUNTIME_CLASS(CTestBag));
+}
+
+template <class F>
+Bytes Store(F write) {
+    platform::MemoryFile file;
+    CArchive ar(file, CArchive::store);
+    write(ar);
+    ar.Close();
+    return file.Bytes();
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+Bytes Text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
+
+// Runs `read` over the bytes and returns the message a document open would show for what it threw, or
+// "" when nothing was thrown.
+template <class F>
+std::string OpenMessage(const Bytes& bytes, F read) {
+    platform::MemoryFile file(bytes, "TITULO.FCA");
+    CArchive ar(file, CArchive::load);
+    try {
+        read(ar);
+    } catch (...) {
+        return MessageForException(std::current_exception(), DocumentOperation::open);
+    }
+    return "";
+}
+
+CArchiveException::Cause CauseOf(const Bytes& bytes, const std::function<void(CArchive&)>& read) {
+    platform::MemoryFile file(bytes, "TITULO.FCA");
+    CArchive ar(file, CArchive::load);
+    try {
+        read(ar);
+    } catch (const CArchiveException& e) {
+        return e.cause;
+    }
+    return CArchiveException::none;
+}
+
+const std::string kBadFormat = "Formato de archivo no esperado.";
+
+class ArchiveTest : public testing::Test {
+  protected:
+    void SetUp() override { RegisterTestClasses(); }
+};
+
+TEST_F(ArchiveTest, PrimitivesAreLittleEndianWithoutPadding) {
+    Bytes b = Store([](CArchive& ar) {
+        ar.WriteByte(0xAB);
+        ar.WriteWord(0x1234);
+        ar.WriteDword(0x89ABCDEF);
+        ar.WriteLong(-2);
+        platform::Rect r{-1, 2, 300, 0x01020304};
+        ar.Io(r);
+    });
+    EXPECT_EQ(b, (Bytes{0xAB, 0x34, 0x12, 0xEF, 0xCD, 0xAB, 0x89, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                        0xFF, 2,    0,    0,    0,    0x2C, 1,    0,    0,    4,    3,    2,    1}));
+    platform::MemoryFile file(b);
+    CArchive ar(file, CArchive::load);
+    EXPECT_EQ(ar.ReadByte(), 0xAB);
+    EXPECT_EQ(ar.ReadWord(), 0x1234);
+    EXPECT_EQ(ar.ReadDword(), 0x89ABCDEFu);
+    EXPECT_EQ(ar.ReadLong(), -2);
+    platform::Rect r;
+    ar.Io(r);
+    EXPECT_EQ(r, (platform::Rect{-1, 2, 300, 0x01020304}));
+}
+
+TEST_F(ArchiveTest, StringPrefixesGrowAt255And0xFFFE) {
+    struct Case {
+        size_t length;
+        Bytes prefix;
+    } cases[] = {{0, {0x00}},
+                 {254, {0xFE}},
+                 {255, {0xFF, 0xFF, 0x00}},
+                 {0xFFFD, {0xFF, 0xFD, 0xFF}},
+                 {0xFFFE, {0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
+                 {0x10000, {0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x01, 0x00}}};
+    for (const Case& c : cases) {
+        std::string s(c.length, 'x');
+        if (!s.empty()) s.back() = '\xE9';  // a Windows-1252 byte travels unchanged
+        Bytes b = Store([&](CArchive& ar) { ar.WriteString(s); });
+        ASSERT_EQ(b.size(), c.prefix.size() + c.length) << c.length;
+        EXPECT_EQ(Bytes(b.begin(), b.begin() + c.prefix.size()), c.prefix) << c.length;
+        platform::MemoryFile file(b);
+        CArchive ar(file, CArchive::load);
+        EXPECT_EQ(ar.ReadString(), s) << c.length;
+        EXPECT_EQ(ar.BytesRemaining(), 0u);
+    }
+}
+
+TEST_F(ArchiveTest, CountsTakeADwordFrom65535) {
+    EXPECT_EQ(Store([](CArchive& ar) { ar.WriteCount(65534); }), (Bytes{0xFE, 0xFF}));
+    EXPECT_EQ(Store([](CArchive& ar) { ar.WriteCount(65535); }), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}));
+    EXPECT_EQ(Store([](CArchive& ar) { ar.WriteCount(0); }), (Bytes{0x00, 0x00}));
+
+    // Each counted element needs at least two bytes, so the stream must hold them for the count to pass.
+    Bytes big = Concat({{0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}, Bytes(65535 * 2, 0)});
+    platform::MemoryFile file(big);
+    CArchive ar(file, CArchive::load);
+    EXPECT_EQ(ar.ReadCount(), 65535u);
+}
+
+TEST_F(ArchiveTest, ReadsTheWideStringMarkerIntoWindows1252) {
+    // 0xFF, WORD 0xFFFE, then a second prefix counting UTF-16 units: "Añ€" (U+20AC is 0x80 in 1252).
+    Bytes shortForm = {0xFF, 0xFE, 0xFF, 0x03, 'A', 0x00, 0xF1, 0x00, 0xAC, 0x20};
+    platform::MemoryFile file(Concat({shortForm, {0x02, 'o', 'k'}}));
+    CArchive ar(file, CArchive::load);
+    EXPECT_EQ(ar.ReadString(), "A\xF1\x80");
+    EXPECT_EQ(ar.ReadString(), "ok");
+
+    Bytes wordForm = Concat({{0xFF, 0xFE, 0xFF, 0xFF, 0x00, 0x01}, Bytes(0x100 * 2, 0)});
+    for (size_t i = 6; i < wordForm.size(); i += 2) wordForm[i] = 'z';
+    platform::MemoryFile file2(wordForm);
+    CArchive ar2(file2, CArchive::load);
+    EXPECT_EQ(ar2.ReadString(), std::string(0x100, 'z'));
+}
+
+TEST_F(ArchiveTest, ObjectPointersCarryClassTagsAndBackReferences) {
+    CTestItem a(5), b(6);
+    Bytes bytes = Store([&](CArchive& ar) {
+        ar.WriteObject(&a);
+        ar.WriteObject(&b);
+        ar.WriteObject(&a);
+        ar.WriteObject(nullptr);
+    });
+    Bytes expected = Concat({{0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00},
+                             Text("CTestItem"),
+                             {5, 0, 0, 0},  // a takes index 2, after its class
+                             {0x01, 0x80, 6, 0, 0, 0},
+                             {0x02, 0x00},
+                             {0x00, 0x00}});
+    EXPECT_EQ(bytes, expected);
+
+    platform::MemoryFile file(bytes);
+    CArchive ar(file, CArchive::load);
+    CArchive::ObjectRead ra = ar.ReadObject(RUNTIME_CLASS(CTestItem));
+    CArchive::ObjectRead rb = ar.ReadObject(RUNTIME_CLASS(CTestItem));
+    CArchive::ObjectRead again = ar.ReadObject(RUNTIME_CLASS(CTestItem));
+    CArchive::ObjectRead none = ar.ReadObject(RUNTIME_CLASS(CTestItem));
+    ASSERT_TRUE(ra.created && rb.created);
+    EXPECT_EQ(static_cast<CTestItem*>(ra.object)->value, 5u);
+    EXPECT_EQ(static_cast<CTestItem*>(rb.object)->value, 6u);
+    EXPECT_EQ(again.object, ra.object);  // one shared instance
+    EXPECT_FALSE(again.created);
+    EXPECT_EQ(none.object, nullptr);
+}
+
+TEST_F(ArchiveTest, TheObjectSchemaIsTheOneReadWithTheClassWhileItsObjectLoads) {
+    Bytes bytes = Concat(
+        {{0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00}, Text("CTestItem"), {1, 0, 0, 0}, {0x01, 0x80}, {2, 0, 0, 0}});
+    platform::MemoryFile file(bytes);
+    CArchive ar(file, CArchive::load);
+    auto first = ar.ReadOwned<CTestItem>();
+    auto second = ar.ReadOwned<CTestItem>();
+    EXPECT_EQ(first->schemaSeen, 3u);
+    EXPECT_EQ(second->schemaSeen, 3u);
+    EXPECT_EQ(ar.GetObjectSchema(), 0xFFFFFFFFu);  // no object is being read any more
+}
+
+// With more than 0x7FFE numbers handed out, references and class tags take the big form: WORD 0x7FFF and
+// a DWORD, with bit 31 set for a class.
+TEST_F(ArchiveTest, BigTagsAreWrittenAndReadBeyondIndex0x7FFE) {
+    constexpr size_t kItems = 0x7FFF;  // class index 1, items 2 .. 0x8000
+    std::vector<std::unique_ptr<CTestItem>> items;
+    for (size_t i = 0; i < kItems; ++i)
+        items.push_back(std::make_unique<CTestItem>(static_cast<uint32_t>(i)));
+    CTestOther first, second;
+    first.value = 0x1111;
+    second.value = 0x2222;
+    Bytes bytes = Store([&](CArchive& ar) {
+        for (auto& item : items) ar.WriteObject(item.get());
+        ar.WriteObject(items[0x7FFD].get());  // index 0x7FFF: big
+        ar.WriteObject(items[0x7FFC].get());  // index 0x7FFE: still a WORD
+        ar.WriteObject(&first);               // class index 0x8001, object 0x8002
+        ar.WriteObject(&second);              // big class reference
+    });
+    size_t tail = 6 + 9 + 4 + (kItems - 1) * 6;
+    Bytes expectedTail = Concat({{0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x00},
+                                 {0xFE, 0x7F},
+                                 {0xFF, 0xFF, 0x00, 0x00, 0x0A, 0x00},
+                                 Text("CTestOther"),
+                                 {0x11, 0x11},
+                                 {0xFF, 0x7F, 0x01, 0x80, 0x00, 0x80, 0x22, 0x22}});
+    ASSERT_EQ(bytes.size(), tail + expectedTail.size());
+    EXPECT_EQ(Bytes(bytes.begin() + tail, bytes.end()), expectedTail);
+
+    platform::MemoryFile file(bytes);
+    CArchive ar(file, CArchive::load);
+    std::vector<std::unique_ptr<CTestItem>> loaded;
+    for (size_t i = 0; i < kItems; ++i) loaded.push_back(ar.ReadOwned<CTestItem>());
+    EXPECT_EQ(ar.ReadObject(RUNTIME_CLASS(CTestItem)).object, loaded[0x7FFD].get());
+    EXPECT_EQ(ar.ReadObject(RUNTIME_CLASS(CTestItem)).object, loaded[0x7FFC].get());
+    auto a = ar.ReadOwned<CTestOther>();
+    auto b = ar.ReadOwned<CTestOther>();
+    EXPECT_EQ(a->value, 0x1111);
+    EXPECT_EQ(b->value, 0x2222);
+    EXPECT_EQ(loaded[1234]->value, 1234u);
+}
+
+// An object that reads its own data straight from the file leaves it exactly after that data; the
+// archive's read-ahead must not swallow it.
+TEST_F(ArchiveTest, DirectFileAccessAfterFlushKeepsTheStreamInStep) {
+    Bytes bytes = Store([](CArchive& ar) {
+        ar.WriteDword(0xCAFEBABE);
+        ar.Flush();
+        const uint8_t direct[3] = {1, 2, 3};
+        ar.GetFile().Write(direct, 3);
+        ar.WriteWord(0xBEEF);
+        ar.WriteString("fin");
+    });
+    EXPECT_EQ(bytes, (Bytes{0xBE, 0xBA, 0xFE, 0xCA, 1, 2, 3, 0xEF, 0xBE, 3, 'f', 'i', 'n'}));
+    platform::MemoryFile file(bytes);
+    CArchive ar(file, CArchive::load);
+    EXPECT_EQ(ar.ReadDword(), 0xCAFEBABEu);
+    ar.Flush();
+    uint8_t direct[3] = {};
+    ASSERT_EQ(ar.GetFile().Read(direct, 3), 3u);
+    EXPECT_EQ(direct[2], 3);
+    EXPECT_EQ(ar.ReadWord(), 0xBEEF);
+    EXPECT_EQ(ar.ReadString(), "fin");
+}
+
+TEST_F(ArchiveTest, AStoringArchiveDestroyedWithoutCloseStillWritesItsBytes) {
     platform::MemoryFile file;
     {
         CArchive ar(file, CArchive::store);
-        ar.WriteString("hola");
-        ar.Close();
+        ar.WriteString("sin cerrar");
     }
-    file.Seek(0);
-    CArchive ar(file, CArchive::load);
-    EXPECT_EQ(ar.ReadString(), "hola");
+    EXPECT_EQ(file.Bytes().size(), 11u);
 }
+
+TEST_F(ArchiveTest, OwnedArraysRoundTripAndRefuseSharedOrNullElements) {
+    CTestBag bag;
+    for (uint32_t v : {7u, 8u, 9u}) bag.items.push_back(std::make_unique<CTestItem>(v));
+    Bytes bytes = Store([&](CArchive& ar) { bag.Serialize(ar); });
+    CTestBag loaded;
+    EXPECT_EQ(OpenMessage(bytes, [&](CArchive& ar) { loaded.Serialize(ar); }), "");
+    ASSERT_EQ(loaded.items.size(), 3u);
+    EXPECT_EQ(loaded.items[2]->value, 9u);
+
+    Bytes head = Concat({{0x02, 0x00, 0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00}, Text("CTestItem"), {7, 0, 0, 0}});
+    auto readBag = [](CArchive& ar) {
+        CTestBag b;
+        b.Serialize(ar);
+    };
+    // The second element refers back to the first: one owner per object, so the stream is refused.
+    EXPECT_EQ(OpenMessage(Concat({head, {0x02, 0x00}}), readBag), kBadFormat);
+    EXPECT_EQ(OpenMessage(Concat({head, {0x00, 0x00}}), readBag), kBadFormat);
+}
+
+TEST_F(ArchiveTest, MalformedStreamsAreFormatErrors) {
+    auto readItem = [](CArchive& ar) { ar.ReadOwned<CTestItem>(); };
+    Bytes itemClass = Concat({{0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00}, Text("CTestItem")});
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        std::function<void(CArchive&)> read;
+        CArchiveException::Cause cause;
+    } cases[] = {
+        {"cut inside a string",
+         {0x05, 'a', 'b'},
+         [](CArchive& ar) { ar.ReadString(); },
+         CArchiveException::endOfFile},
+        {"cut inside a word", {0x05}, [](CArchive& ar) { ar.ReadWord(); }, CArchiveException::endOfFile},
+        {"string length lying by gigabytes",
+         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'a'},
+         [](CArchive& ar) { ar.ReadString(); },
+         CArchiveException::endOfFile},
+        {"wide string length lying",
+         {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'a', 0},
+         [](CArchive& ar) { ar.ReadString(); },
+         CArchiveException::endOfFile},
+        {"count lying",
+         {0xFF, 0xFF, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00},
+         [](CArchive& ar) { ar.ReadCount(); },
+         CArchiveException::endOfFile},
+        {"unknown class", Concat({{0xFF, 0xFF, 0x01, 0x00, 0x07, 0x00}, Text("CNoSuch")}), readItem,
+         CArchiveException::badClass},
+        {"class name of 64 bytes", Concat({{0xFF, 0xFF, 0x03, 0x00, 0x40, 0x00}, Bytes(64, 'C')}), readItem,
+         CArchiveException::badClass},
+        {"class name cut short", Concat({{0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00}, Text("CTest")}), readItem,
+         CArchiveException::badClass},
+        {"wrong schema", Concat({{0xFF, 0xFF, 0x02, 0x00, 0x09, 0x00}, Text("CTestItem"), {0, 0, 0, 0}}),
+         readItem, CArchiveException::badSchema},
+        {"object of another class", Concat({{0xFF, 0xFF, 0x01, 0x00, 0x08, 0x00}, Text("CTestBag"), {0, 0}}),
+         readItem, CArchiveException::badClass},
+        {"reference to an index not yet assigned",
+         {0x05, 0x00},
+         [](CArchive& ar) { ar.ReadObject(RUNTIME_CLASS(CTestItem)); },
+         CArchiveException::badIndex},
+        {"big reference to an index not yet assigned",
+         {0xFF, 0x7F, 0x00, 0x00, 0x01, 0x00},
+         [](CArchive& ar) { ar.ReadObject(RUNTIME_CLASS(CTestItem)); },
+         CArchiveException::badIndex},
+        {"class reference to index 0", {0x00, 0x80}, readItem, CArchiveException::badIndex},
+        {"class reference to an object", Concat({itemClass, {1, 0, 0, 0}, {0x02, 0x80}}),
+         [](CArchive& ar) {
+             auto first = ar.ReadOwned<CTestItem>();
+             ar.ReadOwned<CTestItem>();
+         },
+         CArchiveException::badIndex},
+        {"object reference to a class", Concat({itemClass, {1, 0, 0, 0}, {0x01, 0x00}}),
+         [](CArchive& ar) {
+             auto first = ar.ReadOwned<CTestItem>();
+             ar.ReadObject(RUNTIME_CLASS(CTestItem));
+         },
+         CArchiveException::badIndex},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CauseOf(c.bytes, c.read), c.cause) << c.name;
+        EXPECT_EQ(OpenMessage(c.bytes, c.read), kBadFormat) << c.name;
+    }
+}
+
+TEST_F(ArchiveTest, WritingAClassThatCannotTravelByPointerFails) {
+    CTestNotStorable object;
+    platform::MemoryFile file;
+    CArchive ar(file, CArchive::store);
+    try {
+        ar.WriteObject(&object);
+        FAIL() << "written";
+    } catch (...) {
+        EXPECT_EQ(MessageForException(std::current_exception(), DocumentOperation::save),
+                  "Imposible guardar documento.");
+    }
+}
+
+TEST(ArchiveErrors, MessagesForArchiveAndFileErrors) {
+    using platform::FileError;
+    EXPECT_EQ(ArchiveErrorMessage(CArchiveException::generic, DocumentOperation::open),
+              "Imposible abrir documento.");
+    EXPECT_EQ(ArchiveErrorOwnMessage(CArchiveException::badSchema, "A.FCA"),
+              "A.FCA contiene un esquema incorrecto.");
+    EXPECT_EQ(ArchiveErrorOwnMessage(CArchiveException::badIndex, "A.FCA"),
+              "A.FCA tiene un formato incorrecto.");
+    EXPECT_EQ(MessageForException(
+                  std::make_exception_ptr(platform::FileException(FileError::fileNotFound, "A.FCA")),
+                  DocumentOperation::open),
+              "No se encontró A.FCA.");
+    EXPECT_EQ(MessageForException(std::make_exception_ptr(platform::FileException(FileError::diskFull, "")),
+                                  DocumentOperation::save),
+              "La unidad de disco de destino está llena.");
+}
+
+}  // namespace
