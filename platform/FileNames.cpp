@@ -1,0 +1,129 @@
+#include "platform/FileNames.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "platform/CodePage.h"
+
+namespace platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Want { file, directory };
+
+// Windows never took longer names than this, and a bound keeps a hostile name from costing much.
+constexpr size_t kMaxStoredName = 4096;
+
+struct StoredName {
+    bool absolute = false;
+    std::vector<std::string> components;  // Windows-1252 bytes, without "." and empty parts
+};
+
+bool IsDriveLetter(const std::string& s) {
+    return s.size() >= 2 && s[1] == ':' && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'));
+}
+
+std::optional<StoredName> Split(const std::string& stored) {
+    if (stored.empty() || stored.size() > kMaxStoredName || stored.find('\0') != std::string::npos)
+        return std::nullopt;
+    StoredName name;
+    size_t i = IsDriveLetter(stored) ? 2 : 0;
+    name.absolute = i < stored.size() && (stored[i] == '\\' || stored[i] == '/');
+    std::string part;
+    for (; i <= stored.size(); ++i) {
+        if (i == stored.size() || stored[i] == '\\' || stored[i] == '/') {
+            if (!part.empty() && part != ".") name.components.push_back(part);
+            part.clear();
+        } else {
+            part += stored[i];
+        }
+    }
+    if (name.components.empty()) return std::nullopt;
+    return name;
+}
+
+fs::path ForSystem(const fs::path& p) {
+    return p.empty() ? fs::path(".") : p;
+}
+
+bool Is(const fs::path& p, Want want) {
+    std::error_code ec;
+    auto st = fs::status(ForSystem(p), ec);
+    if (ec) return false;
+    return want == Want::file ? fs::is_regular_file(st) : fs::is_directory(st);
+}
+
+// The entries of `dir` whose names equal `component` without regard to letter case, the exact
+// spelling first. Names that Windows-1252 cannot spell cannot have been stored in a title and are
+// skipped.
+std::vector<fs::path> Matches(const fs::path& dir, const std::string& component) {
+    std::vector<fs::path> found;
+    const std::string exact = Cp1252ToUtf8(component);
+    std::error_code ec;
+    if (fs::exists(ForSystem(dir) / exact, ec)) found.push_back(dir / exact);
+    const std::string key = Cp1252ToUpper(component);
+    std::vector<std::string> others;
+    fs::directory_iterator it(ForSystem(dir), ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name == exact) continue;
+        std::string bytes = Utf8ToCp1252(name);
+        if (Cp1252ToUtf8(bytes) == name && Cp1252ToUpper(bytes) == key) others.push_back(name);
+    }
+    std::sort(others.begin(), others.end());
+    for (auto& name : others) found.push_back(dir / name);
+    return found;
+}
+
+// Follows the components from `dir`; several entries may differ only in case, so each is tried.
+std::optional<fs::path> Walk(const fs::path& dir, const std::vector<std::string>& parts, size_t index,
+                             Want want) {
+    if (index == parts.size()) return Is(dir, want) ? std::optional<fs::path>(dir) : std::nullopt;
+    const Want here = index + 1 == parts.size() ? want : Want::directory;
+    if (parts[index] == "..") {
+        fs::path up = dir / "..";
+        return Is(up, Want::directory) ? Walk(up, parts, index + 1, want) : std::nullopt;
+    }
+    for (const fs::path& candidate : Matches(dir, parts[index])) {
+        if (!Is(candidate, here)) continue;
+        if (auto resolved = Walk(candidate, parts, index + 1, want)) return resolved;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> Resolve(const std::string& stored, const std::string& base, Want want) {
+    auto name = Split(stored);
+    if (!name) return std::nullopt;
+    const auto& parts = name->components;
+    if (!name->absolute) {
+        auto found = Walk(fs::path(base), parts, 0, want);
+        return found ? std::optional<std::string>(found->string()) : std::nullopt;
+    }
+    if (auto found = Walk(fs::path("/"), parts, 0, want)) return found->string();
+    // The path of another machine or of a CD: look for its tail under the base directory, dropping
+    // one leading folder after another.
+    for (size_t first = 0; first < parts.size(); ++first) {
+        std::vector<std::string> tail(parts.begin() + static_cast<std::ptrdiff_t>(first), parts.end());
+        if (tail.front() == "..") continue;
+        if (auto found = Walk(fs::path(base), tail, 0, want)) return found->string();
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> ResolveWindowsPath(const std::string& storedName,
+                                              const std::string& baseDirectory) {
+    return Resolve(storedName, baseDirectory, Want::file);
+}
+
+std::optional<std::string> ResolveWindowsDirectory(const std::string& storedName,
+                                                   const std::string& baseDirectory) {
+    return Resolve(storedName, baseDirectory, Want::directory);
+}
+
+}  // namespace platform

@@ -1,0 +1,227 @@
+#include "platform/qt/QtDeviceContext.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+#include "platform/CodePage.h"
+
+namespace platform {
+
+namespace {
+
+constexpr int kDefaultCellHeight = 16;
+// Heights beyond this come only from damaged titles; Qt is not asked for such fonts.
+constexpr int kMaxFontPixels = 2000;
+constexpr int32_t kMaxDibSide = 16384;
+
+QString ToQString(std::string_view cp1252) {
+    return QString::fromStdString(Cp1252ToUtf8(cp1252));
+}
+
+QColor FromColorref(uint32_t c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+// The faces the titles name most, with the metric-compatible families that stand in for them here, for
+// the machines whose font configuration does not alias them.
+QString FamilyFor(const std::string& face) {
+    QString name = ToQString(face).trimmed();
+    if (name.isEmpty()) name = QStringLiteral("Arial");
+    if (QFontDatabase::hasFamily(name)) return name;
+    static const std::pair<const char*, const char*> kStandIns[] = {
+        {"Arial", "Liberation Sans"},         {"Helvetica", "Liberation Sans"},
+        {"MS Sans Serif", "Liberation Sans"}, {"Times New Roman", "Liberation Serif"},
+        {"Times", "Liberation Serif"},        {"Courier New", "Liberation Mono"},
+        {"Courier", "Liberation Mono"},
+    };
+    for (const auto& [windows, here] : kStandIns) {
+        if (name.compare(QLatin1String(windows), Qt::CaseInsensitive) == 0 && QFontDatabase::hasFamily(here))
+            return QString::fromLatin1(here);
+    }
+    return name;
+}
+
+int CellHeight(QFont font, int pixels) {
+    font.setPixelSize(pixels);
+    QFontMetrics metrics(font);
+    return metrics.ascent() + metrics.descent();
+}
+
+// The largest pixel (em) size whose cell is no taller than asked; rounding of ascent and descent makes
+// an exact match impossible at some heights.
+int PixelSizeForCell(const QFont& font, int cell) {
+    constexpr int kReference = 100;
+    const int referenceCell = std::max(1, CellHeight(font, kReference));
+    int pixels =
+        std::clamp(static_cast<int>((int64_t{cell} * kReference + referenceCell / 2) / referenceCell), 1,
+                   kMaxFontPixels);
+    while (pixels > 1 && CellHeight(font, pixels) > cell) --pixels;
+    while (pixels < kMaxFontPixels && CellHeight(font, pixels + 1) <= cell) ++pixels;
+    return pixels;
+}
+
+QFont BuildFont(const FontRequest& request) {
+    QFont font(FamilyFor(request.faceName));
+    const int weight = request.weight <= 0 ? 400 : std::clamp<int>(request.weight, 1, 1000);
+    font.setWeight(static_cast<QFont::Weight>(weight));
+    font.setItalic(request.italic);
+    font.setUnderline(request.underline);
+    font.setKerning(false);  // the platform's text output never kerned
+    if (request.quality == 3) font.setStyleStrategy(QFont::NoAntialias);
+    const int64_t height = request.height;
+    if (height < 0)
+        font.setPixelSize(static_cast<int>(std::min<int64_t>(-height, kMaxFontPixels)));
+    else
+        font.setPixelSize(PixelSizeForCell(
+            font, height == 0 ? kDefaultCellHeight
+                              : static_cast<int>(std::min<int64_t>(height, kMaxFontPixels * 2))));
+    return font;
+}
+
+bool ValidDib(const DibView& dib) {
+    if (dib.bits == nullptr || dib.width <= 0 || dib.height <= 0) return false;
+    if (dib.width > kMaxDibSide || dib.height > kMaxDibSide) return false;
+    if (dib.bitCount == 8) return dib.colorTable != nullptr && dib.stride >= dib.width;
+    return dib.bitCount == 24 && dib.stride >= int64_t{dib.width} * 3;
+}
+
+// The pixel at (x, y), counted top-down, as 0xAARRGGBB.
+QRgb DibPixel(const DibView& dib, int32_t x, int32_t y) {
+    const uint8_t* row = dib.bits + static_cast<ptrdiff_t>(dib.height - 1 - y) * dib.stride;
+    const uint8_t* bgr = dib.bitCount == 8 ? dib.colorTable + 4 * row[x] : row + 3 * x;
+    return qRgb(bgr[2], bgr[1], bgr[0]);
+}
+
+// Nearest source coordinate for destination offset d of `dn` pixels, sampling at pixel centres.
+int32_t Nearest(int32_t d, int32_t dn, int32_t s0, int32_t sn) {
+    return s0 + static_cast<int32_t>((int64_t{2} * d + 1) * sn / (int64_t{2} * dn));
+}
+
+QRect ToQRect(const Rect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+}  // namespace
+
+QFont QtFontForRequest(const FontRequest& request) {
+    // Texts ask for the same few fonts again and again (every measurement makes a new context).
+    using Key = std::tuple<std::string, int32_t, int32_t, bool, bool, uint8_t>;
+    static std::map<Key, QFont> cache;
+    Key key{request.faceName, request.height,    request.weight,
+            request.italic,   request.underline, request.quality};
+    if (auto it = cache.find(key); it != cache.end()) return it->second;
+    if (cache.size() > 256) cache.clear();
+    QFont font = BuildFont(request);
+    cache.emplace(std::move(key), font);
+    return font;
+}
+
+QImage DibViewToQImage(const DibView& dib) {
+    if (!ValidDib(dib)) return {};
+    QImage image(dib.width, dib.height, QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    for (int32_t y = 0; y < dib.height; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int32_t x = 0; x < dib.width; ++x) out[x] = DibPixel(dib, x, y);
+    }
+    return image;
+}
+
+QtDeviceContext::QtDeviceContext(QPaintDevice& device) : device_(&device) {
+    SelectFont({});
+}
+QtDeviceContext::QtDeviceContext(QPainter& painter) : painter_(&painter) {
+    SelectFont({});
+}
+
+template <typename Draw>
+void QtDeviceContext::Paint(Draw&& draw) {
+    if (painter_) {
+        painter_->save();
+        draw(*painter_);
+        painter_->restore();
+        return;
+    }
+    QPainter painter;
+    if (!painter.begin(device_)) return;
+    draw(painter);
+}
+
+void QtDeviceContext::SelectFont(const FontRequest& request) {
+    request_ = request;
+    font_ = QtFontForRequest(request);
+}
+
+Size QtDeviceContext::MeasureText(std::string_view text) {
+    QFontMetrics metrics(font_);
+    return {metrics.horizontalAdvance(ToQString(text)), metrics.ascent() + metrics.descent()};
+}
+
+void QtDeviceContext::DrawTextLine(int32_t x, int32_t y, std::string_view text, const Rect& clip) {
+    if (clip.IsEmpty() || text.empty()) return;
+    const QString line = ToQString(text);
+    Paint([&](QPainter& painter) {
+        painter.setClipRect(ToQRect(clip), Qt::IntersectClip);
+        QFontMetrics metrics(font_);
+        if (!transparent_) {
+            QRect cell(x, y, metrics.horizontalAdvance(line), metrics.ascent() + metrics.descent());
+            painter.fillRect(cell, FromColorref(backgroundColour_));
+        }
+        painter.setFont(font_);
+        painter.setPen(FromColorref(textColour_));
+        painter.drawText(QPoint(x, y + metrics.ascent()), line);
+    });
+}
+
+void QtDeviceContext::StretchDib(const DibView& dib, const Rect& destination, const Rect& source) {
+    if (!ValidDib(dib) || destination.IsEmpty() || source.IsEmpty()) return;
+    // Only the pixels that can show are computed, so a huge destination costs no more than the device.
+    const Rect visible = destination.Intersect(ClipBox());
+    if (visible.IsEmpty()) return;
+    QImage part(visible.Width(), visible.Height(), QImage::Format_ARGB32_Premultiplied);
+    if (part.isNull()) return;
+    const int32_t dw = destination.Width(), dh = destination.Height();
+    const int32_t sw = source.Width(), sh = source.Height();
+    for (int32_t y = visible.top; y < visible.bottom; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(part.scanLine(y - visible.top));
+        const int32_t sy = Nearest(y - destination.top, dh, source.top, sh);
+        for (int32_t x = visible.left; x < visible.right; ++x) {
+            const int32_t sx = Nearest(x - destination.left, dw, source.left, sw);
+            // Source pixels outside the DIB leave the destination as it was.
+            const bool inside = sx >= 0 && sx < dib.width && sy >= 0 && sy < dib.height;
+            out[x - visible.left] = inside ? DibPixel(dib, sx, sy) : qRgba(0, 0, 0, 0);
+        }
+    }
+    Paint([&](QPainter& painter) {
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.drawImage(QPoint(visible.left, visible.top), part);
+    });
+}
+
+Rect QtDeviceContext::ClipBox() const {
+    QPaintDevice* device = painter_ ? painter_->device() : device_;
+    if (!device) return {};
+    QRectF area(0, 0, device->width(), device->height());
+    if (painter_) {
+        area = painter_->combinedTransform().inverted().mapRect(area);
+        if (painter_->hasClipping()) area = area.intersected(painter_->clipBoundingRect());
+    }
+    QRect r = area.toAlignedRect();
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+QtImageDeviceContext::QtImageDeviceContext(int width, int height)
+    : detail::ImageHolder(QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32)),
+      QtDeviceContext(static_cast<QPaintDevice&>(image)) {
+    image.fill(Qt::white);
+}
+
+std::unique_ptr<DeviceContext> QtScreenContextFactory::CreateScreenContext() {
+    return std::make_unique<QtImageDeviceContext>(16, 16);
+}
+
+}  // namespace platform

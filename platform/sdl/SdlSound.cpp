@@ -1,0 +1,189 @@
+#include "platform/sdl/SdlSound.h"
+
+#include <SDL.h>
+
+#include <memory>
+
+#include "platform/File.h"
+
+namespace platform {
+
+namespace {
+
+// A title's sound is a jingle or a few minutes of music; anything far beyond is a damaged file, and
+// refusing it keeps a lying length from taking the machine's memory.
+constexpr uint64_t kMaxWavFileBytes = 64ull << 20;
+constexpr uint64_t kMaxDecodedBytes = 256ull << 20;
+constexpr int kDeviceFrames = 2048;
+
+struct StreamDeleter {
+    void operator()(SDL_AudioStream* s) const { SDL_FreeAudioStream(s); }
+};
+struct WavDeleter {
+    void operator()(Uint8* b) const { SDL_FreeWAV(b); }
+};
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
+    DiskFile file;
+    if (file.Open(path, DiskFile::Mode::read) != FileError::none) return std::nullopt;
+    const uint64_t length = file.Length();
+    if (length == 0 || length > kMaxWavFileBytes) return std::nullopt;
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    try {
+        bytes.resize(file.Read(bytes.data(), bytes.size()));
+    } catch (const FileException&) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>& file) {
+    if (file.empty() || file.size() > kMaxWavFileBytes) return std::nullopt;
+    SDL_RWops* rw = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
+    if (!rw) return std::nullopt;
+    SDL_AudioSpec spec{};
+    Uint8* raw = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV_RW(rw, 1, &spec, &raw, &length)) return std::nullopt;
+    std::unique_ptr<Uint8, WavDeleter> pcm(raw);
+    const int frameBytes = static_cast<int>(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+    if (frameBytes <= 0 || spec.freq <= 0) return std::nullopt;
+    const uint64_t frames = length / static_cast<uint64_t>(frameBytes);
+    const uint64_t outFrames = frames * kSoundRate / static_cast<uint64_t>(spec.freq) + 1;
+    if (outFrames * kSoundChannels * sizeof(int16_t) > kMaxDecodedBytes) return std::nullopt;
+
+    std::unique_ptr<SDL_AudioStream, StreamDeleter> stream(
+        SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, kSoundChannels, kSoundRate));
+    if (!stream) return std::nullopt;
+    const int whole = static_cast<int>(frames * static_cast<uint64_t>(frameBytes));
+    if (SDL_AudioStreamPut(stream.get(), pcm.get(), whole) != 0 || SDL_AudioStreamFlush(stream.get()) != 0)
+        return std::nullopt;
+    const int available = SDL_AudioStreamAvailable(stream.get());
+    if (available < 0 || static_cast<uint64_t>(available) > kMaxDecodedBytes) return std::nullopt;
+    std::vector<int16_t> samples(static_cast<size_t>(available) / sizeof(int16_t));
+    const int got = SDL_AudioStreamGet(stream.get(), samples.data(), available);
+    if (got < 0) return std::nullopt;
+    samples.resize(static_cast<size_t>(got) / (sizeof(int16_t) * kSoundChannels) * kSoundChannels);
+    return samples;
+}
+
+void WavePlayer::Start(std::vector<int16_t> samples, bool loop) {
+    samples_ = std::move(samples);
+    position_ = 0;
+    played_ = 0;
+    loop_ = loop;
+    playing_ = samples_.size() >= kSoundChannels;
+}
+
+void WavePlayer::Stop() {
+    playing_ = false;
+    loop_ = false;
+    samples_.clear();
+    position_ = 0;
+}
+
+void WavePlayer::Fill(int16_t* out, size_t frames, uint32_t volume) {
+    const int32_t left = static_cast<int32_t>(volume & 0xFFFF);
+    const int32_t right = static_cast<int32_t>(volume >> 16);
+    const size_t total = samples_.size() / kSoundChannels;
+    for (size_t f = 0; f < frames; ++f) {
+        if (playing_ && position_ >= total) {
+            if (loop_ && total > 0)
+                position_ = 0;
+            else
+                playing_ = false;
+        }
+        if (!playing_) {
+            out[2 * f] = out[2 * f + 1] = 0;
+            continue;
+        }
+        out[2 * f] = static_cast<int16_t>(samples_[2 * position_] * left / 0xFFFF);
+        out[2 * f + 1] = static_cast<int16_t>(samples_[2 * position_ + 1] * right / 0xFFFF);
+        ++position_;
+        ++played_;
+    }
+}
+
+SdlSound::SdlSound() {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    initialised_ = true;
+    SDL_AudioSpec want{};
+    want.freq = kSoundRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = kSoundChannels;
+    want.samples = kDeviceFrames;
+    want.callback = &SdlSound::Callback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    // No changes allowed: SDL converts to whatever the hardware wants, and the callback keeps one format.
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (device_ != 0) SDL_PauseAudioDevice(device_, 0);
+}
+
+SdlSound::~SdlSound() {
+    if (device_ != 0) SDL_CloseAudioDevice(device_);
+    if (initialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void SdlSound::Callback(void* self, uint8_t* stream, int length) {
+    auto* sound = static_cast<SdlSound*>(self);
+    const size_t frames = static_cast<size_t>(length) / (sizeof(int16_t) * kSoundChannels);
+    sound->player_.Fill(reinterpret_cast<int16_t*>(stream), frames, sound->volume_.load());
+}
+
+bool SdlSound::PlayFile(const std::string& path, bool loop) {
+    Stop();
+    if (device_ == 0 || path.empty()) return false;
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) return false;
+    auto samples = DecodeWavToStereo(*bytes);
+    if (!samples || samples->empty()) return false;
+    SDL_LockAudioDevice(device_);
+    player_.Start(std::move(*samples), loop);
+    SDL_UnlockAudioDevice(device_);
+    return true;
+}
+
+void SdlSound::Stop() {
+    if (device_ == 0) return;
+    WavePlayer finished;
+    SDL_LockAudioDevice(device_);
+    std::swap(finished, player_);
+    SDL_UnlockAudioDevice(device_);
+    // The old samples are freed here, outside the lock, so the audio thread never waits on it.
+}
+
+uint32_t SdlSound::GetVolume() {
+    return volume_.load();
+}
+void SdlSound::SetVolume(uint32_t volume) {
+    volume_.store(volume);
+}
+
+bool SdlSound::IsPlaying() {
+    if (device_ == 0) return false;
+    SDL_LockAudioDevice(device_);
+    bool playing = player_.Playing();
+    SDL_UnlockAudioDevice(device_);
+    return playing;
+}
+
+bool SdlSound::IsLooping() {
+    if (device_ == 0) return false;
+    SDL_LockAudioDevice(device_);
+    bool looping = player_.Playing() && player_.Looping();
+    SDL_UnlockAudioDevice(device_);
+    return looping;
+}
+
+uint64_t SdlSound::FramesPlayed() {
+    if (device_ == 0) return 0;
+    SDL_LockAudioDevice(device_);
+    uint64_t played = player_.FramesPlayed();
+    SDL_UnlockAudioDevice(device_);
+    return played;
+}
+
+}  // namespace platform

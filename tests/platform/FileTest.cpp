@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include "platform/File.h"
+#include "tests/platform/TestSupport.h"
+
+using namespace platform;
+using platform_test::TempDir;
+
+TEST(MemoryFile, ReadsWritesSeeksAndGrows) {
+    MemoryFile file(std::vector<uint8_t>{1, 2, 3, 4});
+    uint8_t buffer[8] = {};
+    EXPECT_EQ(file.Read(buffer, 3), 3u);
+    EXPECT_EQ(buffer[2], 3);
+    EXPECT_EQ(file.Remaining(), 1u);
+    EXPECT_EQ(file.Read(buffer, 8), 1u);  // only what is left
+    EXPECT_EQ(file.Read(buffer, 8), 0u);  // at the end
+    file.Seek(10);                        // past the end: reads nothing, writing fills the gap
+    EXPECT_EQ(file.Read(buffer, 1), 0u);
+    EXPECT_EQ(file.Remaining(), 0u);
+    const uint8_t more[] = {9, 9};
+    file.Write(more, 2);
+    ASSERT_EQ(file.Length(), 12u);
+    EXPECT_EQ(file.Bytes()[4], 0);
+    EXPECT_EQ(file.Bytes()[11], 9);
+    file.Seek(1);
+    file.Write(more, 1);
+    EXPECT_EQ(file.Bytes()[1], 9);
+    EXPECT_EQ(file.Length(), 12u);
+}
+
+TEST(DiskFile, WritesThenReadsBack) {
+    TempDir dir;
+    const std::string path = dir.Path() + "/data.bin";
+    {
+        DiskFile out;
+        ASSERT_EQ(out.Open(path, DiskFile::Mode::write), FileError::none);
+        out.Write("hello world", 11);
+        EXPECT_EQ(out.Position(), 11u);
+    }
+    DiskFile in;
+    ASSERT_EQ(in.Open(path, DiskFile::Mode::read), FileError::none);
+    EXPECT_EQ(in.Length(), 11u);
+    EXPECT_EQ(in.Path(), path);
+    in.Seek(6);
+    char buffer[16] = {};
+    EXPECT_EQ(in.Read(buffer, sizeof buffer), 5u);
+    EXPECT_STREQ(buffer, "world");
+    EXPECT_THROW(in.Write("x", 1), FileException);  // opened for reading only
+}
+
+TEST(DiskFile, OpenReportsTheCauseOfFailure) {
+    TempDir dir;
+    DiskFile file;
+    EXPECT_EQ(file.Open(dir.Path() + "/missing.fca", DiskFile::Mode::read), FileError::fileNotFound);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.Open(dir.Path(), DiskFile::Mode::read), FileError::accessDenied);
+    EXPECT_EQ(file.Open(dir.Path(), DiskFile::Mode::write), FileError::accessDenied);
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(file.Open("", DiskFile::Mode::read), FileError::badPath);
+    const std::string plain = dir.Write("plain.txt");
+    EXPECT_EQ(file.Open(plain + "/below", DiskFile::Mode::read), FileError::badPath);
+}

@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QPainter>
+
+#include "platform/qt/QtDeviceContext.h"
+#include "tests/platform/TestSupport.h"
+
+using namespace platform;
+
+namespace {
+
+FontRequest Font(const std::string& face, int32_t height, bool bold = false) {
+    FontRequest request;
+    request.faceName = face;
+    request.height = height;
+    request.weight = bold ? 700 : 400;
+    return request;
+}
+
+int CountNonWhite(const QImage& image, const QRect& area, bool inside) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (area.contains(x, y) == inside && (image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) ++count;
+    return count;
+}
+
+// A 3 × 2 DIB, 24 bits, rows bottom-up and padded to 4 bytes. Top-down, its pixels are
+// row 0: red, green, blue; row 1: black, white, grey.
+struct TinyDib {
+    uint8_t bits[2 * 12] = {
+        // bottom row (top-down row 1): black, white, grey, padding
+        0, 0, 0, 255, 255, 255, 128, 128, 128, 0, 0, 0,
+        // top row (top-down row 0): red, green, blue in blue-green-red order, padding
+        0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};
+    DibView View() const { return {3, 2, 24, 12, bits, nullptr}; }
+};
+const QRgb kTinyTopDown[2][3] = {{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)},
+                                 {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(128, 128, 128)}};
+
+}  // namespace
+
+class QtDeviceContextTest : public testing::Test {
+  protected:
+    void SetUp() override { platform_test::EnsureQtApplication(); }
+};
+
+TEST_F(QtDeviceContextTest, TheWindowsFacesResolveToTheirMetricCompatibleFamilies) {
+    // Without these families the fonts draw as boxes or wrap elsewhere, and nothing else would notice.
+    QtImageDeviceContext dc(8, 8);
+    const std::pair<const char*, const char*> faces[] = {{"Arial", "Liberation Sans"},
+                                                         {"Times New Roman", "Liberation Serif"},
+                                                         {"Courier New", "Liberation Mono"},
+                                                         {"", "Liberation Sans"}};
+    for (const auto& [face, family] : faces) {
+        dc.SelectFont(Font(face, 15));
+        EXPECT_EQ(QFontInfo(dc.Font()).family().toStdString(), family) << "face '" << face << "'";
+    }
+}
+
+TEST_F(QtDeviceContextTest, PositiveHeightsAreCellHeightsAndNegativeOnesCharacterHeights) {
+    QtImageDeviceContext dc(8, 8);
+    for (int32_t height : {8, 12, 15, 20, 24, 36, 72}) {
+        dc.SelectFont(Font("Arial", height));
+        const int32_t cell = dc.MeasureText("").cy;
+        EXPECT_LE(cell, height);
+        EXPECT_GE(cell, height - 1) << "height " << height;
+
+        dc.SelectFont(Font("Arial", -height));
+        EXPECT_EQ(QFontInfo(dc.Font()).pixelSize(), height);
+        // Arial's cell is about 1.12 times its em; the internal leading lies above the characters.
+        const int32_t bigger = dc.MeasureText("").cy;
+        EXPECT_GT(bigger, height) << "height " << -height;
+        EXPECT_LE(bigger, height * 5 / 4 + 1) << "height " << -height;
+    }
+    dc.SelectFont(Font("Arial", 0));
+    EXPECT_EQ(dc.MeasureText("").cy, 16);
+    EXPECT_EQ(dc.SelectedFont(), Font("Arial", 0));
+}
+
+TEST_F(QtDeviceContextTest, HostileHeightsGiveABoundedFont) {
+    QtImageDeviceContext dc(8, 8);
+    dc.SelectFont(Font("Arial", INT32_MIN));
+    EXPECT_GT(dc.MeasureText("x").cy, 0);
+    dc.SelectFont(Font("Arial", INT32_MAX));
+    EXPECT_GT(dc.MeasureText("x").cy, 0);
+    EXPECT_LT(dc.MeasureText("x").cy, 10000);
+}
+
+TEST_F(QtDeviceContextTest, MeasuringGivesOneLinesExtent) {
+    QtImageDeviceContext dc(8, 8);
+    dc.SelectFont(Font("Arial", 15));
+    const Size empty = dc.MeasureText("");
+    EXPECT_EQ(empty.cx, 0);
+    EXPECT_GT(empty.cy, 0);
+    const Size word = dc.MeasureText("Hola mundo");
+    EXPECT_EQ(word.cy, empty.cy);
+    EXPECT_GT(word.cx, dc.MeasureText("Hola").cx);
+    EXPECT_EQ(dc.MeasureText("Hola mundo").cx, word.cx);
+    EXPECT_GT(dc.MeasureText("Ma\xF1"
+                             "ana")
+                  .cx,
+              dc.MeasureText("Maana").cx);  // ñ measured as a letter
+
+    dc.SelectFont(Font("Arial", 15, true));
+    EXPECT_GT(dc.MeasureText("Hola mundo").cx, word.cx);  // bold is wider
+    FontRequest styled = Font("Times New Roman", 15);
+    styled.italic = true;
+    styled.underline = true;
+    dc.SelectFont(styled);
+    EXPECT_TRUE(dc.Font().italic());
+    EXPECT_TRUE(dc.Font().underline());
+}
+
+TEST_F(QtDeviceContextTest, TextIsDrawnInItsColourInsideTheClipOnly) {
+    QtImageDeviceContext dc(120, 60);
+    dc.SelectFont(Font("Arial", 30));
+    dc.SetTextColor(0x000000FF);  // red, as 0x00BBGGRR
+    dc.SetTransparentBackground(true);
+    const Rect clip{10, 10, 40, 50};
+    dc.DrawTextLine(10, 10, "WWWW", clip);
+    const QRect area(10, 10, 30, 40);
+    EXPECT_GT(CountNonWhite(dc.Image(), area, true), 30);
+    EXPECT_EQ(CountNonWhite(dc.Image(), area, false), 0);
+    // The most covered pixel is red.
+    QRgb darkest = qRgb(255, 255, 255);
+    for (int y = 10; y < 50; ++y)
+        for (int x = 10; x < 40; ++x)
+            if (qGreen(dc.Image().pixel(x, y)) < qGreen(darkest)) darkest = dc.Image().pixel(x, y);
+    EXPECT_GT(qRed(darkest), 200);
+    EXPECT_LT(qGreen(darkest), 60);
+    EXPECT_LT(qBlue(darkest), 60);
+}
+
+TEST_F(QtDeviceContextTest, ABlackWStaysInItsCellAndAnEmptyClipDrawsNothing) {
+    QtImageDeviceContext dc(100, 60);
+    dc.SelectFont(Font("Arial", 20));
+    dc.SetTextColor(0);
+    dc.SetTransparentBackground(true);
+    dc.DrawTextLine(20, 20, "W", Rect{0, 0, 5, 5});
+    EXPECT_EQ(CountNonWhite(dc.Image(), QRect(0, 0, 100, 60), true), 0);
+    dc.DrawTextLine(20, 20, "W", Rect{0, 0, 100, 60});
+    const Size cell = dc.MeasureText("W");
+    EXPECT_GT(CountNonWhite(dc.Image(), QRect(20, 20, cell.cx, cell.cy), true), 10);
+    EXPECT_EQ(CountNonWhite(dc.Image(), QRect(20, 20, cell.cx, cell.cy), false), 0);
+}
+
+TEST_F(QtDeviceContextTest, AnOpaqueBackgroundFillsTheTextCell) {
+    QtImageDeviceContext dc(60, 40);
+    dc.SelectFont(Font("Arial", 16));
+    dc.SetBackgroundColor(0x00FF0000);  // blue
+    dc.SetTransparentBackground(false);
+    dc.DrawTextLine(5, 5, "  ", Rect{0, 0, 60, 40});
+    const Size cell = dc.MeasureText("  ");
+    EXPECT_EQ(dc.Image().pixel(5, 5), qRgb(0, 0, 255));
+    EXPECT_EQ(dc.Image().pixel(5 + cell.cx - 1, 5 + cell.cy - 1), qRgb(0, 0, 255));
+    EXPECT_EQ(dc.Image().pixel(5 + cell.cx, 5), qRgb(255, 255, 255));
+    EXPECT_EQ(dc.Image().pixel(5, 5 + cell.cy), qRgb(255, 255, 255));
+}
+
+TEST_F(QtDeviceContextTest, StretchDibCopiesOneToOnePixelExactly) {
+    TinyDib dib;
+    QtImageDeviceContext dc(10, 10);
+    dc.StretchDib(dib.View(), Rect{4, 5, 7, 7}, Rect{0, 0, 3, 2});
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const bool inside = x >= 4 && x < 7 && y >= 5 && y < 7;
+            const QRgb expected = inside ? kTinyTopDown[y - 5][x - 4] : qRgb(255, 255, 255);
+            EXPECT_EQ(dc.Image().pixel(x, y), expected) << x << "," << y;
+        }
+}
+
+TEST_F(QtDeviceContextTest, StretchDibDoublesWithNearestPixels) {
+    TinyDib dib;
+    QtImageDeviceContext dc(6, 4);
+    dc.StretchDib(dib.View(), Rect{0, 0, 6, 4}, Rect{0, 0, 3, 2});
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(dc.Image().pixel(x, y), kTinyTopDown[y / 2][x / 2]) << x << "," << y;
+}
+
+TEST_F(QtDeviceContextTest, StretchDibTakesASourceRectangleAndEightBitTables) {
+    // 8 bits: indices 0, 1 on the top row and 2, 3 on the bottom; the table gives red, green, blue, yellow.
+    uint8_t bits[2 * 4] = {2, 3, 0, 0, 0, 1, 0, 0};
+    uint8_t table[256 * 4] = {};
+    const uint8_t colours[4][4] = {{0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}, {0, 255, 255, 0}};
+    std::memcpy(table, colours, sizeof colours);
+    DibView view{2, 2, 8, 4, bits, table};
+    QtImageDeviceContext dc(4, 4);
+    dc.StretchDib(view, Rect{0, 0, 2, 2}, Rect{1, 0, 2, 2});  // the right column, doubled across
+    EXPECT_EQ(dc.Image().pixel(0, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(dc.Image().pixel(1, 0), qRgb(0, 255, 0));
+    EXPECT_EQ(dc.Image().pixel(0, 1), qRgb(255, 255, 0));
+    EXPECT_EQ(dc.Image().pixel(2, 0), qRgb(255, 255, 255));
+
+    const QImage image = DibViewToQImage(view);
+    ASSERT_EQ(image.size(), QSize(2, 2));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(1, 1), qRgb(255, 255, 0));
+    TinyDib tiny;
+    EXPECT_EQ(DibViewToQImage(tiny.View()).pixel(2, 1), kTinyTopDown[1][2]);
+}
+
+TEST_F(QtDeviceContextTest, StretchDibClipsAndRefusesMalformedViews) {
+    TinyDib dib;
+    QtImageDeviceContext dc(4, 4);
+    // Half off the image to the left and top: the visible part still samples the right pixels.
+    dc.StretchDib(dib.View(), Rect{-3, -2, 3, 2}, Rect{0, 0, 3, 2});
+    EXPECT_EQ(dc.Image().pixel(0, 0), kTinyTopDown[1][1]);
+    EXPECT_EQ(dc.Image().pixel(2, 1), kTinyTopDown[1][2]);
+    EXPECT_EQ(dc.Image().pixel(3, 3), qRgb(255, 255, 255));
+    // A source reaching past the DIB leaves the destination alone there.
+    QtImageDeviceContext other(4, 1);
+    other.StretchDib(dib.View(), Rect{0, 0, 4, 1}, Rect{1, 0, 5, 1});
+    EXPECT_EQ(other.Image().pixel(0, 0), kTinyTopDown[0][1]);
+    EXPECT_EQ(other.Image().pixel(1, 0), kTinyTopDown[0][2]);
+    EXPECT_EQ(other.Image().pixel(2, 0), qRgb(255, 255, 255));
+    // A huge destination costs no more than the image.
+    other.StretchDib(dib.View(), Rect{0, 0, 1 << 30, 1 << 30}, Rect{0, 0, 3, 2});
+    EXPECT_EQ(other.Image().pixel(3, 0), kTinyTopDown[0][0]);
+
+    QtImageDeviceContext blank(4, 4);
+    DibView lying = dib.View();
+    lying.stride = 4;  // shorter than a row
+    blank.StretchDib(lying, Rect{0, 0, 4, 4}, Rect{0, 0, 3, 2});
+    DibView noTable{2, 2, 8, 4, dib.bits, nullptr};
+    blank.StretchDib(noTable, Rect{0, 0, 4, 4}, Rect{0, 0, 2, 2});
+    DibView fourBits{2, 2, 4, 4, dib.bits, nullptr};
+    blank.StretchDib(fourBits, Rect{0, 0, 4, 4}, Rect{0, 0, 2, 2});
+    EXPECT_EQ(CountNonWhite(blank.Image(), QRect(0, 0, 4, 4), true), 0);
+    EXPECT_TRUE(DibViewToQImage(lying).isNull());
+    EXPECT_TRUE(DibViewToQImage(DibView{}).isNull());
+}
+
+TEST_F(QtDeviceContextTest, DrawsThroughABorrowedPainterWithItsOffset) {
+    QImage image(20, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.translate(5, 5);
+        QtDeviceContext dc(painter);
+        EXPECT_EQ(dc.ClipBox(), (Rect{-5, -5, 15, 15}));
+        TinyDib dib;
+        dc.StretchDib(dib.View(), Rect{0, 0, 3, 2}, Rect{0, 0, 3, 2});
+    }
+    EXPECT_EQ(image.pixel(5, 5), kTinyTopDown[0][0]);
+    EXPECT_EQ(image.pixel(7, 6), kTinyTopDown[1][2]);
+    EXPECT_EQ(image.pixel(4, 4), qRgb(255, 255, 255));
+}
+
+TEST_F(QtDeviceContextTest, TheScreenFactoryMeasuresLikeAnImageContext) {
+    QtScreenContextFactory factory;
+    SetScreenContextFactory(&factory);
+    auto screen = ScreenContexts().CreateScreenContext();
+    SetScreenContextFactory(nullptr);
+    ASSERT_TRUE(screen);
+    screen->SelectFont(Font("Arial", 15));
+    QtImageDeviceContext image(8, 8);
+    image.SelectFont(Font("Arial", 15));
+    EXPECT_EQ(screen->MeasureText("Texto de prueba"), image.MeasureText("Texto de prueba"));
+    EXPECT_NE(screen->MeasureText("Texto de prueba").cx, 15 * 10);  // not the fake's metrics
+}
