@@ -1,0 +1,196 @@
+#include "model/Texto.h"
+
+#include <algorithm>
+
+#include "model/Archive.h"
+#include "platform/CodePage.h"
+#include "platform/WordBreak.h"
+
+IMPLEMENT_SERIAL(CTexto, CObject, 1)
+IMPLEMENT_SERIAL(CArrayTextos, CObject, 1)
+
+namespace {
+// The font request's output precision and quality that the player asks for: character precision and
+// proof quality.
+constexpr uint8_t kCharacterPrecision = 2;
+constexpr uint8_t kProofQuality = 2;
+
+// What the scroll operations need to know of a text, measured on a screen device context in its font.
+struct TextMetrics {
+    int32_t lineHeight = 0;
+    int visibleLines = 0;
+    int lineCount = 0;
+};
+}  // namespace
+
+CTexto::CTexto(std::string text, std::optional<platform::Rect> rect)
+    : text(std::move(text)), rect(rect.value_or(platform::Rect{0, 0, 100, 100})), selected(true) {}
+
+CTexto::CTexto(const CTexto& other)
+    : CObject(),
+      identifier(other.identifier),
+      text(other.text),
+      fontFace(other.fontFace),
+      underline(other.underline),
+      italic(other.italic),
+      bold(other.bold),
+      height(other.height),
+      colour(other.colour),
+      visible(other.visible),
+      rect(other.rect) {}
+
+void CTexto::Serialize(CArchive& ar) {
+    ar.Io(leadingWord);
+    ar.Io(identifier);
+    ar.Io(text);
+    ar.Io(fontFace);
+    ar.IoBool(underline);
+    ar.IoBool(italic);
+    ar.IoBool(bold);
+    ar.Io(height);
+    ar.Io(colour);
+    ar.IoBool(visible);
+    ar.Io(rect);
+    if (ar.IsStoring()) selected = false;
+}
+
+void CTexto::MoveTo(int32_t x, int32_t y) {
+    rect = platform::Rect{x, y, x + rect.Width(), y + rect.Height()};
+}
+
+bool CTexto::Hit(int32_t x, int32_t y) const {
+    return visible && rect.Contains(x, y);
+}
+
+platform::FontRequest CTexto::Font(bool player) const {
+    platform::FontRequest font;
+    font.height = height;
+    font.italic = italic;
+    font.underline = underline;
+    font.weight = bold ? 700 : 400;
+    font.faceName = fontFace;
+    if (player) {
+        font.outputPrecision = kCharacterPrecision;
+        font.quality = kProofQuality;
+    }
+    return font;
+}
+
+// Draws in the text's font and colour on a transparent background, and leaves the device context as it
+// found it.
+void CTexto::DrawLines(platform::DeviceContext& dc, const platform::Rect& where, bool player) const {
+    if (!visible) return;
+    platform::FontRequest oldFont = dc.SelectedFont();
+    uint32_t oldColour = dc.TextColor();
+    bool oldTransparent = dc.TransparentBackground();
+    dc.SelectFont(Font(player));
+    dc.SetTransparentBackground(true);
+    dc.SetTextColor(colour);
+
+    std::vector<platform::TextLine> lines = platform::WordBreakLayout(dc, text, where.Width());
+    size_t first = player ? static_cast<size_t>(scroll_) : 0;
+    platform::DrawWordBreakLines(dc, text, lines, first, where);
+
+    dc.SetTextColor(oldColour);
+    dc.SetTransparentBackground(oldTransparent);
+    dc.SelectFont(oldFont);
+}
+
+void CTexto::Draw(platform::DeviceContext& dc) const {
+    DrawLines(dc, rect, true);
+}
+
+void CTexto::Draw(platform::DeviceContext& dc, int32_t originX, int32_t originY) const {
+    DrawLines(dc, rect.Offset(-originX, -originY), false);
+}
+
+namespace {
+TextMetrics Measure(const CTexto& texto, platform::FontRequest font, bool countLines) {
+    std::unique_ptr<platform::DeviceContext> dc = platform::ScreenContexts().CreateScreenContext();
+    dc->SelectFont(font);
+    TextMetrics m;
+    m.lineHeight = platform::WordBreakLineHeight(*dc);
+    // Without a line height nothing fits and nothing can scroll; this also keeps the division defined.
+    if (m.lineHeight > 0) m.visibleLines = std::max(0, texto.rect.Height() / m.lineHeight);
+    if (countLines)
+        m.lineCount = static_cast<int>(platform::WordBreakLayout(*dc, texto.text, texto.rect.Width()).size());
+    return m;
+}
+}  // namespace
+
+int CTexto::VisibleLines() const {
+    return Measure(*this, Font(true), false).visibleLines;
+}
+
+int CTexto::CountBreaks() const {
+    return Measure(*this, Font(true), true).lineCount - 1;
+}
+
+// A page is the visible lines minus one, but never less than one line: a rectangle that shows one line
+// or less would otherwise page by nothing or backwards.
+int CTexto::ScrollStep(int n) const {
+    if (n >= 0) return n;
+    TextMetrics m = Measure(*this, Font(true), false);
+    if (m.lineHeight <= 0) return 0;
+    return std::max(1, m.visibleLines - 1);
+}
+
+bool CTexto::ScrollUp(int n) {
+    if (n == 0 || scroll_ == 0) return false;
+    n = ScrollStep(n);
+    if (n == 0) return false;
+    scroll_ = scroll_ < n ? 0 : scroll_ - n;
+    return true;
+}
+
+bool CTexto::ScrollDown(int n) {
+    if (n == 0) return false;
+    TextMetrics m = Measure(*this, Font(true), true);
+    if (m.lineHeight <= 0) return false;
+    if (n < 0) n = std::max(1, m.visibleLines - 1);
+    // The rest of the text already fits in the rectangle.
+    if (m.lineCount < m.visibleLines + scroll_) return false;
+    scroll_ += n;
+    return true;
+}
+
+bool CTexto::SetScroll(int n) {
+    n = std::max(0, n);
+    if (n == scroll_) return false;
+    scroll_ = n;
+    return true;
+}
+
+void CArrayTextos::Serialize(CArchive& ar) {
+    SerializeOwnedArray(ar, items_);
+}
+
+void CArrayTextos::InsertAt(size_t i, std::unique_ptr<CTexto> text) {
+    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(std::min(i, items_.size())), std::move(text));
+}
+
+std::unique_ptr<CTexto> CArrayTextos::Remove(const CTexto* text) {
+    auto it = std::find_if(items_.begin(), items_.end(), [text](const auto& p) { return p.get() == text; });
+    if (it == items_.end()) return nullptr;
+    return RemoveAt(static_cast<size_t>(it - items_.begin()));
+}
+
+std::unique_ptr<CTexto> CArrayTextos::RemoveAt(size_t i) {
+    if (i >= items_.size()) return nullptr;
+    std::unique_ptr<CTexto> text = std::move(items_[i]);
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(i));
+    return text;
+}
+
+CTexto* CArrayTextos::FindIgnoringCase(const std::string& key) const {
+    std::string upperKey = platform::Cp1252ToUpper(key);
+    for (const auto& t : items_)
+        if (platform::Cp1252ToUpper(t->identifier) == upperKey) return t.get();
+    return nullptr;
+}
+
+CTexto* CArrayTextos::FindExact(const std::string& key) const {
+    for (const auto& t : items_)
+        if (t->identifier == key) return t.get();
+    return nullptr;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/Object.h"
+
+class CArchive;
+
+// The video clip of a card and how it plays. Always stored embedded in its card; a card has a video
+// exactly when the file name is not empty.
+class CVideo : public CObject {
+    DECLARE_SERIAL(CVideo)
+  public:
+    void Serialize(CArchive& ar) override;
+    // Forgets the clip and its settings; the leading word and the run-time word stay.
+    void Clear();
+    bool HasVideo() const { return !file.empty(); }
+
+    uint32_t runtimeWord = 0;  // never stored; the editor keeps the video's selection in it
+    uint32_t leadingWord = 0;  // stored back as loaded
+    std::string file;
+    int32_t x = 0;
+    int32_t y = 0;
+    bool loop = false;
+    bool automaticInit = false;
+    bool closeWhenFinishes = false;
+    std::string activateOnClose;  // sprite numbers made visible when playback completes
+};
