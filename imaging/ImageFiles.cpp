@@ -94,12 +94,18 @@ bool ReadPngImage(platform::File& file, CDIB& dib) {
             png_image_free(&image);
             return false;
         }
-        image.format = PNG_FORMAT_BGR;
-        png_color black{0, 0, 0};
-        // A negative stride asks for the bottom row first, as the DIB keeps its rows.
-        if (!png_image_finish_read(&image, &black, result.GetBits(), -result.GetStorageWidth(), nullptr)) {
+        // Read with alpha and compose here, plainly (colour times alpha), as TIFF images are composed.
+        image.format = PNG_FORMAT_BGRA;
+        std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
             png_image_free(&image);
             return false;
+        }
+        for (uint32_t y = 0; y < image.height; ++y) {
+            const uint8_t* in = rgba.data() + static_cast<size_t>(y) * image.width * 4;
+            uint8_t* out = result.GetPixelAddress(0, static_cast<int32_t>(y));
+            for (uint32_t x = 0; x < image.width; ++x, in += 4, out += 3)
+                for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>((in[c] * in[3] + 127) / 255);
         }
         return dib.CopyPacked(result.GetHeader(), result.GetBits());
     } catch (const platform::FileException&) {

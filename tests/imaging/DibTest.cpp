@@ -1,0 +1,439 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "imaging/Dib.h"
+#include "model/Archive.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "tests/imaging/ImageTestUtil.h"
+
+using namespace imaging_test;
+
+namespace {
+
+// A Windows BMP of an 8-bit image with `colours` table entries (0 meaning 256) and the given pixels.
+std::vector<uint8_t> Bmp8(int32_t width, int32_t height, uint32_t colours, const std::vector<uint8_t>& table,
+                          const std::vector<uint8_t>& pixels) {
+    Bytes b;
+    uint32_t offset = 54 + static_cast<uint32_t>(table.size());
+    b.u16(0x4D42).u32(offset + static_cast<uint32_t>(pixels.size())).u32(0).u32(offset);
+    b.u32(40).u32(width).u32(height).u16(1).u16(8).u32(0).u32(0).u32(0).u32(0).u32(colours).u32(0);
+    return b.raw(table).raw(pixels).v;
+}
+
+}  // namespace
+
+TEST(Dib, DefaultIsBlack16x16TrueColour) {
+    CDIB dib;
+    EXPECT_EQ(dib.GetWidth(), 16);
+    EXPECT_EQ(dib.GetHeight(), 16);
+    EXPECT_EQ(dib.GetBitCount(), 24);
+    EXPECT_EQ(dib.GetRect(), (platform::Rect{0, 0, 16, 16}));
+    for (int i = 0; i < 16 * 48; ++i) ASSERT_EQ(dib.GetBits()[i], 0);
+}
+
+TEST(Dib, StrideRuleAndPixelAddresses) {
+    CDIB dib;
+    ASSERT_TRUE(dib.Create(3, 2, 3));
+    EXPECT_EQ(dib.GetStorageWidth(), 12);
+    EXPECT_EQ(dib.GetPixelAddress(3, 0), nullptr);
+    EXPECT_EQ(dib.GetPixelAddress(0, 2), nullptr);
+    EXPECT_EQ(dib.GetPixelAddress(-1, 0), nullptr);
+    // Rows are bottom-up: the top row is the last one in memory.
+    EXPECT_EQ(dib.GetPixelAddress(1, 0), dib.GetBits() + 3 + 12);
+    EXPECT_EQ(dib.GetPixelAddress(2, 1), dib.GetBits() + 6);
+
+    ASSERT_TRUE(dib.Create(5, 1, 1));
+    EXPECT_EQ(dib.GetBitCount(), 8);
+    EXPECT_EQ(dib.GetStorageWidth(), 8);
+    EXPECT_EQ(dib.GetNumColors(), 256);
+    EXPECT_EQ(dib.GetColorTable()[4 * 200], 200);  // grey ramp
+}
+
+TEST(Dib, CreateRefusesSizesBeyondTheLimitsAndLeavesNoImage) {
+    CDIB dib;
+    EXPECT_FALSE(dib.Create(kMaxImageSide + 1, 1, 3));
+    EXPECT_FALSE(dib.HasImage());
+    EXPECT_FALSE(dib.Create(16384, 16384, 3));  // 768 MiB of pixels
+    EXPECT_FALSE(dib.Create(0, 5, 3));
+    EXPECT_TRUE(ImageSizeAcceptable(16384, 16384, 8));
+    EXPECT_FALSE(ImageSizeAcceptable(16384, 16385, 8));
+}
+
+TEST(Dib, ColourCountOfHeaders) {
+    BITMAPINFOHEADER h;
+    h.biBitCount = 8;
+    EXPECT_EQ(CDIB::GetNumColors(h), 256);
+    h.biClrUsed = 17;
+    EXPECT_EQ(CDIB::GetNumColors(h), 17);
+    h.biBitCount = 4;
+    h.biClrUsed = 0;
+    EXPECT_EQ(CDIB::GetNumColors(h), 16);
+    h.biBitCount = 24;
+    EXPECT_EQ(CDIB::GetNumColors(h), 0);
+}
+
+TEST(Dib, CopyBitsOpaqueCopiesEverythingTransparentSkipsExactlyTheKey) {
+    CDIB source = CoordinateImage(4, 4);
+    SetPixel(source, 1, 1, 0, 0, 0);
+    SetPixel(source, 2, 2, 0, 0, 1);  // nearly black, must be copied
+    CDIB destination;
+    destination.Create(4, 4, 3);
+    destination.Fill(0x00FFFFFF);
+    source.CopyBits(&destination, 0, 0, 4, 4, 0, 0, 0xFFFFFFFF);
+    EXPECT_TRUE(SamePixels(source, destination));
+
+    destination.Fill(0x00FFFFFF);
+    source.CopyBits(&destination, 0, 0, 4, 4, 0, 0, 0x000000);
+    EXPECT_EQ(GetPixel(destination, 1, 1), (Rgb{255, 255, 255}));
+    EXPECT_EQ(GetPixel(destination, 2, 2), (Rgb{0, 0, 1}));
+    EXPECT_EQ(GetPixel(destination, 3, 0), GetPixel(source, 3, 0));
+
+    // The key packs red in the high byte: (r << 16) | (g << 8) | b.
+    destination.Fill(0);
+    source.CopyBits(&destination, 0, 0, 4, 4, 0, 0, (3u << 16) | (0u << 8) | 3u);
+    EXPECT_EQ(GetPixel(destination, 3, 0), (Rgb{0, 0, 0}));
+    EXPECT_EQ(GetPixel(destination, 2, 0), GetPixel(source, 2, 0));
+}
+
+TEST(Dib, CopyBitsEightBitComparesTheLowByte) {
+    CDIB source, destination;
+    source.Create(3, 1, 1);
+    destination.Create(3, 1, 1);
+    uint8_t* s = source.GetPixelAddress(0, 0);
+    s[0] = 7, s[1] = 8, s[2] = 9;
+    std::memset(destination.GetPixelAddress(0, 0), 1, 3);
+    source.CopyBits(&destination, 0, 0, 3, 1, 0, 0, 0x12345608);
+    const uint8_t* d = destination.GetPixelAddress(0, 0);
+    EXPECT_EQ(d[0], 7);
+    EXPECT_EQ(d[1], 1);
+    EXPECT_EQ(d[2], 9);
+}
+
+TEST(Dib, CopyBitsClipsToBothImages) {
+    CDIB source = CoordinateImage(4, 4);
+    CDIB destination;
+    destination.Create(4, 4, 3);
+    destination.Fill(0x00FFFFFF);
+    // Half over the bottom-right edge of the destination.
+    source.CopyBits(&destination, 2, 2, 4, 4, 0, 0, 0xFFFFFFFF);
+    EXPECT_EQ(GetPixel(destination, 1, 1), (Rgb{255, 255, 255}));
+    EXPECT_EQ(GetPixel(destination, 2, 2), GetPixel(source, 0, 0));
+    EXPECT_EQ(GetPixel(destination, 3, 3), GetPixel(source, 1, 1));
+    // Starting left of and above the destination: the visible part comes from further in the source.
+    destination.Fill(0x00FFFFFF);
+    source.CopyBits(&destination, -1, -2, 3, 3, 0, 0, 0xFFFFFFFF);
+    EXPECT_EQ(GetPixel(destination, 0, 0), GetPixel(source, 1, 2));
+    EXPECT_EQ(GetPixel(destination, 1, 0), GetPixel(source, 2, 2));
+    EXPECT_EQ(GetPixel(destination, 2, 0), (Rgb{255, 255, 255}));
+    EXPECT_EQ(GetPixel(destination, 0, 1), (Rgb{255, 255, 255}));
+    // A block reaching past the source, and one entirely outside, change nothing they should not.
+    CDIB before = destination;
+    source.CopyBits(&destination, 0, 0, 100, 100, 3, 3, 0);
+    EXPECT_EQ(GetPixel(destination, 0, 0), GetPixel(source, 3, 3));
+    EXPECT_EQ(GetPixel(destination, 1, 0), GetPixel(before, 1, 0));
+    before = destination;
+    source.CopyBits(&destination, 10, 10, 4, 4, 0, 0, 0xFFFFFFFF);
+    source.CopyBits(&destination, 0, 0, 4, 4, -10, 0, 0xFFFFFFFF);
+    EXPECT_TRUE(SamePixels(before, destination));
+}
+
+TEST(Dib, ResizeHalfTakesEverySecondPixelFromTheTopLeft) {
+    CDIB dib = CoordinateImage(640, 480);
+    CDIB original = dib;
+    ASSERT_TRUE(dib.ResizePercent(50));
+    ASSERT_EQ(dib.GetWidth(), 320);
+    ASSERT_EQ(dib.GetHeight(), 240);
+    EXPECT_EQ(dib.GetHeader()->biSizeImage, 240u * 960u);
+    for (int32_t y = 0; y < 240; y += 7)
+        for (int32_t x = 0; x < 320; x += 5) ASSERT_EQ(GetPixel(dib, x, y), GetPixel(original, 2 * x, 2 * y));
+    ASSERT_TRUE(dib.ResizePercent(0));
+    EXPECT_EQ(dib.GetWidth(), 320);
+    EXPECT_FALSE(dib.ResizePercent(100));
+    EXPECT_EQ(dib.GetWidth(), 320);
+}
+
+TEST(Dib, ResizeThirdsAccumulateTheRemainder) {
+    // 10 -> 4: quotient 1, remainder 2; positions 0, 2, 5, 7.
+    CDIB dib = CoordinateImage(10, 1);
+    ASSERT_TRUE(dib.Resize(4, 1));
+    EXPECT_EQ(GetPixel(dib, 0, 0).r, 0);
+    EXPECT_EQ(GetPixel(dib, 1, 0).r, 2);
+    EXPECT_EQ(GetPixel(dib, 2, 0).r, 5);
+    EXPECT_EQ(GetPixel(dib, 3, 0).r, 7);
+}
+
+TEST(Dib, EnlargingRepeatsPixelsInsteadOfReadingPastTheImage) {
+    CDIB dib = CoordinateImage(3, 2);
+    ASSERT_TRUE(dib.Resize(6, 4));
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 6; ++x) {
+            Rgb p = GetPixel(dib, x, y);
+            EXPECT_EQ(p.r, x / 2);
+            EXPECT_EQ(p.g, y / 2);
+        }
+    EXPECT_TRUE(dib.ResizePercent(-100));  // percentages below 0 enlarge
+    EXPECT_EQ(dib.GetWidth(), 12);
+}
+
+TEST(Dib, ConvertTo24UsesTheColourTable) {
+    CDIB dib;
+    dib.Create(2, 1, 1);
+    uint8_t* table = dib.GetColorTable();
+    table[4 * 5] = 1, table[4 * 5 + 1] = 2, table[4 * 5 + 2] = 3;
+    dib.GetPixelAddress(0, 0)[0] = 5;
+    dib.GetPixelAddress(1, 0)[0] = 9;
+    ASSERT_TRUE(dib.ConvertTo24());
+    EXPECT_EQ(dib.GetBitCount(), 24);
+    EXPECT_EQ(dib.GetNumColors(), 0);
+    EXPECT_EQ(dib.GetColorTable(), nullptr);
+    EXPECT_EQ(GetPixel(dib, 0, 0), (Rgb{3, 2, 1}));
+    EXPECT_EQ(GetPixel(dib, 1, 0), (Rgb{9, 9, 9}));
+    EXPECT_EQ(dib.GetHeader()->biSizeImage, 8u);
+}
+
+TEST(Dib, MapColorsToPaletteOnATrueColourDisplay) {
+    CDIB dib;
+    dib.Create(2, 2, 1);
+    dib.GetPixelAddress(1, 1)[0] = 42;
+    EXPECT_FALSE(dib.MapColorsToPalette(nullptr));
+    std::vector<PaletteEntry> palette(256);
+    palette[42] = {10, 20, 30, 0};
+    ASSERT_TRUE(dib.MapColorsToPalette(&palette));
+    EXPECT_EQ(dib.GetPixelAddress(1, 1)[0], 42);  // identity map
+    const uint8_t* entry = dib.GetColorTable() + 4 * 42;
+    EXPECT_EQ(entry[0], 30);
+    EXPECT_EQ(entry[1], 20);
+    EXPECT_EQ(entry[2], 10);
+    EXPECT_EQ(dib.GetHeader()->biClrUsed, 256u);
+    CDIB trueColour;
+    EXPECT_TRUE(trueColour.MapColorsToPalette(&palette));
+    EXPECT_EQ(trueColour.GetNumColors(), 0);
+}
+
+TEST(Dib, CopyPackedAndAttachBits) {
+    CDIB source = CoordinateImage(3, 3);
+    CDIB copy;
+    ASSERT_TRUE(copy.CopyPacked(source.GetHeader(), source.GetBits()));
+    EXPECT_TRUE(copy.OwnsBits());
+    EXPECT_TRUE(SamePixels(source, copy));
+    EXPECT_NE(copy.GetBits(), source.GetBits());
+
+    CDIB attached;
+    attached.AttachBits(source.GetHeader(), source.GetBits());
+    EXPECT_FALSE(attached.OwnsBits());
+    EXPECT_EQ(attached.GetBits(), source.GetBits());
+    CDIB deep(attached);
+    EXPECT_TRUE(deep.OwnsBits());
+    EXPECT_TRUE(SamePixels(deep, source));
+}
+
+TEST(Dib, FillAndGradient) {
+    CDIB dib;
+    dib.Create(2, 256, 3);
+    dib.Fill(0x00332211);  // COLORREF: red in the low byte
+    EXPECT_EQ(GetPixel(dib, 1, 100), (Rgb{0x11, 0x22, 0x33}));
+    dib.FillGradient(0x000000FF, 0x0000FF00);  // red to green over 256 rows
+    EXPECT_EQ(GetPixel(dib, 0, 0), (Rgb{255, 0, 0}));
+    Rgb last = GetPixel(dib, 0, 255);
+    EXPECT_LE(last.r, 2);
+    EXPECT_GE(last.g, 253);
+    EXPECT_EQ(last.b, 0);
+    for (int32_t y = 1; y < 256; ++y) {
+        ASSERT_LE(GetPixel(dib, 0, y).r, GetPixel(dib, 0, y - 1).r);
+        ASSERT_GE(GetPixel(dib, 0, y).g, GetPixel(dib, 0, y - 1).g);
+    }
+}
+
+TEST(Dib, DrawAndStretchDrawGoThroughTheDeviceContext) {
+    CDIB dib = CoordinateImage(20, 10);
+    platform::FakeDeviceContext dc;
+    dib.Draw(dc, 5, 6);
+    dib.StretchDraw(dc, 0, 0, 40, 30);
+    ASSERT_EQ(dc.dibs.size(), 2u);
+    EXPECT_EQ(dc.dibs[0].destination, (platform::Rect{5, 6, 25, 16}));
+    EXPECT_EQ(dc.dibs[0].source, (platform::Rect{0, 0, 20, 10}));
+    EXPECT_EQ(dc.dibs[1].destination, (platform::Rect{0, 0, 40, 30}));
+    dib.Clear();
+    dib.Draw(dc, 0, 0);
+    EXPECT_EQ(dc.dibs.size(), 2u);  // an image-less DIB draws nothing
+}
+
+TEST(DibBmp, TrueColourRoundTripWithOffset54) {
+    CDIB dib = CoordinateImage(3, 2);
+    platform::MemoryFile file;
+    ASSERT_TRUE(dib.Write(file));
+    const auto& b = file.Bytes();
+    ASSERT_EQ(b.size(), 54u + 24u);
+    EXPECT_EQ(b[0], 'B');
+    EXPECT_EQ(b[1], 'M');
+    EXPECT_EQ(Dword(b, 2), 78u);
+    EXPECT_EQ(Dword(b, 10), 54u);
+    file.Bytes().push_back(0x5A);  // whatever follows the image is not consumed
+    file.Seek(0);
+    CDIB back;
+    ASSERT_TRUE(back.Read(file));
+    EXPECT_TRUE(SamePixels(dib, back));
+    EXPECT_EQ(file.Position(), 78u);
+}
+
+TEST(DibBmp, EightBitImageWritesItsTableAtOffset1078AndReadsBackAs24) {
+    CDIB dib;
+    dib.Create(2, 2, 1);
+    dib.GetColorTable()[4 * 3 + 2] = 200;  // entry 3: red 200
+    dib.GetPixelAddress(1, 0)[0] = 3;
+    platform::MemoryFile file;
+    ASSERT_TRUE(dib.Write(file));
+    EXPECT_EQ(Dword(file.Bytes(), 10), 1078u);
+    EXPECT_EQ(file.Bytes().size(), 1078u + 8u);
+    file.Seek(0);
+    CDIB back;
+    ASSERT_TRUE(back.Read(file));
+    EXPECT_EQ(back.GetBitCount(), 24);
+    EXPECT_EQ(GetPixel(back, 1, 0), (Rgb{200, 3, 3}));  // entry 3 of the grey ramp, red changed
+    EXPECT_EQ(GetPixel(back, 0, 0), (Rgb{0, 0, 0}));
+}
+
+TEST(DibBmp, Os2HeaderWithColourTriplets) {
+    Bytes b;
+    b.u16(0x4D42).u32(14 + 12 + 768 + 4).u32(0).u32(14 + 12 + 768);
+    b.u32(12).u16(2).u16(1).u16(1).u16(8);
+    for (int i = 0; i < 256; ++i) b.u8(static_cast<uint8_t>(i)).u8(0).u8(static_cast<uint8_t>(255 - i));
+    b.u8(1).u8(254).u16(0);
+    platform::MemoryFile file(b.v);
+    CDIB dib;
+    ASSERT_TRUE(dib.Read(file));
+    EXPECT_EQ(dib.GetWidth(), 2);
+    EXPECT_EQ(GetPixel(dib, 0, 0), (Rgb{254, 0, 1}));
+    EXPECT_EQ(GetPixel(dib, 1, 0), (Rgb{1, 0, 254}));
+    EXPECT_EQ(file.Position(), file.Length());
+}
+
+TEST(DibBmp, ShortColourTableLeavesTheMissingEntriesBlack) {
+    std::vector<uint8_t> table = {10, 20, 30, 0, 40, 50, 60, 0};
+    platform::MemoryFile file(Bmp8(3, 1, 2, table, {1, 0, 7, 0}));
+    CDIB dib;
+    ASSERT_TRUE(dib.Read(file));
+    EXPECT_EQ(GetPixel(dib, 0, 0), (Rgb{60, 50, 40}));
+    EXPECT_EQ(GetPixel(dib, 1, 0), (Rgb{30, 20, 10}));
+    EXPECT_EQ(GetPixel(dib, 2, 0), (Rgb{0, 0, 0}));
+}
+
+TEST(DibBmp, HostileFilesFailAndKeepThePreviousImage) {
+    CDIB dib = CoordinateImage(2, 2);
+    CDIB previous = dib;
+    auto refused = [&](std::vector<uint8_t> bytes) {
+        platform::MemoryFile file(std::move(bytes));
+        bool read = dib.Read(file);
+        return !read && SamePixels(dib, previous);
+    };
+    std::vector<uint8_t> good = Bmp8(3, 1, 0, std::vector<uint8_t>(1024), {1, 2, 3, 0});
+    EXPECT_TRUE(refused({}));
+    std::vector<uint8_t> wrongTag = good;
+    wrongTag[0] = 'X';
+    EXPECT_TRUE(refused(wrongTag));
+    std::vector<uint8_t> truncatedPixels(good.begin(), good.end() - 1);
+    EXPECT_TRUE(refused(truncatedPixels));
+    std::vector<uint8_t> truncatedTable(good.begin(), good.begin() + 54 + 500);
+    EXPECT_TRUE(refused(truncatedTable));
+    std::vector<uint8_t> lyingHeight = good;
+    lyingHeight[22] = 0xFF, lyingHeight[23] = 0x3F;  // 16383 rows in a 4-byte pixel block
+    EXPECT_TRUE(refused(lyingHeight));
+    std::vector<uint8_t> hugeWidth = good;
+    hugeWidth[18] = 0xFF, hugeWidth[19] = 0xFF, hugeWidth[20] = 0xFF, hugeWidth[21] = 0x7F;
+    EXPECT_TRUE(refused(hugeWidth));
+    std::vector<uint8_t> negativeHeight = good;
+    negativeHeight[22] = 0xFF, negativeHeight[23] = 0xFF, negativeHeight[24] = 0xFF,
+    negativeHeight[25] = 0xFF;
+    EXPECT_TRUE(refused(negativeHeight));
+    std::vector<uint8_t> tooManyColours = good;
+    tooManyColours[46] = 0x01, tooManyColours[47] = 0x01;  // 257
+    EXPECT_TRUE(refused(tooManyColours));
+    std::vector<uint8_t> fourBit = good;
+    fourBit[28] = 4;
+    EXPECT_TRUE(refused(fourBit));
+    std::vector<uint8_t> oneBit = good;
+    oneBit[28] = 1;
+    EXPECT_TRUE(refused(oneBit));
+    std::vector<uint8_t> runLength = good;
+    runLength[30] = 1;
+    EXPECT_TRUE(refused(runLength));
+    std::vector<uint8_t> oddHeaderSize = good;
+    oddHeaderSize[14] = 64;
+    EXPECT_TRUE(refused(oddHeaderSize));
+}
+
+TEST(DibSerialize, FailedReadMakesTheDocumentLoadFail) {
+    platform::MemoryFile file(std::vector<uint8_t>{'B', 'M', 1, 2, 3});
+    CArchive ar(file, CArchive::load);
+    CDIB dib;
+    try {
+        dib.Serialize(ar);
+        FAIL() << "no exception";
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.cause, CArchiveException::generic);
+    }
+}
+
+TEST(DibSerialize, BmpBetweenArchiveValues) {
+    CDIB dib = CoordinateImage(5, 3);
+    platform::MemoryFile file;
+    {
+        CArchive ar(file, CArchive::store);
+        ar.WriteDword(0xCAFEF00D);
+        dib.Serialize(ar);
+        ar.WriteDword(0x12345678);
+        ar.Close();
+    }
+    file.Seek(0);
+    CArchive ar(file, CArchive::load);
+    EXPECT_EQ(ar.ReadDword(), 0xCAFEF00D);
+    CDIB back;
+    back.Serialize(ar);
+    EXPECT_TRUE(SamePixels(dib, back));
+    EXPECT_EQ(ar.ReadDword(), 0x12345678u);
+}
+
+class DibFiles : public testing::Test {
+  protected:
+    void SetUp() override {
+        platform::SetFileDialog(&dialog);
+        dir = ScratchDir(testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    void TearDown() override { platform::SetFileDialog(nullptr); }
+    platform::ScriptedFileDialog dialog;
+    platform::RecordingMessageBox boxes;
+    platform::ScopedMessageBox guard{boxes};
+    std::string dir;
+};
+
+TEST_F(DibFiles, LoadAndSaveAskWithTheirFiltersAndReportFailures) {
+    CDIB dib = CoordinateImage(4, 4);
+    EXPECT_FALSE(dib.Save(""));  // cancelled: no message
+    ASSERT_EQ(dialog.requests.size(), 1u);
+    EXPECT_TRUE(dialog.requests[0].save);
+    EXPECT_EQ(dialog.requests[0].filter, "Image files (*.DIB, *.BMP)|*.DIB;*.BMP|All files (*.*)|*.*||");
+    EXPECT_TRUE(boxes.shown.empty());
+
+    dialog.answers.push_back(dir + "/a.bmp");
+    ASSERT_TRUE(dib.Save(""));
+    CDIB back;
+    dialog.answers.push_back(dir + "/a.bmp");
+    ASSERT_TRUE(back.Load(""));
+    EXPECT_EQ(dialog.requests.back().filter,
+              "Archivos JPEG (*.JPG)|*.JPG|Archivos BMP (*.BMP)|*.BMP|Archivos PCX (*.PCX)|*.PCX|"
+              "Todos los archivos (*.*)|*.*||");
+    EXPECT_TRUE(dialog.requests.back().fileMustExist);
+    EXPECT_TRUE(SamePixels(dib, back));
+
+    EXPECT_FALSE(back.Load(dir + "/missing.bmp"));
+    std::ofstream(dir + "/junk.bmp") << "not a bitmap";
+    EXPECT_FALSE(back.Load(dir + "/junk.bmp"));
+    EXPECT_FALSE(dib.Save(dir + "/no/such/dir/x.bmp"));
+    ASSERT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.shown[0].text, "Failed to open file");
+    EXPECT_EQ(boxes.shown[1].text, "Failed to load file");
+    EXPECT_EQ(boxes.shown[2].text, "Failed to open file");
+    EXPECT_TRUE(SamePixels(dib, back));  // the failed loads kept the image
+}

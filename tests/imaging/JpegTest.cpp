@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+#include "imaging/DibJpeg.h"
+#include "imaging/DibPcx.h"
+#include "model/Archive.h"
+#include "platform/MessageBox.h"
+#include "tests/imaging/ImageTestUtil.h"
+
+using namespace imaging_test;
+
+namespace {
+
+// A JFIF stream made by the library itself, not by the adapter: `components` 1 (grey) or 3, with
+// samples from the coordinates so that the picture has some structure.
+std::vector<uint8_t> LibraryJpeg(int width, int height, int components, int quality = 80) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    cinfo.input_components = components;
+    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(width * components);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        for (int i = 0; i < width * components; ++i)
+            row[i] = static_cast<JSAMPLE>((i * 3 + cinfo.next_scanline * 5) & 0xFF);
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&cinfo, &r, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> bytes(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
+class Jpeg : public testing::Test {
+  protected:
+    platform::RecordingMessageBox boxes;
+    platform::ScopedMessageBox guard{boxes};
+};
+
+}  // namespace
+
+TEST_F(Jpeg, WriteThenReadGivesTheImageAtFullQuality) {
+    CDibJpeg jpeg;
+    static_cast<CDIB&>(jpeg) = CoordinateImage(33, 17);
+    platform::MemoryFile file;
+    ASSERT_TRUE(jpeg.Write(file));
+    EXPECT_EQ(file.Bytes()[0], 0xFF);
+    EXPECT_EQ(file.Bytes()[1], 0xD8);
+    EXPECT_EQ(file.Bytes()[file.Bytes().size() - 1], 0xD9);
+    file.Seek(0);
+    CDibJpeg back;
+    ASSERT_TRUE(back.Read(file));
+    ASSERT_EQ(back.GetWidth(), 33);
+    ASSERT_EQ(back.GetHeight(), 17);
+    EXPECT_EQ(back.GetBitCount(), 24);
+    int worst = 0;
+    for (int y = 0; y < 17; ++y)
+        for (int x = 0; x < 33; ++x) {
+            Rgb a = GetPixel(jpeg, x, y), b = GetPixel(back, x, y);
+            worst = std::max({worst, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+        }
+    EXPECT_LE(worst, 12);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(Jpeg, GreyImageComesBackAsEqualChannels) {
+    platform::MemoryFile file(LibraryJpeg(9, 4, 1));
+    CDibJpeg jpeg;
+    ASSERT_TRUE(jpeg.Read(file));
+    EXPECT_EQ(jpeg.GetBitCount(), 24);
+    bool someNonZero = false;
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 9; ++x) {
+            Rgb p = GetPixel(jpeg, x, y);
+            ASSERT_EQ(p.r, p.g);
+            ASSERT_EQ(p.g, p.b);
+            someNonZero |= p.r != 0;
+        }
+    EXPECT_TRUE(someNonZero);
+}
+
+TEST_F(Jpeg, OnePixelWideRowsTakeFourBytes) {
+    platform::MemoryFile file(LibraryJpeg(1, 3, 3));
+    CDibJpeg jpeg;
+    ASSERT_TRUE(jpeg.Read(file));
+    EXPECT_EQ(jpeg.GetStorageWidth(), 4);
+    EXPECT_EQ(jpeg.GetHeader()->biSizeImage, 12u);
+}
+
+TEST_F(Jpeg, EmptyFileShowsTheLibraryMessage) {
+    platform::MemoryFile file;
+    CDibJpeg jpeg;
+    EXPECT_FALSE(jpeg.Read(file));
+    EXPECT_FALSE(jpeg.HasImage());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Empty input file");
+    EXPECT_EQ(boxes.shown[0].caption, "Error JPEG");
+}
+
+TEST_F(Jpeg, NotAJpegFails) {
+    platform::MemoryFile file(std::vector<uint8_t>{'B', 'M', 0, 0, 0, 0});
+    CDibJpeg jpeg;
+    EXPECT_FALSE(jpeg.Read(file));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].caption, "Error JPEG");
+    EXPECT_NE(boxes.shown[0].text.find("Not a JPEG file"), std::string::npos);
+}
+
+TEST_F(Jpeg, TruncatedStreamWarnsAndStillGivesAnImage) {
+    std::vector<uint8_t> bytes = LibraryJpeg(64, 64, 3);
+    bytes.resize(bytes.size() / 2);
+    platform::MemoryFile file(bytes);
+    CDibJpeg jpeg;
+    ASSERT_TRUE(jpeg.Read(file));
+    EXPECT_EQ(jpeg.GetWidth(), 64);
+    ASSERT_GE(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Premature end of JPEG file");
+    EXPECT_EQ(boxes.shown[0].caption, "Error JPEG");
+    // The completed stream is not written back as it was read: that would run into what follows.
+    platform::MemoryFile out;
+    ASSERT_TRUE(jpeg.Write(out));
+    EXPECT_NE(out.Bytes(), bytes);
+    EXPECT_EQ(out.Bytes().back(), 0xD9);
+}
+
+TEST_F(Jpeg, UnchangedImageIsWrittenBackByteForByte) {
+    std::vector<uint8_t> stream = LibraryJpeg(40, 30, 3, 55);
+    std::vector<uint8_t> withTail = stream;
+    withTail.insert(withTail.end(), {1, 2, 3, 4, 5});
+    platform::MemoryFile file(withTail);
+    CDibJpeg jpeg;
+    ASSERT_TRUE(jpeg.Read(file));
+    EXPECT_EQ(file.Position(), stream.size());
+    platform::MemoryFile out;
+    ASSERT_TRUE(jpeg.Write(out));
+    EXPECT_EQ(out.Bytes(), stream);
+    // A copy is just as unchanged.
+    CDibJpeg copy(jpeg);
+    platform::MemoryFile outCopy;
+    ASSERT_TRUE(copy.Write(outCopy));
+    EXPECT_EQ(outCopy.Bytes(), stream);
+    // Any change of pixels means encoding afresh.
+    jpeg.GetPixelAddress(3, 3)[0] ^= 0x80;
+    platform::MemoryFile changed;
+    ASSERT_TRUE(jpeg.Write(changed));
+    EXPECT_NE(changed.Bytes(), stream);
+    ASSERT_TRUE(copy.Resize(20, 15));
+    platform::MemoryFile resized;
+    ASSERT_TRUE(copy.Write(resized));
+    EXPECT_NE(resized.Bytes(), stream);
+}
+
+TEST_F(Jpeg, TwoStreamsOneAfterTheOther) {
+    std::vector<uint8_t> first = LibraryJpeg(8, 8, 3), second = LibraryJpeg(5, 3, 1);
+    std::vector<uint8_t> both = first;
+    both.insert(both.end(), second.begin(), second.end());
+    platform::MemoryFile file(both);
+    CDibJpeg a, b;
+    ASSERT_TRUE(a.Read(file));
+    EXPECT_EQ(file.Position(), first.size());
+    ASSERT_TRUE(b.Read(file));
+    EXPECT_EQ(file.Position(), both.size());
+    EXPECT_EQ(a.GetWidth(), 8);
+    EXPECT_EQ(b.GetWidth(), 5);
+}
+
+TEST_F(Jpeg, FailedReadLeavesNoImage) {
+    std::vector<uint8_t> bytes = LibraryJpeg(16, 16, 3);
+    bytes.resize(20);  // inside the headers: the library cannot go on
+    platform::MemoryFile file(bytes);
+    CDibJpeg jpeg;
+    EXPECT_FALSE(jpeg.Read(file));
+    EXPECT_FALSE(jpeg.HasImage());
+    EXPECT_FALSE(boxes.shown.empty());
+}
+
+TEST_F(Jpeg, QuietCodecShowsNothing) {
+    platform::MemoryFile file;
+    CDibJpeg jpeg;
+    jpeg.SetQuiet(true);
+    EXPECT_FALSE(jpeg.Read(file));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A sprite's PCX and the background's JFIF lie in one archive stream with nothing framing them; each
+// reader must stop exactly where its image ends.
+TEST_F(Jpeg, PcxAndJfifEmbeddedInOneArchive) {
+    CDibPcx sprite;
+    static_cast<CDIB&>(sprite) = CoordinateImage(13, 7);
+    CDibJpeg background;
+    platform::MemoryFile jfif(LibraryJpeg(32, 24, 3));
+    ASSERT_TRUE(background.Read(jfif));
+    platform::MemoryFile file;
+    {
+        CArchive ar(file, CArchive::store);
+        ar.WriteDword(1);
+        sprite.Serialize(ar);
+        ar.WriteDword(2);
+        background.Serialize(ar);
+        ar.WriteDword(3);
+        ar.WriteString("end");
+        ar.Close();
+    }
+    file.Seek(0);
+    CArchive ar(file, CArchive::load);
+    CDibPcx spriteBack;
+    CDibJpeg backgroundBack;
+    EXPECT_EQ(ar.ReadDword(), 1u);
+    spriteBack.Serialize(ar);
+    EXPECT_EQ(ar.ReadDword(), 2u);
+    backgroundBack.Serialize(ar);
+    EXPECT_EQ(ar.ReadDword(), 3u);
+    EXPECT_EQ(ar.ReadString(), "end");
+    EXPECT_TRUE(SamePixels(sprite, spriteBack));
+    EXPECT_TRUE(SamePixels(background, backgroundBack));
+}

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <png.h>
+#include <tiffio.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "imaging/Dib.h"
+#include "imaging/DibJpeg.h"
+#include "imaging/DibPcx.h"
+#include "imaging/ImageFiles.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/Program.h"
+#include "tests/imaging/ImageTestUtil.h"
+
+using namespace imaging_test;
+
+namespace {
+
+// A 3 x 2 RGBA PNG written by libpng: the top-left pixel half-transparent red, the top-right fully
+// transparent white, the rest opaque colours.
+void WritePngWithAlpha(const std::string& path) {
+    const uint8_t pixels[] = {255, 0,  0,  128, 255, 255, 255, 0,   0,  0,  255, 255,
+                              10,  20, 30, 255, 40,  50,  60,  255, 70, 80, 90,  255};
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = 3;
+    image.height = 2;
+    image.format = PNG_FORMAT_RGBA;
+    ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, pixels, 0, nullptr));
+}
+
+// A 4 x 3 RGB TIFF written by libtiff, pixel (x, y) = (10x, 20y, 7).
+void WriteTiff(const std::string& path) {
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 3);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 3);
+    for (uint32_t y = 0; y < 3; ++y) {
+        uint8_t row[12];
+        for (int x = 0; x < 4; ++x) row[3 * x] = 10 * x, row[3 * x + 1] = 20 * y, row[3 * x + 2] = 7;
+        TIFFWriteScanline(tif, row, y, 0);
+    }
+    TIFFClose(tif);
+}
+
+class LoadByExtension : public testing::Test {
+  protected:
+    void SetUp() override {
+        platform::SetFileDialog(&dialog);
+        dir = ScratchDir(testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    void TearDown() override {
+        platform::SetFileDialog(nullptr);
+        platform::SetCurrentProgram(platform::Program::player);
+    }
+    platform::ScriptedFileDialog dialog;
+    platform::RecordingMessageBox boxes;
+    platform::ScopedMessageBox guard{boxes};
+    std::string dir;
+};
+
+}  // namespace
+
+TEST_F(LoadByExtension, PngAlphaIsComposedOverBlack) {
+    WritePngWithAlpha(dir + "/a.png");
+    CDIB dib;
+    ASSERT_TRUE(dib.LoadByExtension(dir + "/a.png"));
+    EXPECT_EQ(dib.GetWidth(), 3);
+    EXPECT_EQ(dib.GetBitCount(), 24);
+    Rgb halfRed = GetPixel(dib, 0, 0);
+    EXPECT_NEAR(halfRed.r, 128, 2);
+    EXPECT_EQ(halfRed.g, 0);
+    EXPECT_EQ(GetPixel(dib, 1, 0), (Rgb{0, 0, 0}));
+    EXPECT_EQ(GetPixel(dib, 2, 0), (Rgb{0, 0, 255}));
+    EXPECT_EQ(GetPixel(dib, 1, 1), (Rgb{40, 50, 60}));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(LoadByExtension, TiffInAnyCase) {
+    WriteTiff(dir + "/b.TiF");
+    CDIB dib;
+    ASSERT_TRUE(dib.LoadByExtension(dir + "/b.TiF"));
+    EXPECT_EQ(dib.GetWidth(), 4);
+    EXPECT_EQ(dib.GetHeight(), 3);
+    EXPECT_EQ(GetPixel(dib, 3, 0), (Rgb{30, 0, 7}));
+    EXPECT_EQ(GetPixel(dib, 1, 2), (Rgb{10, 40, 7}));
+}
+
+TEST_F(LoadByExtension, OwnCodecsGivePackedTrueColour) {
+    CDibPcx pcx;
+    static_cast<CDIB&>(pcx) = CoordinateImage(5, 4);
+    ASSERT_TRUE(pcx.Save(dir + "/c.pcx"));
+    ASSERT_TRUE(CDIB(pcx).Save(dir + "/c.bmp"));
+    CDibJpeg jpeg;
+    static_cast<CDIB&>(jpeg) = CoordinateImage(5, 4);
+    ASSERT_TRUE(jpeg.Save(dir + "/c.jpg"));
+    for (const char* name : {"/c.pcx", "/c.bmp", "/c.jpg"}) {
+        CDIB dib;
+        ASSERT_TRUE(dib.LoadByExtension(dir + name)) << name;
+        EXPECT_EQ(dib.GetHeader()->biSize, 40u);
+        EXPECT_EQ(dib.GetBitCount(), 24);
+        EXPECT_EQ(dib.GetNumColors(), 0);
+        EXPECT_EQ(dib.GetWidth(), 5);
+        if (std::string(name) != "/c.jpg") EXPECT_TRUE(SamePixels(dib, pcx)) << name;
+    }
+}
+
+TEST_F(LoadByExtension, OnlyTheFourCharacterEndingsAreKnown) {
+    CDibJpeg jpeg;
+    ASSERT_TRUE(jpeg.Save(dir + "/d.jpeg"));
+    CDIB dib = CoordinateImage(2, 2);
+    CDIB before = dib;
+    EXPECT_FALSE(dib.LoadByExtension(dir + "/d.jpeg"));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Error al cargar Imagen");
+    EXPECT_TRUE(SamePixels(dib, before));
+    EXPECT_FALSE(dib.LoadByExtension(dir + "/missing.png"));
+    std::ofstream(dir + "/junk.png") << "junk";
+    EXPECT_FALSE(dib.LoadByExtension(dir + "/junk.png"));
+    std::ofstream(dir + "/junk.tif") << "II*\0junk";
+    EXPECT_FALSE(dib.LoadByExtension(dir + "/junk.tif"));
+    std::ofstream(dir + "/junk.jpg") << "junk";
+    EXPECT_FALSE(dib.LoadByExtension(dir + "/junk.jpg"));
+    EXPECT_EQ(boxes.shown.size(), 5u);  // one "Error al cargar Imagen" each, no "Error JPEG"
+    for (const auto& box : boxes.shown) EXPECT_EQ(box.text, "Error al cargar Imagen");
+    EXPECT_TRUE(SamePixels(dib, before));
+}
+
+TEST_F(LoadByExtension, DialogFilterDependsOnTheProgram) {
+    CDIB dib;
+    EXPECT_FALSE(dib.LoadByExtension(std::nullopt));
+    platform::SetCurrentProgram(platform::Program::editor);
+    EXPECT_FALSE(dib.LoadByExtension(std::nullopt));
+    ASSERT_EQ(dialog.requests.size(), 2u);
+    EXPECT_EQ(
+        dialog.requests[0].filter,
+        "Archivos de imagen|*.BMP;*.JPG;*.PCX;*.PNG;*.TIF|Archivos JPEG (*.JPG)|*.JPG|Archivos BMP "
+        "(*.BMP)|*.BMP|Archivos PCX (*.PCX)|*.PCX|Archivos PNG (*.PNG)|*.PNG|Archivos TIFF (*.TIF)|*.TIF|"
+        "Todos los archivos (*.*)|*.*||;");
+    EXPECT_EQ(dialog.requests[1].filter,
+              "Image files|*.BMP;*.JPG;*.PCX;*.PNG;*.TIF|JPEG files (*.JPG)|*.JPG|BMP files (*.BMP)|*.BMP|"
+              "PCX files (*.PCX)|*.PCX|PNG files (*.PNG)|*.PNG|TIFF files (*.TIF)|*.TIF|All the files "
+              "(*.*)|*.*||;");
+    EXPECT_EQ(dialog.requests[0].defaultExtension, "jpg");
+    EXPECT_TRUE(dialog.requests[0].fileMustExist);
+    EXPECT_TRUE(boxes.shown.empty());  // cancelling is silent
+}
+
+TEST(ImageFiles, PngWriterRoundTrip) {
+    CDIB dib = CoordinateImage(7, 5);
+    platform::MemoryFile file;
+    ASSERT_TRUE(WritePngImage(dib, file));
+    file.Seek(0);
+    CDIB back;
+    ASSERT_TRUE(ReadPngImage(file, back));
+    EXPECT_TRUE(SamePixels(dib, back));
+}
+
+TEST(ImageFiles, HostileTiffAndPngFailCleanly) {
+    // A TIFF header whose first directory lies beyond the file, and one claiming a huge image.
+    CDIB dib;
+    platform::MemoryFile farDirectory(std::vector<uint8_t>{'I', 'I', 42, 0, 0xFF, 0xFF, 0xFF, 0x0F});
+    EXPECT_FALSE(ReadTiffImage(farDirectory, dib));
+    platform::MemoryFile empty;
+    EXPECT_FALSE(ReadPngImage(empty, dib));
+    // A PNG whose header claims 100000 x 100000 pixels.
+    CDIB small = CoordinateImage(2, 2);
+    platform::MemoryFile png;
+    ASSERT_TRUE(WritePngImage(small, png));
+    std::vector<uint8_t> bytes = png.Bytes();
+    bytes[16] = 0, bytes[17] = 1, bytes[18] = 0x86, bytes[19] = 0xA0;  // width 100000 (CRC now wrong too)
+    platform::MemoryFile lying(bytes);
+    EXPECT_FALSE(ReadPngImage(lying, dib));
+    EXPECT_EQ(dib.GetWidth(), 16);  // unchanged
+}

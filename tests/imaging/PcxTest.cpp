@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include "imaging/DibPcx.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "tests/imaging/ImageTestUtil.h"
+
+using namespace imaging_test;
+
+namespace {
+
+// A PCX header of the given geometry (xmin = ymin = 0), followed by `data`.
+std::vector<uint8_t> PcxFile(int32_t width, int32_t height, int planes, int32_t lineLength,
+                             const std::vector<uint8_t>& data) {
+    Bytes b;
+    b.u8(10).u8(5).u8(1).u8(8).u16(0).u16(0).u16(width - 1).u16(height - 1).u16(0).u16(0).fill(48).u8(0);
+    b.u8(static_cast<uint8_t>(planes)).u16(static_cast<uint16_t>(lineLength)).fill(60);
+    return b.raw(data).v;
+}
+
+std::vector<uint8_t> Data(const std::vector<uint8_t>& bytes) {
+    return {bytes.begin() + 128, bytes.end()};
+}
+
+std::vector<uint8_t> Written(CDibPcx& pcx) {
+    platform::MemoryFile file;
+    EXPECT_TRUE(pcx.Write(file));
+    EXPECT_EQ(file.Position(), file.Length());
+    return file.Bytes();
+}
+
+CDibPcx Solid(int32_t width, uint8_t r, uint8_t g, uint8_t b) {
+    CDibPcx pcx;
+    pcx.Create(width, 1, 3);
+    for (int32_t x = 0; x < width; ++x) SetPixel(pcx, x, 0, r, g, b);
+    return pcx;
+}
+
+}  // namespace
+
+TEST(PcxWrite, AllWhite4x1) {
+    CDibPcx pcx = Solid(4, 255, 255, 255);
+    std::vector<uint8_t> bytes = Written(pcx);
+    ASSERT_EQ(bytes.size(), 128u + 6u);
+    std::vector<uint8_t> header = PcxFile(4, 1, 3, 4, {});
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 128), header);
+    EXPECT_EQ(Data(bytes), (std::vector<uint8_t>{0xC4, 0xFF, 0xC4, 0xFF, 0xC4, 0xFF}));
+}
+
+TEST(PcxWrite, RunsOf63_64And126) {
+    CDibPcx pcx64 = Solid(64, 0x10, 0xD0, 0x20);
+    EXPECT_EQ(Data(Written(pcx64)),
+              (std::vector<uint8_t>{0xFF, 0x10, 0x10, 0xFF, 0xD0, 0xC1, 0xD0, 0xFF, 0x20, 0x20}));
+    CDibPcx pcx63 = Solid(63, 0x10, 0x10, 0x10);
+    EXPECT_EQ(Data(Written(pcx63)), (std::vector<uint8_t>{0xFF, 0x10, 0xFF, 0x10, 0xFF, 0x10}));
+    CDibPcx pcx126 = Solid(126, 0x10, 0xC0, 0x00);
+    EXPECT_EQ(Data(Written(pcx126)),
+              (std::vector<uint8_t>{0xFF, 0x10, 0xFF, 0x10, 0xFF, 0xC0, 0xFF, 0xC0, 0xFF, 0x00, 0xFF, 0x00}));
+}
+
+TEST(PcxWrite, SingleBytesAndRunsDoNotCrossLines) {
+    CDibPcx pcx = Solid(1, 0xC5, 0x05, 0xBF);
+    EXPECT_EQ(Data(Written(pcx)), (std::vector<uint8_t>{0xC1, 0xC5, 0x05, 0xBF}));
+    // Two rows of the same colour: each row starts its own runs.
+    CDibPcx rows;
+    rows.Create(2, 2, 3);
+    rows.Fill(0);
+    EXPECT_EQ(Data(Written(rows)),
+              (std::vector<uint8_t>{0xC2, 0, 0xC2, 0, 0xC2, 0, 0xC2, 0, 0xC2, 0, 0xC2, 0}));
+}
+
+TEST(PcxWrite, OddWidthKeepsItsLineLength) {
+    CDibPcx pcx = Solid(5, 1, 2, 3);
+    std::vector<uint8_t> bytes = Written(pcx);
+    EXPECT_EQ(bytes[8] | (bytes[9] << 8), 4);    // xmax
+    EXPECT_EQ(bytes[66] | (bytes[67] << 8), 5);  // bytes per line, not rounded to even
+    EXPECT_EQ(bytes[65], 3);
+}
+
+TEST(PcxWrite, RefusesEightBitImages) {
+    CDibPcx pcx;
+    pcx.Create(2, 2, 1);
+    platform::MemoryFile file;
+    EXPECT_FALSE(pcx.Write(file));
+}
+
+TEST(PcxRead, RoundTripStopsExactlyAfterTheImage) {
+    CDibPcx pcx;
+    static_cast<CDIB&>(pcx) = CoordinateImage(70, 9);
+    platform::MemoryFile file;
+    ASSERT_TRUE(pcx.Write(file));
+    uint64_t end = file.Position();
+    file.Write("\x01\x02", 2);
+    file.Seek(0);
+    CDibPcx back;
+    ASSERT_TRUE(back.Read(file));
+    EXPECT_EQ(file.Position(), end);
+    EXPECT_TRUE(SamePixels(pcx, back));
+    EXPECT_EQ(back.GetHeader()->biSizeImage, static_cast<uint32_t>(back.GetStorageWidth() * 9));
+}
+
+TEST(PcxRead, LongerLinesDropTheirExtraBytes) {
+    // Width 5 with 6 bytes per line: the sixth byte of every plane line is dropped.
+    std::vector<uint8_t> data;
+    for (int plane = 0; plane < 3; ++plane)
+        for (int x = 0; x < 6; ++x) data.push_back(static_cast<uint8_t>(10 * plane + x));
+    platform::MemoryFile file(PcxFile(5, 1, 3, 6, data));
+    CDibPcx pcx;
+    ASSERT_TRUE(pcx.Read(file));
+    EXPECT_EQ(pcx.GetWidth(), 5);
+    EXPECT_EQ(GetPixel(pcx, 4, 0), (Rgb{4, 14, 24}));
+    EXPECT_EQ(file.Position(), file.Length());
+}
+
+TEST(PcxRead, ShorterLinesLeaveTheRestOfTheRowBlack) {
+    platform::MemoryFile file(PcxFile(4, 1, 3, 2, {1, 2, 3, 4, 5, 6}));
+    CDibPcx pcx;
+    ASSERT_TRUE(pcx.Read(file));
+    EXPECT_EQ(GetPixel(pcx, 1, 0), (Rgb{2, 4, 6}));
+    EXPECT_EQ(GetPixel(pcx, 2, 0), (Rgb{0, 0, 0}));
+}
+
+TEST(PcxRead, OnePlaneWithPaletteComesBackTrueColour) {
+    std::vector<uint8_t> data = {0xC3, 7, 1, 0x0C};  // row: 7 7 7 1, then the palette marker
+    for (int i = 0; i < 256; ++i)
+        data.insert(data.end(), {static_cast<uint8_t>(i), 100, static_cast<uint8_t>(255 - i)});
+    data.push_back(0xEE);  // the next value after the image
+    platform::MemoryFile file(PcxFile(4, 1, 1, 4, data));
+    CDibPcx pcx;
+    ASSERT_TRUE(pcx.Read(file));
+    EXPECT_EQ(pcx.GetBitCount(), 24);
+    EXPECT_EQ(GetPixel(pcx, 0, 0), (Rgb{7, 100, 248}));
+    EXPECT_EQ(GetPixel(pcx, 3, 0), (Rgb{1, 100, 254}));
+    EXPECT_EQ(file.Position(), file.Length() - 1);
+}
+
+TEST(PcxRead, OnePlaneWithoutPaletteStaysEightBit) {
+    platform::MemoryFile file(PcxFile(2, 1, 1, 2, {5, 6, 0x0C, 1, 2}));
+    CDibPcx pcx;
+    ASSERT_TRUE(pcx.Read(file));
+    EXPECT_EQ(pcx.GetBitCount(), 8);
+    EXPECT_EQ(pcx.GetPixelAddress(1, 0)[0], 6);
+}
+
+TEST(PcxRead, HostileFilesFailWithoutImage) {
+    auto refused = [](std::vector<uint8_t> bytes) {
+        CDibPcx pcx;
+        platform::MemoryFile file(std::move(bytes));
+        return !pcx.Read(file) && !pcx.HasImage();
+    };
+    std::vector<uint8_t> good = PcxFile(2, 1, 3, 2, {1, 2, 3, 4, 5, 6});
+    std::vector<uint8_t> wrongManufacturer = good;
+    wrongManufacturer[0] = 11;
+    EXPECT_TRUE(refused(wrongManufacturer));
+    EXPECT_TRUE(refused(std::vector<uint8_t>(good.begin(), good.begin() + 100)));  // short header
+    EXPECT_TRUE(refused(std::vector<uint8_t>(good.begin(), good.end() - 1)));      // short data
+    EXPECT_TRUE(refused(PcxFile(2, 1, 2, 2, {1, 2, 3, 4})));                       // two planes
+    EXPECT_TRUE(refused(PcxFile(2, 1, 3, 0, {})));                                 // empty lines
+    EXPECT_TRUE(refused(PcxFile(2, 1, 3, -4, {})));                                // negative lines
+    EXPECT_TRUE(refused(PcxFile(0, 1, 3, 2, {1, 2, 3, 4, 5, 6})));                 // xmax < xmin
+    EXPECT_TRUE(refused(PcxFile(20000, 1, 3, 2, {1, 2, 3, 4, 5, 6})));             // beyond the side limit
+    EXPECT_TRUE(refused(PcxFile(4000, 4000, 3, 4000, {0xFF, 0})));     // lines that cannot be there
+    EXPECT_TRUE(refused(PcxFile(2, 1, 3, 2, {0xC3, 9, 1, 2, 3, 4})));  // a run past the line
+    EXPECT_TRUE(refused(PcxFile(2, 1, 3, 2, {1, 0xC1})));              // run without its value
+    // A read failure discards the image that was there before.
+    CDibPcx pcx;
+    platform::MemoryFile bad(wrongManufacturer);
+    EXPECT_FALSE(pcx.Read(bad));
+    EXPECT_FALSE(pcx.HasImage());
+    EXPECT_EQ(pcx.GetWidth(), 0);
+}
+
+TEST(PcxRead, ZeroCountRunsProduceNothing) {
+    platform::MemoryFile file(PcxFile(2, 1, 3, 2, {0xC0, 77, 1, 2, 0xC2, 3, 4, 0xC0, 9, 5}));
+    CDibPcx pcx;
+    ASSERT_TRUE(pcx.Read(file));
+    EXPECT_EQ(GetPixel(pcx, 0, 0), (Rgb{1, 3, 4}));
+    EXPECT_EQ(GetPixel(pcx, 1, 0), (Rgb{2, 3, 5}));
+}
+
+TEST(PcxFiles, LoadChoosesTheReaderByTheNameAndSaveWritesPcx) {
+    platform::RecordingMessageBox boxes;
+    platform::ScopedMessageBox guard(boxes);
+    platform::ScriptedFileDialog dialog;
+    platform::SetFileDialog(&dialog);
+    std::string dir = ScratchDir("pcx-files");
+    CDibPcx pcx;
+    static_cast<CDIB&>(pcx) = CoordinateImage(6, 4);
+    ASSERT_TRUE(pcx.Save(dir + "/a.pcx"));
+    ASSERT_TRUE(CDIB(pcx).Save(dir + "/a.bmp"));
+    CDibPcx back;
+    dialog.answers.push_back(dir + "/a.pcx");
+    ASSERT_TRUE(back.Load(""));
+    EXPECT_EQ(dialog.requests[0].filter,
+              "PCX files (*.PCX)|*.PCX|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||");
+    EXPECT_TRUE(SamePixels(pcx, back));
+    back.Clear();
+    ASSERT_TRUE(back.Load(dir + "/a.bmp"));
+    EXPECT_TRUE(SamePixels(pcx, back));
+    EXPECT_FALSE(back.Load(dir + "/a.bmp.pcx"));
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_FALSE(pcx.Save(""));
+    EXPECT_EQ(dialog.requests.back().filter, "PCX files (*.PCX)|*.PCX|All files (*.*)|*.*||");
+    platform::SetFileDialog(nullptr);
+}
