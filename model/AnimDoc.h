@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/AnimView.h"
+#include "engine/SpriteList.h"
+#include "imaging/DibJpeg.h"
+#include "model/PlayerRunState.h"
+
+class CArchive;
+
+namespace platform {
+class File;
+}
+
+// The scene of a title: the screen's identifier, description and background music, the background
+// image and the sprite list. It knows nothing of cards; the card document builds on it. On its own it is
+// the document of a ".ANM" scene file, which holds the first nine rows of the title layout only.
+class CAnimDoc : public AnimScene {
+  public:
+    CAnimDoc();
+    ~CAnimDoc() override;
+    CAnimDoc(const CAnimDoc&) = delete;
+    CAnimDoc& operator=(const CAnimDoc&) = delete;
+
+    // --- framework operations ---
+    // A new scene: a black background (editor 640 x 480, player 320 x 240), no sprites, empty strings.
+    virtual bool OnNewDocument();
+    // Opens a ".ANM" scene file; a failure is reported with the system's message and nothing stays open.
+    // The player then applies the background-music rule.
+    virtual bool OnOpenDocument(const std::string& path);
+    // Deletes the background and every sprite.
+    virtual void DeleteContents();
+    // Rows 1 to 9 of the title layout: leading word, identifier, description, music, loop and stop flags,
+    // the background (a flag, then the JFIF stream written straight onto the file) and the sprite list.
+    virtual void Serialize(CArchive& ar);
+
+    // --- scene operations ---
+    // Installs a new background. When the list holds sprites the user is asked first whether to delete
+    // them. The document becomes modified and the views rebuild their buffers for the new background.
+    void SetBackground(std::unique_ptr<CDibJpeg> background);
+    CDibJpeg* GetBackground() const { return background_.get(); }
+    CSpriteList& GetSpriteList() { return sprites_; }
+    const CSpriteList& GetSpriteList() const { return sprites_; }
+
+    // AnimScene, for the views.
+    CDIB* Background() override { return background_.get(); }
+    CSpriteList& Sprites() override { return sprites_; }
+
+    // --- views ---
+    // The views that show this document, in the order they attached; the first one receives the sprite
+    // list's dirty rectangles. Neither side owns the other.
+    void AddView(CAnimView* view);
+    void RemoveView(CAnimView* view);
+    const std::vector<CAnimView*>& GetViews() const { return views_; }
+    // Composes and shows the whole scene in every view.
+    void UpdateAllViews();
+
+    // --- document state ---
+    bool IsModified() const { return modified_; }
+    void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+    // The file the document was opened from or saved to (UTF-8 path of this file system); empty for a
+    // new document.
+    const std::string& GetPathName() const { return pathName_; }
+    void SetPathName(const std::string& path);
+    // The name the framework shows: the file's name, or the new document's name.
+    const std::string& GetTitle() const { return title_; }
+    void SetTitle(const std::string& title) { title_ = title; }
+    // The folder against which the names stored in the title (pictures, videos, music) resolve: the
+    // title's own folder, as the player makes it the current directory. Empty: the current directory.
+    const std::string& GetBaseDirectory() const { return baseDirectory_; }
+    void SetBaseDirectory(const std::string& folder) { baseDirectory_ = folder; }
+
+    // Where the background's JFIF stream lay in the file last loaded (begin and end offsets); nothing when
+    // that file had no background. Tools that take a title apart copy these bytes as they are.
+    struct ByteRange {
+        uint64_t begin = 0;
+        uint64_t end = 0;
+    };
+    const std::optional<ByteRange>& GetBackgroundRange() const { return backgroundRange_; }
+
+    // Stored members, in stream order.
+    uint32_t leadingWord = 0;  // stored back with the value loaded
+    std::string identifier;
+    std::string description;
+    std::string backgroundMusic;  // WAV file played when the player opens the document
+    uint32_t loopMusic = 0;       // 32-bit flags, kept as read so that they store back unchanged
+    uint32_t stopPreviousMusic = 0;
+
+  protected:
+    // The new scene of both programs, of the given background size.
+    void NewScene(int32_t width, int32_t height);
+    // The sprite list reports to the first view.
+    void AttachSpritesToFirstView();
+    // The player's rule for the background music when a document opens (also for scene files).
+    void ApplyBackgroundMusicRule();
+    // Loads the whole document from `file` in one archive; false (contents deleted) on any fault, with the
+    // message that opening shows in `message`.
+    bool LoadFrom(platform::File& file, std::string* message);
+
+  private:
+    std::unique_ptr<CDibJpeg> background_;
+    CSpriteList sprites_;
+    std::vector<CAnimView*> views_;
+    bool modified_ = false;
+    std::string pathName_;
+    std::string title_;
+    std::string baseDirectory_;
+    std::optional<ByteRange> backgroundRange_;
+};
+
+// The run state the player's documents read and write when they open: the music playing and the card to
+// start at. The player's application installs the one it keeps for the whole run; until then a
+// process-wide one serves. Installing nullptr restores that one.
+CPlayerRunState& RunState();
+void SetRunState(CPlayerRunState* state);
+
+// Path helpers shared by the documents and the tools: the folder part and the name part of a path of
+// this file system.
+std::string FolderOfPath(const std::string& path);
+std::string NameOfPath(const std::string& path);

@@ -1,0 +1,416 @@
+#include "model/FichaDoc.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "engine/PhasedSprite.h"
+#include "model/Archive.h"
+#include "model/ArchiveErrors.h"
+#include "model/MciAvi.h"
+#include "platform/CodePage.h"
+#include "platform/FileNames.h"
+#include "platform/MessageBox.h"
+#include "platform/Program.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Takes the proxy sprites out of the list for as long as the document is being stored and puts them
+// back afterwards, also when storing fails, so that the views keep showing the current card.
+class ProxiesTakenOut {
+  public:
+    explicit ProxiesTakenOut(CSpriteList& list) : list_(list) {
+        std::vector<CSprite*> proxies;
+        for (CSprite* sprite : list_)
+            if (sprite->GetNumber() < 0) proxies.push_back(sprite);
+        for (CSprite* sprite : proxies) taken_.push_back(list_.Remove(sprite));
+    }
+    ~ProxiesTakenOut() {
+        // From the back of the list to the front, so that proxies of equal plane keep their order.
+        for (auto it = taken_.rbegin(); it != taken_.rend(); ++it) list_.Insert(std::move(*it));
+    }
+    ProxiesTakenOut(const ProxiesTakenOut&) = delete;
+    ProxiesTakenOut& operator=(const ProxiesTakenOut&) = delete;
+
+  private:
+    CSpriteList& list_;
+    std::vector<std::unique_ptr<CSprite>> taken_;
+};
+
+// Reads a whole file into memory: the decoders read in small pieces, and a title is small.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, platform::FileError& error) {
+    platform::DiskFile file;
+    error = file.Open(path, platform::DiskFile::Mode::read);
+    if (error != platform::FileError::none) return false;
+    try {
+        bytes.resize(file.Length());
+        size_t got = file.Read(bytes.data(), bytes.size());
+        bytes.resize(got);
+        return true;
+    } catch (const platform::FileException& e) {
+        error = e.cause;
+        return false;
+    }
+}
+
+int newDocumentCount = 0;
+
+}  // namespace
+
+CFichaDoc::CFichaDoc() {
+    if (platform::IsPlayer()) mciAvi_ = std::make_unique<CMciAvi>();
+}
+
+CFichaDoc::~CFichaDoc() = default;
+
+// ---------------------------------------------------------------- framework operations
+
+bool CFichaDoc::OnNewDocument() {
+    if (GetTitle().empty())
+        SetTitle((platform::IsEditor() ? "Fabrio" : "Lumeo") + std::to_string(++newDocumentCount));
+    if (platform::IsEditor()) {
+        NewScene(640, 480);
+        undoPath_ = MakeUndoPath();
+        workDirectory.clear();
+        currentCard_ = -1;
+        cards_.Add(std::make_unique<CFicha>());
+        currentCard_ = 0;
+        TakeUndoSnapshot();
+    } else {
+        NewScene(320, 240);
+        workDirectory.clear();
+        currentCard_ = -1;
+        hasVideo_ = false;
+    }
+    return true;
+}
+
+bool CFichaDoc::OnOpenDocument(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    platform::FileError error;
+    if (!ReadWholeFile(path, bytes, error)) {
+        DeleteContents();
+        platform::ShowMessage(FileErrorMessage(error, path, DocumentOperation::open), "",
+                              platform::MessageIcon::exclamation);
+        return false;
+    }
+    platform::MemoryFile file(std::move(bytes), path);
+    std::string message;
+    if (!Load(file, &message)) {
+        platform::ShowMessage(message, "", platform::MessageIcon::exclamation);
+        return false;
+    }
+    SetPathName(path);
+    AttachSpritesToFirstView();
+    if (platform::IsEditor()) {
+        SetModifiedFlag(false);
+        UpdateAllViews();
+        if (CFicha* card = CardAt(0)) ShowCard(card);
+        SetModifiedFlag(false);
+        UpdateAllViews();
+        if (undoPath_.empty()) undoPath_ = MakeUndoPath();
+        TakeUndoSnapshot();
+    } else {
+        hasVideo_ = false;
+        int start = RunState().StartCard();
+        currentCard_ = CardAt(start) ? start : (cards_.GetSize() > 0 ? 0 : -1);
+        if (CFicha* card = CardAt(currentCard_)) ShowCard(card);
+        SetModifiedFlag(false);
+        ApplyBackgroundMusicRule();
+    }
+    return true;
+}
+
+bool CFichaDoc::OnSaveDocument(const std::string& path) {
+    // A read-only title stays read-only: replacing it by renaming would get round its protection.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+        platform::ShowMessage(
+            FileErrorMessage(platform::FileError::accessDenied, path, DocumentOperation::save));
+        return false;
+    }
+    std::string scratch;
+    for (int n = 0; scratch.empty() || fs::exists(scratch); ++n)
+        scratch = path + ".sav" + std::to_string(n) + "~";
+    platform::DiskFile file;
+    platform::FileError error = file.Open(scratch, platform::DiskFile::Mode::write);
+    if (error != platform::FileError::none) {
+        platform::ShowMessage(FileErrorMessage(error, path, DocumentOperation::save));
+        return false;
+    }
+    std::string message;
+    try {
+        Store(file);
+        file.Close();
+        std::error_code ec;
+        fs::rename(scratch, path, ec);
+        if (!ec) {
+            SetPathName(path);
+            SetModifiedFlag(false);
+            return true;
+        }
+        message = FileErrorMessage(platform::FileErrorFromErrno(ec.value()), path, DocumentOperation::save);
+    } catch (...) {
+        message = MessageForException(std::current_exception(), DocumentOperation::save);
+    }
+    file.Close();
+    std::error_code ignored;
+    fs::remove(scratch, ignored);
+    platform::ShowMessage(message);
+    return false;
+}
+
+void CFichaDoc::OnCloseDocument() {
+    if (!undoPath_.empty()) {
+        std::error_code ignored;
+        fs::remove(undoPath_, ignored);
+    }
+    if (mciAvi_) mciAvi_->Close();
+}
+
+void CFichaDoc::DeleteContents() {
+    cards_.DeleteAll();
+    CAnimDoc::DeleteContents();
+    currentCard_ = -1;
+    hasVideo_ = false;
+}
+
+void CFichaDoc::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        ProxiesTakenOut proxies(GetSpriteList());
+        CAnimDoc::Serialize(ar);
+        ar.Io(workDirectory);
+        cards_.Serialize(ar);
+        return;
+    }
+    CAnimDoc::Serialize(ar);
+    ar.Io(workDirectory);
+    cards_.Serialize(ar);
+    currentCard_ = cards_.GetSize() > 0 ? 0 : -1;
+}
+
+bool CFichaDoc::Load(platform::File& file, std::string* message) {
+    currentCard_ = -1;
+    hasVideo_ = false;
+    if (LoadFrom(file, message)) return true;
+    currentCard_ = -1;
+    return false;
+}
+
+void CFichaDoc::Store(platform::File& file) {
+    CArchive ar(file, CArchive::store);
+    Serialize(ar);
+    ar.Close();
+}
+
+// ---------------------------------------------------------------- cards
+
+CFicha* CFichaDoc::CardAt(int index) const {
+    if (index < 0) return nullptr;
+    return cards_.GetAt(static_cast<size_t>(index));
+}
+
+std::optional<std::string> CFichaDoc::ResolveMediaName(const std::string& storedName) const {
+    if (storedName.empty()) return std::nullopt;
+    std::string name = storedName;
+    if (platform::IsEditor() && !workDirectory.empty()) name = workDirectory + "\\" + storedName;
+    return platform::ResolveWindowsPath(name, GetBaseDirectory());
+}
+
+std::unique_ptr<CPhasedSprite> CFichaDoc::MakePictureProxy(const CFoto& picture, int32_t number) const {
+    std::optional<std::string> path = ResolveMediaName(picture.fileName);
+    if (!path) return nullptr;
+    auto sprite = std::make_unique<CPhasedSprite>();
+    if (!sprite->LoadByExtension(*path)) return nullptr;
+    sprite->ComputeTransparentColour();
+    if (!sprite->ResizePercent(picture.reduction)) return nullptr;
+    // A picture reduced to nothing has no pixels to show or to hit.
+    if (sprite->CDIB::GetWidth() <= 0 || sprite->CDIB::GetHeight() <= 0) return nullptr;
+    sprite->SetNumFrames(1);
+    sprite->SetNumColumns(1);
+    sprite->SetTransparent(false);
+    sprite->SetPosition(picture.x, picture.y);
+    sprite->SetNumber(number);
+    sprite->SetText(picture.fileName);
+    return sprite;
+}
+
+void CFichaDoc::RebuildVideoProxy(const CFicha& card) {
+    CSpriteList& list = GetSpriteList();
+    if (CSprite* old = list.FindByNumber(kVideoProxyNumber)) list.Remove(old);
+    if (!card.video.HasVideo()) return;
+    std::optional<std::string> path = ResolveMediaName(card.video.file);
+    if (!path) return;
+    CMciAvi avi;
+    // The device takes names as titles store them, so the real path goes back to the code page.
+    if (!avi.Open(platform::Utf8ToCp1252(*path), nullptr)) return;
+    platform::Rect frame = avi.SourceRect();
+    avi.Close();
+    auto proxy = std::make_unique<CPhasedSprite>();
+    if (frame.IsEmpty() || !proxy->Create(frame.Width(), frame.Height(), 3)) return;
+    proxy->ComputeTransparentColour();
+    proxy->SetTransparent(false);
+    proxy->SetPosition(card.video.x, card.video.y);
+    proxy->SetNumber(kVideoProxyNumber);
+    proxy->SetText(card.video.file);
+    list.Insert(std::move(proxy));
+}
+
+void CFichaDoc::ShowCard(CFicha* card) {
+    if (!card) return;
+    CSpriteList& list = GetSpriteList();
+    if (platform::IsEditor()) {
+        RebuildVideoProxy(*card);
+    } else {
+        hasVideo_ = card->video.HasVideo();
+        std::vector<CSprite*> proxies;
+        for (CSprite* sprite : list)
+            if (sprite->GetNumber() < 0) proxies.push_back(sprite);
+        for (CSprite* sprite : proxies) list.Remove(sprite);
+    }
+    const int32_t first = platform::IsEditor() ? -2 : -1;
+    for (size_t k = 0; k < card->pictures.GetSize(); ++k) {
+        const CFoto* picture = card->pictures.GetAt(k);
+        if (picture->fileName.empty()) continue;
+        if (auto proxy = MakePictureProxy(*picture, first - static_cast<int32_t>(k)))
+            list.Insert(std::move(proxy));
+    }
+}
+
+void CFichaDoc::RemovePictureProxies() {
+    CSpriteList& list = GetSpriteList();
+    std::vector<CSprite*> pictures;
+    for (CSprite* sprite : list)
+        if (sprite->GetNumber() <= -2) pictures.push_back(sprite);
+    for (CSprite* sprite : pictures) list.Remove(sprite);
+}
+
+void CFichaDoc::EditorGoTo(int index) {
+    if (!CardAt(index)) return;
+    RemovePictureProxies();
+    currentCard_ = index;
+    ShowCard(CardAt(index));
+    UpdateAllViews();
+}
+
+void CFichaDoc::FirstCard() {
+    EditorGoTo(0);
+}
+void CFichaDoc::LastCard() {
+    EditorGoTo(static_cast<int>(cards_.GetSize()) - 1);
+}
+bool CFichaDoc::CanGoNext() const {
+    return currentCard_ >= 0 && currentCard_ + 1 < static_cast<int>(cards_.GetSize());
+}
+bool CFichaDoc::CanGoPrevious() const {
+    return currentCard_ > 0 && CardAt(currentCard_ - 1);
+}
+void CFichaDoc::NextCard() {
+    if (CanGoNext()) EditorGoTo(currentCard_ + 1);
+}
+void CFichaDoc::PreviousCard() {
+    if (CanGoPrevious()) EditorGoTo(currentCard_ - 1);
+}
+void CFichaDoc::SelectCard(int index) {
+    EditorGoTo(index);
+}
+
+bool CFichaDoc::GoToCard(int index) {
+    CFicha* card = CardAt(index);
+    if (!card) return false;
+    currentCard_ = index;
+    card->ResetTextScroll();
+    ShowCard(card);
+    return true;
+}
+
+bool CFichaDoc::NextCardPlayer() {
+    if (currentCard_ >= static_cast<int>(cards_.GetSize()) - 1) return false;
+    return GoToCard(currentCard_ + 1);
+}
+
+bool CFichaDoc::PreviousCardPlayer() {
+    if (currentCard_ <= 0) return false;
+    return GoToCard(currentCard_ - 1);
+}
+
+bool CFichaDoc::LastCardPlayer() {
+    bool moved = GoToCard(static_cast<int>(cards_.GetSize()) - 1);
+    UpdateAllViews();
+    return moved;
+}
+
+bool CFichaDoc::ApplyCurrentCardToSprites() {
+    CFicha* card = GetCurrentCardPtr();
+    if (!card) return false;
+    CSpriteList& list = GetSpriteList();
+    for (CSprite* sprite : list) {
+        const int32_t action = sprite->GetClickAction();
+        if (action >= 5 && action <= 10) {
+            // A scroll widget shows only where its text has more lines than the rectangle holds.
+            const CTexto* text = card->texts.FindExact(sprite->GetClickArgument(0));
+            sprite->SetVisible(text && text->CountBreaks() >= text->VisibleLines());
+        } else if (action == 17 || action == 18 || action == 22 || action == 23) {
+            sprite->SetVisible(hasVideo_);
+        }
+    }
+    std::vector<int32_t> shown = CSpriteList::ParseNumberList(card->activationList);
+    std::vector<int32_t> hidden = CSpriteList::ParseNumberList(card->deactivationList);
+    list.ShowSprites(shown);
+    list.HideSprites(hidden);
+    return !shown.empty() || !hidden.empty();
+}
+
+// ---------------------------------------------------------------- undo
+
+std::string CFichaDoc::MakeUndoPath() const {
+    std::string title = GetTitle();
+    title = title.substr(0, title.find('.'));
+    if (title.empty()) title = "Fabrio";
+    std::error_code ec;
+    fs::path folder = fs::temp_directory_path(ec);
+    if (ec) folder = "/tmp";
+    const std::string base = (folder / title).string();
+    std::string candidate = base + ".tmp";
+    // The bound only keeps a folder full of leftovers from stopping the program.
+    for (int n = 0; fs::exists(candidate, ec) && n < 100000; ++n)
+        candidate = base + std::to_string(n) + ".tmp";
+    return candidate;
+}
+
+void CFichaDoc::TakeUndoSnapshot() {
+    if (undoPath_.empty()) return;
+    platform::DiskFile file;
+    if (file.Open(undoPath_, platform::DiskFile::Mode::write) != platform::FileError::none) return;
+    try {
+        Store(file);
+    } catch (...) {
+        // A snapshot that cannot be written is skipped without a word; the next one tries again.
+    }
+}
+
+bool CFichaDoc::Undo() {
+    if (undoPath_.empty()) return false;
+    std::vector<uint8_t> bytes;
+    platform::FileError error;
+    if (!ReadWholeFile(undoPath_, bytes, error)) return false;
+    // The snapshot is tried on a scratch document first, so that a damaged one leaves this document as it
+    // is instead of empty.
+    platform::MemoryFile file(std::move(bytes), undoPath_);
+    {
+        CFichaDoc probe;
+        if (!probe.Load(file)) return false;
+    }
+    file.Seek(0);
+    if (!Load(file)) return false;
+    AttachSpritesToFirstView();
+    if (CFicha* card = CardAt(currentCard_)) ShowCard(card);
+    SetModifiedFlag(true);
+    UpdateAllViews();
+    return true;
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "model/AnimDoc.h"
+#include "model/Ficha.h"
+
+class CMciAvi;
+class CPhasedSprite;
+
+// The title document: the scene of CAnimDoc plus the stack of cards, the work directory and the current
+// card. Both programs use it. The current card's pictures (and, in the editor, its video) take part in
+// the scene as proxy sprites with negative numbers, which the document puts into the sprite list when a
+// card is shown and takes out again whenever it is stored. The editor also keeps a one-level undo
+// snapshot in a scratch file; the player owns the media device its card videos play through.
+class CFichaDoc : public CAnimDoc {
+  public:
+    CFichaDoc();
+    ~CFichaDoc() override;
+
+    // --- framework operations ---
+    // Editor: a 640 x 480 black scene with one empty card, and the first undo snapshot. Player: a
+    // 320 x 240 scene without cards.
+    bool OnNewDocument() override;
+    // Opens a title file. A failure is reported with the system's message (exclamation icon) and leaves
+    // no document open. The editor shows card 0 and takes the first undo snapshot; the player starts at
+    // the run state's start card and applies the background-music rule.
+    bool OnOpenDocument(const std::string& path) override;
+    // Stores the document into a new file beside `path` and only then puts it in the place of `path`, so
+    // that a failed save leaves the previous title as it was. Failures are reported with the system's
+    // message.
+    bool OnSaveDocument(const std::string& path);
+    // Deletes the undo file.
+    void OnCloseDocument();
+    void DeleteContents() override;
+    // The whole title layout. Storing leaves out the proxy sprites and puts them back afterwards.
+    void Serialize(CArchive& ar) override;
+
+    // Loads a whole title from `file` without showing a card or touching the music: the current card is
+    // 0 when there is a card. False, with nothing loaded, when the stream is not a title; `message` then
+    // holds what opening shows.
+    bool Load(platform::File& file, std::string* message = nullptr);
+    // Stores the whole title into `file`. Faults are thrown as the archive throws them.
+    void Store(platform::File& file);
+
+    // --- cards ---
+    CArrayFichas& GetCards() { return cards_; }
+    const CArrayFichas& GetCards() const { return cards_; }
+    // The card at `index`, or none outside 0 ... count - 1.
+    CFicha* CardAt(int index) const;
+    int GetCurrentCard() const { return currentCard_; }
+    CFicha* GetCurrentCardPtr() const { return CardAt(currentCard_); }
+    // Rebuilds the proxy sprites for `card` (the current card).
+    void ShowCard(CFicha* card);
+
+    // Editor navigation: the picture proxies go, the card becomes current and is shown.
+    void FirstCard();
+    void LastCard();
+    void NextCard();             // enabled when there is a card after the current one
+    void PreviousCard();         // enabled when the current card is not the first
+    void SelectCard(int index);  // the cards list's choice (ignored outside the stack)
+    bool CanGoNext() const;
+    bool CanGoPrevious() const;
+
+    // Player navigation: false, changing nothing, outside the stack. Entering a card shows every text
+    // from its first line.
+    bool GoToCard(int index);
+    bool NextCardPlayer();
+    bool PreviousCardPlayer();
+    bool LastCardPlayer();
+
+    // The player's entering of a card, as far as the scene goes: the widgets of texts and videos are
+    // shown only where they have something to work on, then the card's activation list is shown and its
+    // deactivation list hidden. Returns whether either list named a sprite.
+    bool ApplyCurrentCardToSprites();
+
+    // --- editor undo ---
+    // A fresh scratch name in the system's temporary folder, from the document's title.
+    std::string MakeUndoPath() const;
+    const std::string& GetUndoPath() const { return undoPath_; }
+    void SetUndoPath(const std::string& path) { undoPath_ = path; }
+    // Stores the whole document into the undo file (one level: each snapshot replaces the last).
+    void TakeUndoSnapshot();
+    // Brings back the document of the last snapshot and shows its first card.
+    bool Undo();
+
+    // --- stored and run-time members ---
+    std::string workDirectory;  // editor: folder put in front of picture and video names
+    bool HasVideo() const { return hasVideo_; }
+    // The player's media device for the card video; created with the document.
+    CMciAvi* GetMciAvi() const { return mciAvi_.get(); }
+
+    // The real path of a picture or video named by the title: the editor puts the work directory in
+    // front; both resolve the Windows name against the title's folder. Nothing when no such file exists.
+    std::optional<std::string> ResolveMediaName(const std::string& storedName) const;
+
+    // Proxy numbers: the player's picture k is -k; the editor's video is -1 and its picture k -(k + 1).
+    static constexpr int32_t kVideoProxyNumber = -1;
+
+  private:
+    void RemovePictureProxies();
+    void RebuildVideoProxy(const CFicha& card);
+    std::unique_ptr<CPhasedSprite> MakePictureProxy(const CFoto& picture, int32_t number) const;
+    void ShowCurrentCard();
+    void EditorGoTo(int index);
+
+    CArrayFichas cards_;
+    int currentCard_ = -1;
+    std::string undoPath_;
+    bool hasVideo_ = false;
+    std::unique_ptr<CMciAvi> mciAvi_;
+};
