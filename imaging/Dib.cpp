@@ -112,7 +112,7 @@ CDIB& CDIB::operator=(const CDIB& other) {
     if (this == &other) return *this;
     std::vector<uint8_t> pixels;
     if (other.HasImage() && other.bits_) {
-        size_t size = static_cast<size_t>(other.GetStorageWidth()) * other.GetHeight();
+        size_t size = static_cast<size_t>(other.GetStorageWidth()) * other.CDIB::GetHeight();
         pixels.assign(other.bits_, other.bits_ + size);
     }
     Replace(other.header_, std::move(pixels));
@@ -155,11 +155,11 @@ int32_t CDIB::GetHeight() const {
     return HasImage() ? GetHeader()->biHeight : 0;
 }
 platform::Rect CDIB::GetRect() const {
-    return {0, 0, GetWidth(), GetHeight()};
+    return {0, 0, CDIB::GetWidth(), CDIB::GetHeight()};
 }
 
 int32_t CDIB::GetStorageWidth() const {
-    return HasImage() ? static_cast<int32_t>(StrideFor(GetWidth(), GetBitCount())) : 0;
+    return HasImage() ? static_cast<int32_t>(StrideFor(CDIB::GetWidth(), GetBitCount())) : 0;
 }
 
 int CDIB::GetNumColors(const BITMAPINFOHEADER& header) {
@@ -184,7 +184,7 @@ uint8_t* CDIB::GetColorTable() {
 
 platform::DibView CDIB::View() const {
     if (!HasImage()) return {};
-    return {GetWidth(), GetHeight(), GetBitCount(), GetStorageWidth(), bits_, GetColorTable()};
+    return {CDIB::GetWidth(), CDIB::GetHeight(), GetBitCount(), GetStorageWidth(), bits_, GetColorTable()};
 }
 
 bool CDIB::Create(int32_t width, int32_t height, int bytesPerPixel) {
@@ -212,9 +212,10 @@ uint8_t* CDIB::GetPixelAddress(int32_t x, int32_t y) {
 }
 
 const uint8_t* CDIB::GetPixelAddress(int32_t x, int32_t y) const {
-    if (!HasImage() || !bits_ || x < 0 || y < 0 || x >= GetWidth() || y >= GetHeight()) return nullptr;
+    if (!HasImage() || !bits_ || x < 0 || y < 0 || x >= CDIB::GetWidth() || y >= CDIB::GetHeight())
+        return nullptr;
     return bits_ + static_cast<size_t>(x) * (GetBitCount() / 8) +
-           static_cast<size_t>(GetHeight() - y - 1) * GetStorageWidth();
+           static_cast<size_t>(CDIB::GetHeight() - y - 1) * GetStorageWidth();
 }
 
 void CDIB::AttachBits(const BITMAPINFOHEADER* header, uint8_t* bits) {
@@ -246,7 +247,7 @@ bool CDIB::ConvertTo24() {
     if (!HasImage() || !bits_) return false;
     if (GetBitCount() == 24) return true;
     if (GetBitCount() != 8) return false;
-    const int32_t width = GetWidth(), height = GetHeight();
+    const int32_t width = CDIB::GetWidth(), height = CDIB::GetHeight();
     const int64_t stride8 = GetStorageWidth(), stride24 = StrideFor(width, 24);
     // A table shorter than 256 entries leaves the missing colours black.
     uint8_t table[256 * 4] = {};
@@ -304,8 +305,8 @@ bool CDIB::Resize(int32_t width, int32_t height) {
     const int bpp = GetBitCount() / 8;
     const int64_t newStride = StrideFor(width, GetBitCount());
     try {
-        std::vector<int32_t> columns = SourcePositions(GetWidth(), width);
-        std::vector<int32_t> rows = SourcePositions(GetHeight(), height);
+        std::vector<int32_t> columns = SourcePositions(CDIB::GetWidth(), width);
+        std::vector<int32_t> rows = SourcePositions(CDIB::GetHeight(), height);
         std::vector<uint8_t> pixels(newStride * height, 0);
         for (int32_t y = 0; y < height; ++y) {
             uint8_t* out = pixels.data() + (height - 1 - y) * newStride;
@@ -325,7 +326,7 @@ bool CDIB::Resize(int32_t width, int32_t height) {
 }
 
 bool CDIB::ResizePercent(int percent) {
-    int64_t w = GetWidth(), h = GetHeight();
+    int64_t w = CDIB::GetWidth(), h = CDIB::GetHeight();
     int64_t newWidth = w - percent * w / 100, newHeight = h - percent * h / 100;
     if (newWidth <= 0 || newHeight <= 0 || newWidth > kMaxImageSide || newHeight > kMaxImageSide)
         return false;
@@ -389,8 +390,8 @@ void CDIB::CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_
     if (!destination || w <= 0 || h <= 0 || !bits_ || !destination->bits_) return;
     const int bitCount = GetBitCount();
     if (bitCount != destination->GetBitCount() || (bitCount != 8 && bitCount != 24)) return;
-    ClipAxis(dx, sx, w, destination->GetWidth(), GetWidth());
-    ClipAxis(dy, sy, h, destination->GetHeight(), GetHeight());
+    ClipAxis(dx, sx, w, destination->CDIB::GetWidth(), CDIB::GetWidth());
+    ClipAxis(dy, sy, h, destination->CDIB::GetHeight(), CDIB::GetHeight());
     if (w <= 0 || h <= 0) return;
     const size_t rowBytes = static_cast<size_t>(w) * (bitCount / 8);
     for (int32_t row = h - 1; row >= 0; --row) {
@@ -409,13 +410,13 @@ void CDIB::Fill(uint32_t colorref) {
     if (GetBitCount() != 24 || !bits_) return;
     const uint8_t bgr[3] = {static_cast<uint8_t>(colorref >> 16), static_cast<uint8_t>(colorref >> 8),
                             static_cast<uint8_t>(colorref)};
-    for (int32_t y = 0; y < GetHeight(); ++y)
-        for (int32_t x = 0; x < GetWidth(); ++x) std::memcpy(GetPixelAddress(x, y), bgr, 3);
+    for (int32_t y = 0; y < CDIB::GetHeight(); ++y)
+        for (int32_t x = 0; x < CDIB::GetWidth(); ++x) std::memcpy(GetPixelAddress(x, y), bgr, 3);
 }
 
 void CDIB::FillGradient(uint32_t topColorref, uint32_t bottomColorref) {
     if (GetBitCount() != 24 || !bits_) return;
-    const int32_t height = GetHeight();
+    const int32_t height = CDIB::GetHeight();
     uint8_t current[3], bottom[3];
     double step[3], threshold[3];
     for (int c = 0; c < 3; ++c) {  // red, green, blue
@@ -432,21 +433,21 @@ void CDIB::FillGradient(uint32_t topColorref, uint32_t bottomColorref) {
             threshold[c] += step[c];
         }
         const uint8_t bgr[3] = {current[2], current[1], current[0]};
-        for (int32_t x = 0; x < GetWidth(); ++x) std::memcpy(GetPixelAddress(x, y), bgr, 3);
+        for (int32_t x = 0; x < CDIB::GetWidth(); ++x) std::memcpy(GetPixelAddress(x, y), bgr, 3);
     }
 }
 
 void CDIB::Draw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width, int32_t height) {
     if (!HasImage() || !bits_) return;
-    if (width == 0) width = GetWidth();
-    if (height == 0) height = GetHeight();
-    dc.StretchDib(View(), {x, y, x + width, y + height}, GetRect());
+    if (width == 0) width = CDIB::GetWidth();
+    if (height == 0) height = CDIB::GetHeight();
+    dc.StretchDib(View(), {x, y, x + width, y + height}, CDIB::GetRect());
 }
 
 void CDIB::StretchDraw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width, int32_t height) {
     // The device context scales colour-on-colour (nearest pixel), the mode the image is drawn in.
     if (!HasImage() || !bits_) return;
-    dc.StretchDib(View(), {x, y, x + width, y + height}, GetRect());
+    dc.StretchDib(View(), {x, y, x + width, y + height}, CDIB::GetRect());
 }
 
 // --- BMP files ---
@@ -491,7 +492,7 @@ bool CDIB::Read(platform::File& file) {
 bool CDIB::Write(platform::File& file) {
     if (!HasImage() || !bits_ || (GetBitCount() != 8 && GetBitCount() != 24)) return false;
     const uint32_t tableSize = GetBitCount() == 8 ? 1024 : 0;
-    const uint32_t pixelSize = static_cast<uint32_t>(GetStorageWidth()) * GetHeight();
+    const uint32_t pixelSize = static_cast<uint32_t>(GetStorageWidth()) * CDIB::GetHeight();
     uint8_t fileHeader[kFileHeaderSize] = {};
     PutWord(fileHeader, kBitmapType);
     PutDword(fileHeader + 2, pixelSize + 54 + tableSize);

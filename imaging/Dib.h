@@ -71,6 +71,8 @@ class CDIB : public CObject {
                       int32_t height = 0);
     virtual void StretchDraw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width,
                              int32_t height);
+    // A phased sprite answers with its cell size here, so the image's own code (addressing, copying,
+    // writing) calls CDIB::GetWidth/GetHeight for the size of the whole bitmap.
     virtual int32_t GetWidth() const;
     virtual int32_t GetHeight() const;
     // On a true-colour display the map is the identity; fails without a palette.

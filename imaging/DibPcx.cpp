@@ -197,7 +197,7 @@ bool CDibPcx::Read(platform::File& file) {
 
 bool CDibPcx::Write(platform::File& file) {
     if (!HasImage() || !bits_ || GetBitCount() != 24) return false;
-    const int32_t width = GetWidth(), height = GetHeight();
+    const int32_t width = CDIB::GetWidth(), height = CDIB::GetHeight();
     uint8_t header[kPcxHeaderSize] = {};
     header[0] = kManufacturer;
     header[1] = 5;
