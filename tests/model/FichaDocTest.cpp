@@ -1,0 +1,571 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "model/Archive.h"
+#include "model/FichaDoc.h"
+#include "platform/Media.h"
+#include "platform/MessageBox.h"
+#include "platform/Sound.h"
+#include "tests/model/DocTestSupport.h"
+
+namespace {
+
+using namespace doc_test;
+using platform::MessageAnswer;
+
+// Every document test runs with recording doubles for the message box, the sound and the media device,
+// and with a run state of its own.
+class FichaDocTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        RegisterTitleClasses();
+        platform::SetSound(&sound);
+        SetRunState(&runState);
+    }
+    void TearDown() override {
+        platform::SetSound(nullptr);
+        SetRunState(nullptr);
+    }
+
+    // Stores `doc` into memory.
+    static Bytes StoreBytes(CFichaDoc& doc) {
+        platform::MemoryFile file;
+        doc.Store(file);
+        return file.Bytes();
+    }
+    // Writes `doc` to a title file in the scratch folder and returns its path.
+    std::string SaveTitle(CFichaDoc& doc, const std::string& name) {
+        std::string path = folder.Path(name);
+        WriteFileBytes(path, StoreBytes(doc));
+        return path;
+    }
+    std::vector<int32_t> Numbers(const CFichaDoc& doc) {
+        std::vector<int32_t> numbers;
+        for (CSprite* s : doc.GetSpriteList()) numbers.push_back(s->GetNumber());
+        return numbers;
+    }
+
+    ScratchFolder folder;
+    platform::RecordingMessageBox box;
+    platform::ScopedMessageBox scopedBox{box};
+    platform::RecordingSound sound;
+    platform::RecordingMedia media;
+    platform::ScopedMediaFactory scopedMedia{media};
+    CPlayerRunState runState;
+};
+
+const Bytes kEmptyTitle = {
+    0x00, 0x00, 0x00, 0x00,                          // leading word
+    0x00, 0x00, 0x00,                                // identifier, description, music
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // loop, stop previous
+    0x00, 0x00, 0x00, 0x00,                          // no background
+    0x00, 0x00,                                      // no sprites
+    0x00,                                            // work directory
+    0x00,                                            // caption field
+    0x01, 0x00,                                      // one card
+    0xFF, 0xFF, 0x01, 0x00, 0x06, 0x00, 'C',  'F',  'i',  'c',  'h',  'a',  0x03, 0x00, 0x00, 0x00,  // version
+                                                                                                     // 3
+    0x00, 0x00, 0x00, 0x00, 0x00,  // video leading word, file name
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00,        // x, y, loop, automatic, close
+    0x00, 0x00, 0x00,        // sprites on close, activation, deactivation
+    0x00, 0x00, 0x00, 0x00,  // no texts, no pictures
+};
+
+TEST_F(FichaDocTest, TheSeventyThreeByteTitleIsWrittenAndReadByteForByte) {
+    ASSERT_EQ(kEmptyTitle.size(), 73u);
+    CFichaDoc doc;
+    doc.GetCards().Add(std::make_unique<CFicha>());
+    EXPECT_EQ(StoreBytes(doc), kEmptyTitle);
+
+    CFichaDoc loaded;
+    platform::MemoryFile file(kEmptyTitle, "EMPTY.FCA");
+    ASSERT_TRUE(loaded.Load(file));
+    EXPECT_EQ(loaded.GetCards().GetSize(), 1u);
+    EXPECT_EQ(loaded.GetCurrentCard(), 0);
+    EXPECT_EQ(loaded.GetBackground(), nullptr);
+    EXPECT_EQ(StoreBytes(loaded), kEmptyTitle);
+}
+
+TEST_F(FichaDocTest, LeadingWordAndOddFlagsStoreBackAsLoaded) {
+    Bytes bytes = kEmptyTitle;
+    bytes[0] = 0x2A;  // leading word 42
+    bytes[7] = 0x02;  // loop music stored as 2 by some older writer
+    CFichaDoc doc;
+    platform::MemoryFile file(bytes, "ODD.FCA");
+    ASSERT_TRUE(doc.Load(file));
+    EXPECT_EQ(doc.leadingWord, 42u);
+    EXPECT_EQ(StoreBytes(doc), bytes);
+}
+
+TEST_F(FichaDocTest, BackgroundAndSpritesRoundTripAndTheValueAfterTheImageIsRead) {
+    CFichaDoc doc;
+    auto background = std::make_unique<CDibJpeg>();
+    Gradient(*background, 64, 48, 200);
+    doc.SetBackground(std::move(background));
+    doc.GetSpriteList().Insert(MakeSprite(3, 5, 6, 10, 8, 6, 3));
+    doc.GetSpriteList().Insert(MakeSprite(4, 7, 8, 60));
+    doc.workDirectory = "C:\\MEDIA";
+    doc.GetCards().Add(std::make_unique<CFicha>());
+    Bytes first = StoreBytes(doc);
+
+    CFichaDoc loaded;
+    platform::MemoryFile file(first, "T.FCA");
+    ASSERT_TRUE(loaded.Load(file));
+    ASSERT_NE(loaded.GetBackground(), nullptr);
+    EXPECT_EQ(loaded.GetBackground()->GetWidth(), 64);
+    ASSERT_TRUE(loaded.GetBackgroundRange().has_value());
+    EXPECT_EQ(loaded.GetBackgroundRange()->begin, 19u);  // rows 1 to 7: 4 + 3 + 4 + 4 + 4 bytes
+    EXPECT_EQ(Numbers(loaded), (std::vector<int32_t>{3, 4}));
+    auto* phased = dynamic_cast<CPhasedSprite*>(loaded.GetSpriteList().GetAt(0));
+    ASSERT_NE(phased, nullptr);
+    EXPECT_EQ(phased->GetNumFrames(), 3);
+    EXPECT_EQ(loaded.workDirectory, "C:\\MEDIA");
+    EXPECT_EQ(StoreBytes(loaded), first) << "an unchanged JPEG goes back as the bytes it was read from";
+}
+
+TEST_F(FichaDocTest, AFileWithoutCardsOpensWithNoCardShown) {
+    Bytes bytes(kEmptyTitle.begin(), kEmptyTitle.begin() + 23);
+    bytes.push_back(0x00);
+    bytes.push_back(0x00);  // count 0
+    std::string path = folder.Path("NOCARDS.FCA");
+    WriteFileBytes(path, bytes);
+    for (auto program : {platform::Program::player, platform::Program::editor}) {
+        ScopedProgram p(program);
+        CFichaDoc doc;
+        ASSERT_TRUE(doc.OnOpenDocument(path));
+        EXPECT_EQ(doc.GetCards().GetSize(), 0u);
+        EXPECT_EQ(doc.GetCurrentCardPtr(), nullptr);
+        for (int i : {-1, 0, 1}) EXPECT_EQ(doc.CardAt(i), nullptr);
+        EXPECT_FALSE(doc.GoToCard(0));
+        EXPECT_FALSE(doc.NextCardPlayer());
+        doc.OnCloseDocument();
+    }
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(FichaDocTest, NewDocumentsOfBothPrograms) {
+    {
+        ScopedProgram p(platform::Program::editor);
+        CFichaDoc doc;
+        ASSERT_TRUE(doc.OnNewDocument());
+        ASSERT_NE(doc.GetBackground(), nullptr);
+        EXPECT_EQ(doc.GetBackground()->GetWidth(), 640);
+        EXPECT_EQ(doc.GetBackground()->GetHeight(), 480);
+        EXPECT_EQ(doc.GetBackground()->GetPixelAddress(320, 240)[1], 0) << "black";
+        EXPECT_EQ(doc.GetCards().GetSize(), 1u);
+        EXPECT_EQ(doc.GetCurrentCard(), 0);
+        EXPECT_FALSE(doc.IsModified());
+        ASSERT_FALSE(doc.GetUndoPath().empty());
+        EXPECT_TRUE(std::filesystem::exists(doc.GetUndoPath())) << "New takes the first snapshot";
+        std::string undo = doc.GetUndoPath();
+        doc.OnCloseDocument();
+        EXPECT_FALSE(std::filesystem::exists(undo)) << "closing deletes the snapshot";
+    }
+    {
+        ScopedProgram p(platform::Program::player);
+        CFichaDoc doc;
+        ASSERT_TRUE(doc.OnNewDocument());
+        EXPECT_EQ(doc.GetBackground()->GetWidth(), 320);
+        EXPECT_EQ(doc.GetBackground()->GetHeight(), 240);
+        EXPECT_EQ(doc.GetCards().GetSize(), 0u);
+        EXPECT_EQ(doc.GetCurrentCard(), -1);
+        EXPECT_FALSE(doc.HasVideo());
+        EXPECT_TRUE(doc.GetUndoPath().empty());
+        EXPECT_NE(doc.GetMciAvi(), nullptr);
+    }
+}
+
+TEST_F(FichaDocTest, SetBackgroundAsksBeforeDeletingTheSprites) {
+    struct Case {
+        platform::Program program;
+        MessageAnswer answer;
+        const char* question;
+        size_t spritesLeft;
+    };
+    for (const Case& c :
+         {Case{platform::Program::editor, MessageAnswer::yes, "Do you want to delete the sprite list ?", 0},
+          Case{platform::Program::editor, MessageAnswer::no, "Do you want to delete the sprite list ?", 2},
+          Case{platform::Program::player, MessageAnswer::yes, "\xC2\xBF Desea borrar la lista de Sprites ?",
+               0},
+          Case{platform::Program::player, MessageAnswer::no, "\xC2\xBF Desea borrar la lista de Sprites ?",
+               2}}) {
+        ScopedProgram p(c.program);
+        box.shown.clear();
+        CFichaDoc doc;
+        doc.SetBackground(std::make_unique<CDibJpeg>());
+        EXPECT_TRUE(box.shown.empty()) << "no question without sprites";
+        doc.GetSpriteList().Insert(MakeSprite(1, 0, 0, 50));
+        doc.GetSpriteList().Insert(MakeSprite(2, 0, 0, 50));
+        doc.SetModifiedFlag(false);
+        box.answers.push_back(c.answer);
+        auto background = std::make_unique<CDibJpeg>();
+        CDibJpeg* raw = background.get();
+        doc.SetBackground(std::move(background));
+        ASSERT_EQ(box.shown.size(), 1u);
+        EXPECT_EQ(box.shown[0].text, c.question);
+        EXPECT_EQ(box.shown[0].buttons, platform::MessageButtons::yesNo);
+        EXPECT_EQ(doc.GetSpriteList().GetCount(), c.spritesLeft);
+        EXPECT_EQ(doc.GetBackground(), raw);
+        EXPECT_TRUE(doc.IsModified());
+    }
+}
+
+// A title whose card 0 has two pictures (the first with an empty name) and a video, and whose card 1
+// has one picture; the media files lie beside the title.
+class CardWithMediaTest : public FichaDocTest {
+  protected:
+    void SetUp() override {
+        FichaDocTest::SetUp();
+        WriteBmp(folder.Path("pic.bmp"), 20, 10, 7);
+        WriteBmp(folder.Path("Other.BMP"), 11, 9, 9);
+        WriteFileBytes(folder.Path("clip.avi"), Bytes{'R', 'I', 'F', 'F'});
+        media.script.frameSize = {32, 24};
+        CFichaDoc doc;
+        auto background = std::make_unique<CDibJpeg>();
+        background->Create(100, 80, 3);
+        doc.SetBackground(std::move(background));
+        doc.GetSpriteList().Insert(MakeSprite(1, 0, 0, 50));
+        auto card = std::make_unique<CFicha>();
+        card->video.file = "CLIP.AVI";
+        card->video.x = 3;
+        card->video.y = 4;
+        auto empty = std::make_unique<CFoto>();
+        card->AddPicture(std::move(empty));
+        auto pic = std::make_unique<CFoto>();
+        pic->fileName = "C:\\TITLE\\PIC.BMP";
+        pic->x = 40;
+        pic->y = 30;
+        pic->reduction = 50;
+        card->AddPicture(std::move(pic));
+        doc.GetCards().Add(std::move(card));
+        auto second = std::make_unique<CFicha>();
+        auto other = std::make_unique<CFoto>();
+        other->fileName = "other.bmp";
+        second->AddPicture(std::move(other));
+        doc.GetCards().Add(std::move(second));
+        path = SaveTitle(doc, "MEDIA.FCA");
+        stored = ReadFileBytes(path);
+    }
+    std::string path;
+    Bytes stored;
+};
+
+TEST_F(CardWithMediaTest, ThePlayerNumbersPictureProxiesMinusKAndHasNoVideoProxy) {
+    ScopedProgram p(platform::Program::player);
+    CFichaDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_TRUE(doc.HasVideo());
+    EXPECT_EQ(Numbers(doc), (std::vector<int32_t>{-2, 1})) << "picture 2 is -2; picture 1 has no name";
+    CSprite* proxy = doc.GetSpriteList().FindByNumber(-2);
+    EXPECT_EQ(proxy->GetWidth(), 10);
+    EXPECT_EQ(proxy->GetHeight(), 5);
+    EXPECT_EQ(proxy->GetX(), 40);
+    EXPECT_EQ(proxy->GetText(), "C:\\TITLE\\PIC.BMP");
+    EXPECT_FALSE(proxy->IsTransparent());
+
+    ASSERT_TRUE(doc.NextCardPlayer());
+    EXPECT_FALSE(doc.HasVideo());
+    EXPECT_EQ(Numbers(doc), (std::vector<int32_t>{-1, 1}));
+    EXPECT_FALSE(doc.NextCardPlayer()) << "no card after the last";
+    EXPECT_FALSE(doc.GoToCard(2));
+    EXPECT_EQ(doc.GetCurrentCard(), 1);
+    EXPECT_TRUE(box.shown.empty());
+}
+
+TEST_F(CardWithMediaTest, TheEditorNumbersTheVideoMinusOneAndPicturesMinusKPlusOne) {
+    ScopedProgram p(platform::Program::editor);
+    CFichaDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(Numbers(doc), (std::vector<int32_t>{-3, -1, 1}));
+    CSprite* video = doc.GetSpriteList().FindByNumber(-1);
+    EXPECT_EQ(video->GetWidth(), 32);
+    EXPECT_EQ(video->GetHeight(), 24);
+    EXPECT_EQ(video->GetX(), 3);
+    EXPECT_EQ(video->GetText(), "CLIP.AVI");
+
+    doc.NextCard();
+    EXPECT_EQ(doc.GetCurrentCard(), 1);
+    EXPECT_EQ(Numbers(doc), (std::vector<int32_t>{-2, 1})) << "card 1 has no video";
+    EXPECT_FALSE(doc.CanGoNext());
+    doc.FirstCard();
+    EXPECT_EQ(Numbers(doc), (std::vector<int32_t>{-3, -1, 1}));
+    doc.OnCloseDocument();
+}
+
+TEST_F(CardWithMediaTest, StoringWritesNoProxyAndLeavesTheProxiesInPlace) {
+    for (auto program : {platform::Program::editor, platform::Program::player}) {
+        ScopedProgram p(program);
+        CFichaDoc doc;
+        ASSERT_TRUE(doc.OnOpenDocument(path));
+        std::vector<int32_t> before = Numbers(doc);
+        ASSERT_GT(before.size(), 1u);
+        EXPECT_EQ(StoreBytes(doc), stored) << "the stored title holds only the ordinary sprite";
+        EXPECT_EQ(Numbers(doc), before);
+        for (CSprite* s : doc.GetSpriteList())
+            EXPECT_EQ(s->GetNotifyObject(), doc.GetSpriteList().GetChangeSink());
+        doc.OnCloseDocument();
+    }
+}
+
+TEST_F(CardWithMediaTest, UndoRightAfterOpenRestoresTheOpenedStateTwice) {
+    ScopedProgram p(platform::Program::editor);
+    CFichaDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    std::vector<int32_t> opened = Numbers(doc);
+    doc.GetCards().Add(std::make_unique<CFicha>());
+    doc.GetSpriteList().DeleteAll();
+    doc.identifier = "changed";
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.GetCards().GetSize(), 2u);
+    EXPECT_EQ(doc.identifier, "");
+    EXPECT_EQ(doc.GetCurrentCard(), 0);
+    EXPECT_EQ(Numbers(doc), opened) << "the first card is shown again, proxies included";
+    EXPECT_EQ(StoreBytes(doc), stored);
+    doc.GetCards().Add(std::make_unique<CFicha>());
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.GetCards().GetSize(), 2u);
+    EXPECT_EQ(StoreBytes(doc), stored);
+    doc.OnCloseDocument();
+}
+
+TEST_F(CardWithMediaTest, ADamagedSnapshotLeavesTheDocumentAsItIs) {
+    ScopedProgram p(platform::Program::editor);
+    CFichaDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    doc.identifier = "kept";
+    WriteFileBytes(doc.GetUndoPath(), Bytes{0x00, 0x00});
+    EXPECT_FALSE(doc.Undo());
+    EXPECT_EQ(doc.identifier, "kept");
+    EXPECT_EQ(doc.GetCards().GetSize(), 2u);
+    doc.OnCloseDocument();
+}
+
+TEST_F(FichaDocTest, ScrollWidgetsAndCardListsAreAppliedOnEntering) {
+    ScopedProgram p(platform::Program::player);
+    CFichaDoc doc;
+    auto knob = MakeSprite(7, 0, 0, 50);
+    knob->SetClickAction(9);
+    knob->SetClickArgument(0, "story");
+    doc.GetSpriteList().Insert(std::move(knob));
+    auto play = MakeSprite(8, 0, 0, 50);
+    play->SetClickAction(17);
+    doc.GetSpriteList().Insert(std::move(play));
+    doc.GetSpriteList().Insert(MakeSprite(5, 0, 0, 50));
+    auto card = std::make_unique<CFicha>();
+    auto text = std::make_unique<CTexto>();
+    text->identifier = "story";
+    text->text = "short";
+    card->AddText(std::move(text));
+    card->activationList = "5";
+    card->deactivationList = "5";
+    doc.GetCards().Add(std::move(card));
+    ASSERT_TRUE(doc.GoToCard(0));
+    EXPECT_TRUE(doc.ApplyCurrentCardToSprites());
+    EXPECT_FALSE(doc.GetSpriteList().FindByNumber(7)->IsVisible()) << "the text fits: no scroll knob";
+    EXPECT_FALSE(doc.GetSpriteList().FindByNumber(8)->IsVisible()) << "no video on the card";
+    EXPECT_FALSE(doc.GetSpriteList().FindByNumber(5)->IsVisible()) << "in both lists: ends hidden";
+}
+
+TEST_F(FichaDocTest, PlayerNavigationResetsTextScroll) {
+    ScopedProgram p(platform::Program::player);
+    CFichaDoc doc;
+    for (int i = 0; i < 3; ++i) {
+        auto card = std::make_unique<CFicha>();
+        card->AddText(std::make_unique<CTexto>());
+        doc.GetCards().Add(std::move(card));
+    }
+    doc.CardAt(2)->TextAt(0)->SetScroll(4);
+    EXPECT_TRUE(doc.LastCardPlayer());
+    EXPECT_EQ(doc.GetCurrentCard(), 2);
+    EXPECT_EQ(doc.CardAt(2)->TextAt(0)->GetScroll(), 0);
+    EXPECT_TRUE(doc.PreviousCardPlayer());
+    EXPECT_TRUE(doc.PreviousCardPlayer());
+    EXPECT_FALSE(doc.PreviousCardPlayer());
+    EXPECT_EQ(doc.GetCurrentCard(), 0);
+    EXPECT_FALSE(doc.GoToCard(-1));
+    EXPECT_EQ(doc.GetCurrentCard(), 0);
+}
+
+TEST_F(FichaDocTest, OpeningTheStartCardOfTheRunState) {
+    ScopedProgram p(platform::Program::player);
+    CFichaDoc source;
+    for (int i = 0; i < 3; ++i) source.GetCards().Add(std::make_unique<CFicha>());
+    std::string path = SaveTitle(source, "THREE.FCA");
+    runState.SetStartCard(2);
+    CFichaDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(doc.GetCurrentCard(), 2);
+    runState.SetStartCard(3);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(doc.GetCurrentCard(), 0) << "an index outside the title starts at the first card";
+}
+
+// ---------------------------------------------------------------- background music
+
+class MusicTest : public FichaDocTest {
+  protected:
+    std::string TitleWithMusic(const std::string& name, const std::string& music, bool loop, bool stop) {
+        CFichaDoc doc;
+        doc.backgroundMusic = music;
+        doc.loopMusic = loop;
+        doc.stopPreviousMusic = stop;
+        doc.GetCards().Add(std::make_unique<CFicha>());
+        return SaveTitle(doc, name);
+    }
+    ScopedProgram player{platform::Program::player};
+};
+
+TEST_F(MusicTest, MusicDifferingOnlyInLetterCaseGoesOn) {
+    WriteFileBytes(folder.Path("theme.wav"), Bytes{'R', 'I', 'F', 'F'});
+    std::string a = TitleWithMusic("A.FCA", "theme.wav", true, false);
+    std::string b = TitleWithMusic("B.FCA", "Theme.WAV", false, false);
+    CFichaDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(a));
+    ASSERT_EQ(sound.plays.size(), 1u);
+    EXPECT_EQ(sound.plays[0].path, folder.Path("theme.wav")) << "resolved beside the title";
+    EXPECT_TRUE(sound.plays[0].loop);
+    EXPECT_EQ(runState.PlayingMusic(), "THEME.WAV");
+    EXPECT_EQ(doc.backgroundMusic, "THEME.WAV");
+    CFichaDoc next;
+    ASSERT_TRUE(next.OnOpenDocument(b));
+    EXPECT_EQ(sound.plays.size(), 1u) << "the same music is not started again";
+    EXPECT_EQ(sound.stops, 0);
+}
+
+TEST_F(MusicTest, OtherMusicStartsAndStopPreviousSilences) {
+    std::string a = TitleWithMusic("A.FCA", "one.wav", false, false);
+    std::string b = TitleWithMusic("B.FCA", "two.wav", false, false);
+    std::string quiet = TitleWithMusic("Q.FCA", "", false, false);
+    std::string stop = TitleWithMusic("S.FCA", "", false, true);
+    CFichaDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(a));
+    ASSERT_TRUE(doc.OnOpenDocument(b));
+    ASSERT_EQ(sound.plays.size(), 2u);
+    EXPECT_FALSE(sound.plays[1].loop);
+    ASSERT_TRUE(doc.OnOpenDocument(quiet));
+    EXPECT_EQ(sound.stops, 0) << "without the flag the music goes on";
+    EXPECT_EQ(runState.PlayingMusic(), "TWO.WAV");
+    ASSERT_TRUE(doc.OnOpenDocument(stop));
+    EXPECT_EQ(sound.stops, 1);
+    EXPECT_EQ(runState.PlayingMusic(), "");
+}
+
+TEST_F(MusicTest, NoWaveDeviceNoMusicAndTheEditorNeverPlays) {
+    std::string a = TitleWithMusic("A.FCA", "one.wav", false, false);
+    sound.devices = 0;
+    CFichaDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(a));
+    EXPECT_TRUE(sound.plays.empty());
+    sound.devices = 1;
+    ScopedProgram editor(platform::Program::editor);
+    CFichaDoc edited;
+    ASSERT_TRUE(edited.OnOpenDocument(a));
+    EXPECT_TRUE(sound.plays.empty());
+    edited.OnCloseDocument();
+}
+
+// ---------------------------------------------------------------- failures
+
+TEST_F(FichaDocTest, OpenFailuresShowTheMessageAndLeaveNoDocument) {
+    ScopedProgram p(platform::Program::player);
+    Bytes badSchema = kEmptyTitle;
+    badSchema[27] = 0x02;  // CFicha with schema 2
+    Bytes unknownClass = kEmptyTitle;
+    unknownClass[31] = 'X';
+    Bytes cut(kEmptyTitle.begin(), kEmptyTitle.begin() + 40);
+    for (const Bytes& bytes : {badSchema, unknownClass, cut}) {
+        std::string path = folder.Path("BAD.FCA");
+        WriteFileBytes(path, bytes);
+        box.shown.clear();
+        CFichaDoc doc;
+        doc.GetSpriteList().Insert(MakeSprite(1, 0, 0, 50));
+        EXPECT_FALSE(doc.OnOpenDocument(path));
+        ASSERT_EQ(box.shown.size(), 1u);
+        EXPECT_EQ(box.shown[0].text, "Formato de archivo no esperado.");
+        EXPECT_EQ(box.shown[0].icon, platform::MessageIcon::exclamation);
+        EXPECT_EQ(doc.GetCards().GetSize(), 0u);
+        EXPECT_TRUE(doc.GetSpriteList().IsEmpty());
+        EXPECT_EQ(doc.GetCurrentCardPtr(), nullptr);
+    }
+    box.shown.clear();
+    CFichaDoc doc;
+    EXPECT_FALSE(doc.OnOpenDocument(folder.Path("MISSING.FCA")));
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text, "No se encontró " + folder.Path("MISSING.FCA") + ".");
+}
+
+// A sprite whose image cannot be written, as a full disk would make it.
+class UnwritableSprite : public CPhasedSprite {
+  public:
+    bool Write(platform::File&) override { return false; }
+};
+
+TEST_F(FichaDocTest, AFailedSaveKeepsThePreviousFile) {
+    ScopedProgram p(platform::Program::editor);
+    CFichaDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    std::string path = folder.Path("KEEP.FCA");
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    Bytes good = ReadFileBytes(path);
+    ASSERT_GT(good.size(), 73u);
+
+    auto bad = std::make_unique<UnwritableSprite>();
+    bad->Create(4, 4, 3);
+    doc.GetSpriteList().Insert(std::move(bad));
+    doc.SetModifiedFlag(true);
+    EXPECT_FALSE(doc.OnSaveDocument(path));
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text, "Imposible guardar documento.");
+    EXPECT_EQ(ReadFileBytes(path), good);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1)
+        << "no scratch file is left behind";
+
+    box.shown.clear();
+    EXPECT_FALSE(doc.OnSaveDocument(folder.Path("NO/SUCH/DIR.FCA")));
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_NE(box.shown[0].text.find("NO/SUCH/DIR.FCA"), std::string::npos);
+    doc.OnCloseDocument();
+}
+
+TEST_F(FichaDocTest, UndoPathsCountUpPastExistingFiles) {
+    ScopedProgram p(platform::Program::editor);
+    CFichaDoc doc;
+    doc.SetTitle("zz-undo-test.fca");
+    const std::string base = (std::filesystem::temp_directory_path() / "zz-undo-test").string();
+    std::string first = doc.MakeUndoPath();
+    EXPECT_EQ(first, base + ".tmp");
+    WriteFileBytes(first, {});
+    EXPECT_EQ(doc.MakeUndoPath(), base + "0.tmp");
+    WriteFileBytes(base + "0.tmp", {});
+    EXPECT_EQ(doc.MakeUndoPath(), base + "1.tmp");
+    std::filesystem::remove(first);
+    std::filesystem::remove(base + "0.tmp");
+}
+
+TEST_F(FichaDocTest, ASceneFileHoldsTheFirstNineRowsOnly) {
+    ScopedProgram p(platform::Program::player);
+    CFichaDoc title;
+    title.identifier = "scene";
+    title.GetSpriteList().Insert(MakeSprite(2, 1, 1, 50));
+    platform::MemoryFile file;
+    {
+        CArchive ar(file, CArchive::store);
+        title.CAnimDoc::Serialize(ar);
+        ar.Close();
+    }
+    std::string path = folder.Path("SCENE.ANM");
+    WriteFileBytes(path, file.Bytes());
+    CAnimDoc scene;
+    ASSERT_TRUE(scene.OnOpenDocument(path));
+    EXPECT_EQ(scene.identifier, "scene");
+    EXPECT_EQ(scene.GetSpriteList().GetCount(), 1u);
+    EXPECT_TRUE(box.shown.empty());
+    CAnimDoc fresh;
+    ASSERT_TRUE(fresh.OnNewDocument());
+    EXPECT_EQ(fresh.GetBackground()->GetWidth(), 320);
+}
+
+}  // namespace
