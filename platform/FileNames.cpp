@@ -107,9 +107,8 @@ std::optional<std::string> Resolve(const std::string& stored, const std::string&
     // The path of another machine or of a CD: look for its tail under the base directory, dropping
     // one leading folder after another.
     for (size_t first = 0; first < parts.size(); ++first) {
-        std::vector<std::string> tail(parts.begin() + static_cast<std::ptrdiff_t>(first), parts.end());
-        if (tail.front() == "..") continue;
-        if (auto found = Walk(fs::path(base), tail, 0, want)) return found->string();
+        if (parts[first] == "..") continue;
+        if (auto found = Walk(fs::path(base), parts, first, want)) return found->string();
     }
     return std::nullopt;
 }

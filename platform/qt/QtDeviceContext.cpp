@@ -64,6 +64,11 @@ int PixelSizeForCell(const QFont& font, int cell) {
     return pixels;
 }
 
+int RequestedCell(const FontRequest& request) {
+    if (request.height < 0) return 0;
+    return request.height == 0 ? kDefaultCellHeight : std::min(request.height, kMaxFontPixels * 2);
+}
+
 QFont BuildFont(const FontRequest& request) {
     QFont font(FamilyFor(request.faceName));
     const int weight = request.weight <= 0 ? 400 : std::clamp<int>(request.weight, 1, 1000);
@@ -120,6 +125,11 @@ QFont QtFontForRequest(const FontRequest& request) {
     return font;
 }
 
+int32_t LineHeightForRequest(const FontRequest& request, const QFont& font) {
+    QFontMetrics metrics(font);
+    return std::max(metrics.ascent() + metrics.descent(), RequestedCell(request));
+}
+
 QImage DibViewToQImage(const DibView& dib) {
     if (!ValidDib(dib)) return {};
     QImage image(dib.width, dib.height, QImage::Format_RGB32);
@@ -154,11 +164,12 @@ void QtDeviceContext::Paint(Draw&& draw) {
 void QtDeviceContext::SelectFont(const FontRequest& request) {
     request_ = request;
     font_ = QtFontForRequest(request);
+    lineHeight_ = LineHeightForRequest(request, font_);
 }
 
 Size QtDeviceContext::MeasureText(std::string_view text) {
     QFontMetrics metrics(font_);
-    return {metrics.horizontalAdvance(ToQString(text)), metrics.ascent() + metrics.descent()};
+    return {metrics.horizontalAdvance(ToQString(text)), lineHeight_};
 }
 
 void QtDeviceContext::DrawTextLine(int32_t x, int32_t y, std::string_view text, const Rect& clip) {
@@ -168,7 +179,7 @@ void QtDeviceContext::DrawTextLine(int32_t x, int32_t y, std::string_view text, 
         painter.setClipRect(ToQRect(clip), Qt::IntersectClip);
         QFontMetrics metrics(font_);
         if (!transparent_) {
-            QRect cell(x, y, metrics.horizontalAdvance(line), metrics.ascent() + metrics.descent());
+            QRect cell(x, y, metrics.horizontalAdvance(line), lineHeight_);
             painter.fillRect(cell, FromColorref(backgroundColour_));
         }
         painter.setFont(font_);

@@ -35,6 +35,10 @@ class QtDeviceContext : public DeviceContext {
     uint32_t BackgroundColor() const { return backgroundColour_; }
     // The Qt font that stands for the selected request.
     const QFont& Font() const { return font_; }
+    // The line height that measuring reports: the requested cell height for a positive request (the
+    // platform's font mapper always gave exactly that, and text layout counts lines by it), else the
+    // font's ascent plus descent.
+    int32_t LineHeight() const { return lineHeight_; }
 
   private:
     template <typename Draw>
@@ -44,6 +48,7 @@ class QtDeviceContext : public DeviceContext {
     QPainter* painter_ = nullptr;
     FontRequest request_;
     QFont font_;
+    int32_t lineHeight_ = 0;
     uint32_t textColour_ = 0;
     uint32_t backgroundColour_ = 0x00FFFFFF;
     bool transparent_ = false;
@@ -67,7 +72,12 @@ class QtImageDeviceContext : private detail::ImageHolder, public QtDeviceContext
 // The font that the Windows font mapper would give for the request: the face (Windows-1252) or its
 // metric-compatible stand-in, a pixel size chosen so that a positive height is the cell height (ascent
 // plus descent) and a negative height the character height (the em size), 16 pixels of cell for 0.
+// Qt sizes fonts in whole pixels and rounds ascent and descent apart, so for some positive heights the
+// nearest font's cell is one pixel short; the largest font whose cell does not exceed the request is
+// chosen.
 QFont QtFontForRequest(const FontRequest& request);
+// The line height of a request served by `font` (see QtDeviceContext::LineHeight).
+int32_t LineHeightForRequest(const FontRequest& request, const QFont& font);
 
 // The DIB as a top-down 32-bit image; a null image when the view is not a valid 8- or 24-bit DIB.
 QImage DibViewToQImage(const DibView& dib);

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "platform/File.h"
@@ -16,9 +18,6 @@ constexpr uint64_t kMaxWavFileBytes = 64ull << 20;
 constexpr uint64_t kMaxDecodedBytes = 256ull << 20;
 constexpr int kDeviceFrames = 2048;
 
-struct StreamDeleter {
-    void operator()(SDL_AudioStream* s) const { SDL_FreeAudioStream(s); }
-};
 struct WavDeleter {
     void operator()(Uint8* b) const { SDL_FreeWAV(b); }
 };
@@ -54,18 +53,25 @@ std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>
     const uint64_t outFrames = frames * kSoundRate / static_cast<uint64_t>(spec.freq) + 1;
     if (outFrames * kSoundChannels * sizeof(int16_t) > kMaxDecodedBytes) return std::nullopt;
 
-    std::unique_ptr<SDL_AudioStream, StreamDeleter> stream(
-        SDL_NewAudioStream(spec.format, spec.channels, spec.freq, AUDIO_S16SYS, kSoundChannels, kSoundRate));
-    if (!stream) return std::nullopt;
-    const int whole = static_cast<int>(frames * static_cast<uint64_t>(frameBytes));
-    if (SDL_AudioStreamPut(stream.get(), pcm.get(), whole) != 0 || SDL_AudioStreamFlush(stream.get()) != 0)
-        return std::nullopt;
-    const int available = SDL_AudioStreamAvailable(stream.get());
-    if (available < 0 || static_cast<uint64_t>(available) > kMaxDecodedBytes) return std::nullopt;
-    std::vector<int16_t> samples(static_cast<size_t>(available) / sizeof(int16_t));
-    const int got = SDL_AudioStreamGet(stream.get(), samples.data(), available);
-    if (got < 0) return std::nullopt;
-    samples.resize(static_cast<size_t>(got) / (sizeof(int16_t) * kSoundChannels) * kSoundChannels);
+    // The whole sound is converted in one call: SDL's audio streams keep back part of a resampled
+    // sound even after a flush, and the end of a jingle would be lost.
+    SDL_AudioCVT cvt{};
+    const int needed = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS,
+                                         kSoundChannels, kSoundRate);
+    if (needed < 0) return std::nullopt;
+    const uint64_t whole = frames * static_cast<uint64_t>(frameBytes);
+    const uint64_t workBytes = whole * static_cast<uint64_t>(std::max(1, cvt.len_mult));
+    if (workBytes > kMaxDecodedBytes || whole > static_cast<uint64_t>(INT32_MAX)) return std::nullopt;
+    std::vector<int16_t> samples((workBytes + sizeof(int16_t) - 1) / sizeof(int16_t));
+    std::memcpy(samples.data(), pcm.get(), static_cast<size_t>(whole));
+    size_t converted = static_cast<size_t>(whole);
+    if (needed > 0) {
+        cvt.buf = reinterpret_cast<Uint8*>(samples.data());
+        cvt.len = static_cast<int>(whole);
+        if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt < 0) return std::nullopt;
+        converted = static_cast<size_t>(cvt.len_cvt);
+    }
+    samples.resize(std::min(samples.size(), converted / (sizeof(int16_t) * kSoundChannels) * kSoundChannels));
     return samples;
 }
 
