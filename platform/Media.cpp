@@ -14,7 +14,8 @@ struct ErrorEntry {
 // The texts of the errors the layer reports, in the language of the player's users.
 constexpr ErrorEntry kErrorTexts[] = {
     {kMediaErrorInvalidDeviceId,
-     "Identificador de dispositivo MCI no válido. Use el identificador devuelto al abrir el dispositivo MCI."},
+     "Identificador de dispositivo MCI no válido. Use el identificador devuelto al abrir el dispositivo "
+     "MCI."},
     {kMediaErrorOutOfMemory,
      "No hay suficiente memoria disponible para esta tarea. Cierre una o más aplicaciones para aumentar la "
      "memoria disponible e inténtelo de nuevo."},
@@ -24,10 +25,12 @@ constexpr ErrorEntry kErrorTexts[] = {
      "No se encuentra el archivo especificado. Asegúrese de que la ruta de acceso y el nombre de archivo son "
      "correctos."},
     {kMediaErrorDeviceNotReady, "El controlador del dispositivo no está preparado."},
-    {kMediaErrorOutOfRange, "El valor especificado está fuera del intervalo permitido para el comando especificado."},
+    {kMediaErrorOutOfRange,
+     "El valor especificado está fuera del intervalo permitido para el comando especificado."},
     {kMediaErrorBadTimeFormat, "El formato de hora especificado no es válido."},
     {kMediaErrorInvalidFile,
-     "El archivo especificado no se puede reproducir en el dispositivo MCI especificado. Puede que el archivo "
+     "El archivo especificado no se puede reproducir en el dispositivo MCI especificado. Puede que el "
+     "archivo "
      "esté dañado o que su formato no sea el correcto."},
 };
 
@@ -37,11 +40,13 @@ uint32_t NextWindowHandle() {
     return last;
 }
 
-std::string OptionalText(const std::optional<uint32_t>& value) { return value ? std::to_string(*value) : "-"; }
+std::string OptionalText(const std::optional<uint32_t>& value) {
+    return value ? std::to_string(*value) : "-";
+}
 
 // The source of a program that installed no media backend.
 class NoSource : public MediaSource {
-public:
+  public:
     uint32_t Open(const std::string&, std::string& text) override {
         MediaErrorString(kMediaErrorCannotLoadDriver, text);
         text += " Este programa no tiene reproductor de vídeo.";
@@ -57,7 +62,7 @@ public:
 
 // The test double's source: a clip of solid pictures, one every `frameDuration` milliseconds.
 class ScriptedSource : public MediaSource {
-public:
+  public:
     explicit ScriptedSource(const RecordingMedia::Script& script) : script_(script) {}
 
     uint32_t Open(const std::string&, std::string& text) override {
@@ -66,7 +71,8 @@ public:
             return script_.openError;
         }
         const Size s = script_.frameSize;
-        if (s.cx <= 0 || s.cy <= 0 || s.cx > kMaxMediaSide || s.cy > kMaxMediaSide) return kMediaErrorInvalidFile;
+        if (s.cx <= 0 || s.cy <= 0 || s.cx > kMaxMediaSide || s.cy > kMaxMediaSide)
+            return kMediaErrorInvalidFile;
         stride_ = (s.cx * 3 + 3) & ~3;
         if (uint64_t(stride_) * uint64_t(s.cy) > kMaxMediaFrameBytes) return kMediaErrorInvalidFile;
         bits_.assign(size_t(stride_) * size_t(s.cy), 0);
@@ -90,7 +96,7 @@ public:
         return {script_.frameSize.cx, script_.frameSize.cy, 24, stride_, bits_.data(), nullptr};
     }
 
-private:
+  private:
     uint32_t FrameAt(uint32_t ms) const {
         const uint32_t d = script_.frameDuration;
         if (d == 0 || script_.length == 0) return 0;
@@ -140,7 +146,9 @@ uint32_t PlaybackClip::Fail(uint32_t code, std::string text) {
     return code;
 }
 
-uint32_t PlaybackClip::NotOpen() { return Fail(kMediaErrorInvalidDeviceId); }
+uint32_t PlaybackClip::NotOpen() {
+    return Fail(kMediaErrorInvalidDeviceId);
+}
 
 void PlaybackClip::Log(const std::string& line) {
     if (log_) log_->push_back(line);
@@ -187,7 +195,9 @@ uint32_t PlaybackClip::Close() {
     return kMediaOk;
 }
 
-Size PlaybackClip::FrameSize() const { return open_ ? source_->FrameSize() : Size{}; }
+Size PlaybackClip::FrameSize() const {
+    return open_ ? source_->FrameSize() : Size{};
+}
 
 uint32_t PlaybackClip::SetTimeFormat(uint32_t format) {
     Log("SetTimeFormat " + std::to_string(format));
@@ -197,8 +207,8 @@ uint32_t PlaybackClip::SetTimeFormat(uint32_t format) {
 }
 
 uint32_t PlaybackClip::Play(const MediaPlay& play) {
-    Log("Play from=" + OptionalText(play.from) + " to=" + OptionalText(play.to) + (play.repeat ? " repeat" : "") +
-        (play.notify ? " notify" : ""));
+    Log("Play from=" + OptionalText(play.from) + " to=" + OptionalText(play.to) +
+        (play.repeat ? " repeat" : "") + (play.notify ? " notify" : ""));
     if (!open_) return NotOpen();
     const uint32_t from = play.from.value_or(position_);
     const uint32_t to = play.to.value_or(length_);
@@ -313,7 +323,9 @@ void PlaybackClip::Pump() {
     Advance(uint32_t(std::clamp<int64_t>(gone.count(), 0, 1 << 30)));
 }
 
-void PlaybackClip::StartClock() { clock_ = std::chrono::steady_clock::now(); }
+void PlaybackClip::StartClock() {
+    clock_ = std::chrono::steady_clock::now();
+}
 
 void PlaybackClip::Run(uint64_t target) {
     if (target < playTo_) {
@@ -367,19 +379,27 @@ void PlaybackClip::DeliverNotices() {
     for (const auto& [window, notice] : notices) window->MediaNotify(notice);
 }
 
-std::unique_ptr<MediaClip> NoMedia::CreateClip() { return std::make_unique<PlaybackClip>(std::make_unique<NoSource>()); }
+std::unique_ptr<MediaClip> NoMedia::CreateClip() {
+    return std::make_unique<PlaybackClip>(std::make_unique<NoSource>());
+}
 
 std::unique_ptr<MediaClip> RecordingMedia::CreateClip() {
     ++clipsCreated;
     return std::make_unique<PlaybackClip>(std::make_unique<ScriptedSource>(script), &calls);
 }
 
-MediaFactory& Media() { return currentFactory ? *currentFactory : noMedia; }
-void SetMediaFactory(MediaFactory* factory) { currentFactory = factory; }
+MediaFactory& Media() {
+    return currentFactory ? *currentFactory : noMedia;
+}
+void SetMediaFactory(MediaFactory* factory) {
+    currentFactory = factory;
+}
 
 ScopedMediaFactory::ScopedMediaFactory(MediaFactory& factory) : previous_(currentFactory) {
     currentFactory = &factory;
 }
-ScopedMediaFactory::~ScopedMediaFactory() { currentFactory = previous_; }
+ScopedMediaFactory::~ScopedMediaFactory() {
+    currentFactory = previous_;
+}
 
 }  // namespace platform

@@ -66,7 +66,7 @@ struct MediaFrame {
 // A window that clips can be shown in and that receives their completion notices. The owner implements
 // it: the player's card view draws the frames over the card.
 class MediaWindow {
-public:
+  public:
     virtual ~MediaWindow() = default;
     // A clip shown as a child of this window has a new picture, or its picture must be drawn again.
     virtual void DrawMediaFrame(const MediaFrame& frame) = 0;
@@ -98,7 +98,7 @@ struct MediaPlacement {
 // layer's text for it in ErrorText. Operations on a clip that is not open fail with
 // kMediaErrorInvalidDeviceId.
 class MediaClip {
-public:
+  public:
     virtual ~MediaClip() = default;
 
     // Opens a clip file: a path of this file system. With a parent window the clip gets a child area of
@@ -141,7 +141,7 @@ public:
 
 // The decoding half of a clip, the part each backend supplies; PlaybackClip adds the commands.
 class MediaSource {
-public:
+  public:
     virtual ~MediaSource() = default;
     // Opens the file and makes its first picture current; on failure returns the code and sets `text`.
     virtual uint32_t Open(const std::string& path, std::string& text) = 0;
@@ -159,7 +159,7 @@ public:
 // The commands, the play state and the notices of a clip, on top of a backend's source. When `log` is
 // given every command is written to it (the test double uses this); it must outlive the clip.
 class PlaybackClip final : public MediaClip {
-public:
+  public:
     explicit PlaybackClip(std::unique_ptr<MediaSource> source, std::vector<std::string>* log = nullptr);
     ~PlaybackClip() override;
 
@@ -186,7 +186,7 @@ public:
     void Pump() override;
     const std::string& ErrorText() const override { return errorText_; }
 
-private:
+  private:
     uint32_t Fail(uint32_t code, std::string text = {});
     uint32_t NotOpen();
     void Log(const std::string& line);
@@ -219,21 +219,21 @@ private:
 
 // Makes clips; programs install the backend they link (FFmpeg), as they install their message box.
 class MediaFactory {
-public:
+  public:
     virtual ~MediaFactory() = default;
     virtual std::unique_ptr<MediaClip> CreateClip() = 0;
 };
 
 // The backend until a program installs one: it has no decoder, so every Open fails and says so.
 class NoMedia : public MediaFactory {
-public:
+  public:
     std::unique_ptr<MediaClip> CreateClip() override;
 };
 
 // Test double: clips whose Open answers from the script and whose frames are synthetic, solid pictures
 // whose blue value is the frame's index (modulo 256). Every command of every clip is recorded in `calls`.
 class RecordingMedia : public MediaFactory {
-public:
+  public:
     struct Script {
         uint32_t openError = kMediaOk;
         std::string openErrorText;
@@ -254,13 +254,13 @@ void SetMediaFactory(MediaFactory* factory);
 
 // Installs a factory for the lifetime of the guard (tests), restoring the previous one afterwards.
 class ScopedMediaFactory {
-public:
+  public:
     explicit ScopedMediaFactory(MediaFactory& factory);
     ~ScopedMediaFactory();
     ScopedMediaFactory(const ScopedMediaFactory&) = delete;
     ScopedMediaFactory& operator=(const ScopedMediaFactory&) = delete;
 
-private:
+  private:
     MediaFactory* previous_;
 };
 

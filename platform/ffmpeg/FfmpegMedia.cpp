@@ -50,10 +50,12 @@ uint32_t Failure(uint32_t code, const std::string& detail, std::string& text) {
     return code;
 }
 
-uint32_t ClampMs(int64_t ms) { return uint32_t(std::clamp<int64_t>(ms, 0, kMaxClipMs)); }
+uint32_t ClampMs(int64_t ms) {
+    return uint32_t(std::clamp<int64_t>(ms, 0, kMaxClipMs));
+}
 
 class FfmpegSource : public MediaSource {
-public:
+  public:
     FfmpegSource() { av_log_set_level(AV_LOG_QUIET); }
     ~FfmpegSource() override { Close(); }
 
@@ -65,7 +67,7 @@ public:
     bool DecodeUntil(uint32_t ms) override;
     DibView Picture() const override { return {size_.cx, size_.cy, 24, stride_, bits_.data(), nullptr}; }
 
-private:
+  private:
     uint32_t OpenInput(const std::string& path, std::string& text);
     uint32_t OpenDecoder(std::string& text);
     uint32_t AllocatePicture(std::string& text);
@@ -141,7 +143,8 @@ uint32_t FfmpegSource::OpenDecoder(std::string& text) {
     if (index == AVERROR_STREAM_NOT_FOUND)
         return Failure(kMediaErrorInvalidFile, "El archivo no contiene vídeo.", text);
     if (index < 0 || !decoder)
-        return Failure(kMediaErrorInvalidFile, "No hay descompresor para el formato de vídeo del archivo.", text);
+        return Failure(kMediaErrorInvalidFile, "No hay descompresor para el formato de vídeo del archivo.",
+                       text);
     AVStream* stream = format_->streams[index];
     const AVCodecParameters* par = stream->codecpar;
     if (par->width <= 0 || par->height <= 0 || par->width > kMaxMediaSide || par->height > kMaxMediaSide)
@@ -313,8 +316,9 @@ bool FfmpegSource::Reopen() {
 void FfmpegSource::Convert() {
     const AVFrame* f = shown_.get();
     if (f->width <= 0 || f->height <= 0 || f->width > kMaxMediaSide || f->height > kMaxMediaSide) return;
-    scaler_.reset(sws_getCachedContext(scaler_.release(), f->width, f->height, AVPixelFormat(f->format), size_.cx,
-                                       size_.cy, AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr, nullptr));
+    scaler_.reset(sws_getCachedContext(scaler_.release(), f->width, f->height, AVPixelFormat(f->format),
+                                       size_.cx, size_.cy, AV_PIX_FMT_BGR24, SWS_POINT, nullptr, nullptr,
+                                       nullptr));
     if (!scaler_) return;
     uint8_t* const destination[4] = {bits_.data() + size_t(size_.cy - 1) * size_t(stride_), nullptr, nullptr,
                                      nullptr};
@@ -324,10 +328,16 @@ void FfmpegSource::Convert() {
 
 }  // namespace
 
-FfmpegMedia::FfmpegMedia() { av_log_set_level(AV_LOG_QUIET); }
+FfmpegMedia::FfmpegMedia() {
+    av_log_set_level(AV_LOG_QUIET);
+}
 
-std::unique_ptr<MediaClip> FfmpegMedia::CreateClip() { return std::make_unique<PlaybackClip>(CreateFfmpegSource()); }
+std::unique_ptr<MediaClip> FfmpegMedia::CreateClip() {
+    return std::make_unique<PlaybackClip>(CreateFfmpegSource());
+}
 
-std::unique_ptr<MediaSource> CreateFfmpegSource() { return std::make_unique<FfmpegSource>(); }
+std::unique_ptr<MediaSource> CreateFfmpegSource() {
+    return std::make_unique<FfmpegSource>();
+}
 
 }  // namespace platform

@@ -11,7 +11,7 @@ namespace platform {
 // cannot make the demuxer reach anything else. Decoding runs on the calling thread. Sound tracks are not
 // decoded.
 class FfmpegMedia : public MediaFactory {
-public:
+  public:
     FfmpegMedia();
     std::unique_ptr<MediaClip> CreateClip() override;
 };

@@ -51,8 +51,8 @@ TEST(FfmpegMedia, OpenGivesTheFrameSizeTheLengthAndTheFirstPictureOfEveryCodec) 
 
 TEST(FfmpegMedia, SeekingShowsExactlyThePictureAtThePositionNotTheKeyFrameBeforeIt) {
     // Frames 3, 4, 7 and 9 of the Cinepak clip are inter frames after key frames 0 and 5.
-    const std::pair<uint32_t, int> targets[] = {{700, 3}, {999, 4}, {1000, 5}, {1400, 7}, {200, 1},
-                                                {1999, 9}, {2000, 9}, {0, 0},   {1800, 9}, {600, 3}};
+    const std::pair<uint32_t, int> targets[] = {{700, 3},  {999, 4},  {1000, 5}, {1400, 7}, {200, 1},
+                                                {1999, 9}, {2000, 9}, {0, 0},    {1800, 9}, {600, 3}};
     for (const char* name : kClips) {
         SCOPED_TRACE(name);
         auto source = CreateFfmpegSource();
@@ -134,9 +134,10 @@ TEST(FfmpegMedia, AClipThatIsMissingOrNoAviFailsWithTheLayersText) {
     EXPECT_FALSE(clip->IsOpen());
 
     // A WAV file is a RIFF file too, but not one the video device plays.
-    const std::vector<uint8_t> wav = {'R', 'I', 'F', 'F', 36, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                      16,  0,   0,   0,   1,  0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0,
-                                      1,   0,   8,   0,   'd', 'a', 't', 'a', 0, 0, 0, 0};
+    const std::vector<uint8_t> wav = {'R', 'I', 'F',  'F',  36,  0,   0,    0,    'W', 'A', 'V',
+                                      'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
+                                      1,   0,   0x40, 0x1F, 0,   0,   0x40, 0x1F, 0,   0,   1,
+                                      0,   8,   0,    'd',  'a', 't', 'a',  0,    0,   0,   0};
     TempFile file(wav, "sound.wav");
     EXPECT_EQ(clip->Open(file.Path(), nullptr), kMediaErrorInvalidFile);
     EXPECT_FALSE(clip->ErrorText().empty());
@@ -184,7 +185,8 @@ TEST(FfmpegMedia, TruncatedClipsFailOpenOrPlayWhatTheyHave) {
             ASSERT_EQ(clip->Play(Notifying(&window)), kMediaOk);
             clip->Advance(clip->Length() + 1);
             EXPECT_EQ(window.notices, std::vector<MediaNotice>{MediaNotice::successful}) << "cut at " << size;
-            EXPECT_EQ(clip->Seek(clip->Length() / 2), kMediaOk) << "cut at " << size << ": " << clip->ErrorText();
+            EXPECT_EQ(clip->Seek(clip->Length() / 2), kMediaOk)
+                << "cut at " << size << ": " << clip->ErrorText();
         }
         EXPECT_GT(opened, 5) << "cuts in the last frames still open";
     }
@@ -194,7 +196,8 @@ namespace {
 
 // The Motion JPEG clip with the picture size in the frame headers (start-of-frame markers) replaced: in
 // every frame, or only in frame `only`.
-std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> bytes, uint16_t width, uint16_t height, int only = -1) {
+std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> bytes, uint16_t width, uint16_t height,
+                                  int only = -1) {
     int frame = 0;
     for (size_t i = 0; i + 9 < bytes.size(); ++i) {
         if (bytes[i] != 0xFF || bytes[i + 1] != 0xC0) continue;

@@ -14,7 +14,9 @@
 namespace media_test {
 
 // The clips made by tests/data/make-clips.sh: 32 x 24, 10 frames at 5 frames a second.
-inline std::string Clip(const std::string& name) { return std::string(LUMEO_TEST_DATA) + "/" + name; }
+inline std::string Clip(const std::string& name) {
+    return std::string(LUMEO_TEST_DATA) + "/" + name;
+}
 inline const char* const kClips[] = {"clip-mjpeg.avi", "clip-cinepak.avi", "clip-msvideo1.avi"};
 constexpr int kClipFrames = 10;
 constexpr uint32_t kFrameMs = 200;
@@ -30,7 +32,9 @@ inline platform::MediaPlay Notifying(platform::MediaWindow* window, bool repeat 
 using Rgb = std::array<int, 3>;
 
 // The colour of the right half of frame n, and of the fixed blocks of the left half.
-inline Rgb FrameColour(int n) { return {25 * n, 250 - 25 * n, (n % 2) * 255}; }
+inline Rgb FrameColour(int n) {
+    return {25 * n, 250 - 25 * n, (n % 2) * 255};
+}
 constexpr Rgb kLightGrey{200, 200, 200};
 constexpr Rgb kDarkGrey{40, 40, 40};
 
@@ -64,7 +68,7 @@ inline bool FixedBlocksIntact(const platform::DibView& dib) {
 
 // A window that records what clips show in it and tell it.
 class RecordingWindow : public platform::MediaWindow {
-public:
+  public:
     struct Drawn {
         int frame;  // frame index by colour, -1 when unknown
         bool intact;
@@ -95,7 +99,7 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path) {
 
 // A file in the temporary folder, removed afterwards.
 class TempFile {
-public:
+  public:
     explicit TempFile(const std::vector<uint8_t>& bytes, const std::string& name = "clip.avi") {
         std::string pattern = (std::filesystem::temp_directory_path() / "lumeo-media-XXXXXX").string();
         dir_ = mkdtemp(pattern.data()) ? pattern : std::string();
@@ -111,7 +115,7 @@ public:
     TempFile& operator=(const TempFile&) = delete;
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string dir_;
     std::string path_;
 };
