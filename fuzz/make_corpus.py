@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""Regenerates the seed corpus of the fuzz targets: tiny BMP, PCX and TIFF files written here, and JPEG
+and PNG files made from the BMP by `fcatool convert`.  Usage: make_corpus.py PATH/TO/fcatool"""
+import os
+import struct
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+W, H = 7, 5
+
+
+def pixel(x, y):
+    return (40 * x) & 0xFF, (50 * y) & 0xFF, (x * y * 9) & 0xFF  # red, green, blue
+
+
+def write(target, name, data):
+    os.makedirs(os.path.join(HERE, "corpus", target), exist_ok=True)
+    with open(os.path.join(HERE, "corpus", target, name), "wb") as f:
+        f.write(data)
+
+
+def bmp24():
+    stride = (3 * W + 3) & ~3
+    rows = b""
+    for y in reversed(range(H)):
+        row = b"".join(bytes((b, g, r)) for r, g, b in (pixel(x, y) for x in range(W)))
+        rows += row + b"\0" * (stride - len(row))
+    info = struct.pack("<IiiHHIIiiII", 40, W, H, 1, 24, 0, len(rows), 0, 0, 0, 0)
+    return b"BM" + struct.pack("<IHHI", 54 + len(rows), 0, 0, 54) + info + rows
+
+
+def bmp8(os2=False, colours=256):
+    stride = (W + 3) & ~3
+    rows = b"".join(bytes((x * 3 + y) % colours for x in range(W)) + b"\0" * (stride - W) for y in range(H))
+    if os2:
+        header = struct.pack("<IHHHH", 12, W, H, 1, 8)
+        table = b"".join(bytes((i, 255 - i, i // 2)) for i in range(256))
+    else:
+        header = struct.pack("<IiiHHIIiiII", 40, W, H, 1, 8, 0, len(rows), 0, 0, colours % 256, 0)
+        table = b"".join(bytes((i, 255 - i, i // 2, 0)) for i in range(colours))
+    offset = 14 + len(header) + len(table)
+    return b"BM" + struct.pack("<IHHI", offset + len(rows), 0, 0, offset) + header + table + rows
+
+
+def pcx(planes):
+    header = struct.pack("<BBBBhhhhhh", 10, 5, 1, 8, 0, 0, W - 1, H - 1, 0, 0) + b"\0" * 49
+    header += struct.pack("<Bh", planes, W) + b"\0" * 60
+    data = b""
+    for y in range(H):
+        for p in range(planes):
+            line = bytes(pixel(x, y)[p] if planes == 3 else (x + y) for x in range(W))
+            data += bytes((0xC2, line[0])) + bytes(v if v < 0xC0 else 0 for v in line[2:])
+    if planes == 1:
+        data += b"\x0c" + b"".join(bytes((i, i, 255 - i)) for i in range(256))
+    return header + data
+
+
+def tiff():
+    strip = b"".join(bytes(pixel(x, y)) for y in range(H) for x in range(W))
+    entries = [(256, 3, 1, W), (257, 3, 1, H), (258, 3, 1, 8), (259, 3, 1, 1), (262, 3, 1, 2),
+               (273, 4, 1, 0), (277, 3, 1, 3), (278, 3, 1, H), (279, 4, 1, len(strip))]
+    ifd_size = 2 + 12 * len(entries) + 4
+    strip_offset = 8 + ifd_size
+    ifd = struct.pack("<H", len(entries))
+    for tag, kind, count, value in entries:
+        value = strip_offset if tag == 273 else value
+        ifd += struct.pack("<HHI", tag, kind, count) + (struct.pack("<HH", value, 0) if kind == 3 else struct.pack("<I", value))
+    return b"II*\0" + struct.pack("<I", 8) + ifd + b"\0\0\0\0" + strip
+
+
+def main():
+    fcatool = sys.argv[1]
+    write("bmp_reader", "true-colour.bmp", bmp24())
+    write("bmp_reader", "eight-bit.bmp", bmp8())
+    write("bmp_reader", "short-table.bmp", bmp8(colours=16))
+    write("bmp_reader", "os2.bmp", bmp8(os2=True))
+    write("pcx_reader", "three-planes.pcx", pcx(3))
+    write("pcx_reader", "one-plane.pcx", pcx(1))
+    write("png_tiff_reader", "rgb.tif", tiff())
+    scratch = os.path.join(HERE, "corpus", "scratch.bmp")
+    with open(scratch, "wb") as f:
+        f.write(bmp24())
+    try:
+        for target, name in (("jpeg_reader", "colour.jpg"), ("png_tiff_reader", "rgb.png")):
+            out = os.path.join(HERE, "corpus", target, name)
+            os.makedirs(os.path.dirname(out), exist_ok=True)
+            subprocess.run([fcatool, "convert", scratch, out], check=True)
+    finally:
+        os.remove(scratch)
+
+
+if __name__ == "__main__":
+    main()
