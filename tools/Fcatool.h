@@ -21,6 +21,11 @@ struct Subcommand {
 
 // Entry points of the subcommands.
 int RunConvert(const Arguments& args);
+int RunDump(const Arguments& args);
+int RunRender(const Arguments& args);
+int RunCheck(const Arguments& args);
+int RunExtract(const Arguments& args);
+int RunBuild(const Arguments& args);
 
 // The table of subcommands, in the order `fcatool --help` lists them.
 const std::vector<Subcommand>& Subcommands();
