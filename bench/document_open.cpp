@@ -1,0 +1,150 @@
+// Opening a large title (500 cards with texts and pictures, 300 three-frame sprites, a 640 x 480
+// background) as the player opens it, against the least any open must do: reading the file's bytes and
+// decoding its background. Both are measured in the same run; the ratio is printed at the end.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/PhasedSprite.h"
+#include "model/Classes.h"
+#include "model/FichaDoc.h"
+#include "platform/MessageBox.h"
+#include "platform/Program.h"
+
+namespace {
+
+constexpr int kCards = 500;
+constexpr int kSprites = 300;
+
+void Paint(CDIB& dib, int seed) {
+    for (int32_t y = 0; y < dib.GetHeight(); ++y)
+        for (int32_t x = 0; x < dib.GetWidth(); ++x) {
+            uint8_t* p = dib.GetPixelAddress(x, y);
+            p[0] = static_cast<uint8_t>(x + seed);
+            p[1] = static_cast<uint8_t>((y / 4) * 3);
+            p[2] = static_cast<uint8_t>((x / 8) ^ (y / 8));
+        }
+}
+
+struct BenchTitle {
+    std::string path;
+    uint64_t backgroundBegin = 0, backgroundEnd = 0;
+};
+
+const BenchTitle& Title() {
+    static BenchTitle title = [] {
+        RegisterTitleClasses();
+        platform::SetCurrentProgram(platform::Program::player);
+        CFichaDoc doc;
+        auto background = std::make_unique<CDibJpeg>();
+        background->Create(640, 480, 3);
+        Paint(*background, 0);
+        doc.SetBackground(std::move(background));
+        for (int i = 0; i < kSprites; ++i) {
+            auto sprite = std::make_unique<CPhasedSprite>();
+            sprite->Create(48, 108, 3);
+            Paint(*sprite, i);
+            sprite->ComputeTransparentColour();
+            sprite->SetNumFrames(3);
+            sprite->SetPosition(i * 37 % 600, i * 53 % 440);
+            sprite->SetPlane(10 + i % 7 * 10);
+            sprite->SetNumber(i);
+            doc.GetSpriteList().Insert(std::move(sprite));
+        }
+        for (int i = 0; i < kCards; ++i) {
+            auto card = std::make_unique<CFicha>();
+            for (int t = 0; t < 3; ++t) {
+                auto text = std::make_unique<CTexto>();
+                text->identifier = "t" + std::to_string(t);
+                text->text = "Texto de la ficha " + std::to_string(i) + "\r\ncon dos p\xE1rrafos.";
+                card->AddText(std::move(text));
+            }
+            auto picture = std::make_unique<CFoto>();
+            picture->fileName = "FOTOS\\F" + std::to_string(i) + ".JPG";
+            card->AddPicture(std::move(picture));
+            card->activationList = std::to_string(i % kSprites);
+            doc.GetCards().Add(std::move(card));
+        }
+        BenchTitle t;
+        t.path = (std::filesystem::temp_directory_path() / "lumeo-bench-large.fca").string();
+        platform::DiskFile file;
+        file.Open(t.path, platform::DiskFile::Mode::write);
+        doc.Store(file);
+        file.Close();
+        CFichaDoc loaded;
+        std::vector<uint8_t> bytes(std::filesystem::file_size(t.path));
+        std::FILE* f = std::fopen(t.path.c_str(), "rb");
+        size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        bytes.resize(got);
+        platform::MemoryFile memory(bytes, t.path);
+        loaded.Load(memory);
+        t.backgroundBegin = loaded.GetBackgroundRange()->begin;
+        t.backgroundEnd = loaded.GetBackgroundRange()->end;
+        return t;
+    }();
+    return title;
+}
+
+void BM_OpenLargeTitle(benchmark::State& state) {
+    const BenchTitle& title = Title();
+    platform::RecordingMessageBox quiet;
+    platform::ScopedMessageBox scoped(quiet);
+    for (auto _ : state) {
+        CFichaDoc doc;
+        if (!doc.OnOpenDocument(title.path)) state.SkipWithError("the title did not open");
+        benchmark::DoNotOptimize(doc.GetCards().GetSize());
+    }
+    state.SetBytesProcessed(
+        static_cast<int64_t>(state.iterations() * std::filesystem::file_size(title.path)));
+}
+
+void BM_OpenLargeTitle_Reference_ReadAndDecodeBackground(benchmark::State& state) {
+    const BenchTitle& title = Title();
+    for (auto _ : state) {
+        std::vector<uint8_t> bytes(std::filesystem::file_size(title.path));
+        std::FILE* f = std::fopen(title.path.c_str(), "rb");
+        size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        bytes.resize(got);
+        platform::MemoryFile memory(bytes, title.path);
+        memory.Seek(title.backgroundBegin);
+        CDibJpeg background;
+        background.Read(memory);
+        benchmark::DoNotOptimize(background.GetBits());
+    }
+    state.SetBytesProcessed(
+        static_cast<int64_t>(state.iterations() * std::filesystem::file_size(title.path)));
+}
+
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+}  // namespace
+
+BENCHMARK(BM_OpenLargeTitle)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenLargeTitle_Reference_ReadAndDecodeBackground)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto open = reporter.times.find("BM_OpenLargeTitle");
+    auto reference = reporter.times.find("BM_OpenLargeTitle_Reference_ReadAndDecodeBackground");
+    if (open != reporter.times.end() && reference != reporter.times.end() && reference->second > 0)
+        std::printf("open of %d cards and %d sprites / read the file and decode its background: %.2f\n",
+                    kCards, kSprites, open->second / reference->second);
+    std::filesystem::remove(Title().path);
+    benchmark::Shutdown();
+    return 0;
+}
