@@ -73,7 +73,9 @@ std::string Utf8ToCp1252(std::string_view utf8) {
             if ((cont & 0xC0) != 0x80) ok = false;
             c = (c << 6) | (cont & 0x3F);
         }
-        if (!ok) {
+        // Overlong forms and surrogates are malformed too: an overlong "/" must not turn into a real one.
+        constexpr char32_t kSmallest[4] = {0, 0x80, 0x800, 0x10000};
+        if (!ok || c < kSmallest[extra] || (c >= 0xD800 && c < 0xE000)) {
             out += '?';
             ++i;
             continue;
@@ -88,7 +90,8 @@ std::string Utf16ToCp1252(std::u16string_view units) {
     std::string out;
     for (size_t i = 0; i < units.size(); ++i) {
         char32_t c = units[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
             ++i;
         }

@@ -9,6 +9,11 @@
 
 namespace platform {
 
+namespace {
+// Title files, undo snapshots and test fixtures are far below this.
+constexpr uint64_t kMaxMemoryFile = uint64_t{1} << 32;
+}  // namespace
+
 FileError FileErrorFromErrno(int err) {
     switch (err) {
         case ENOENT: return FileError::fileNotFound;
@@ -123,6 +128,10 @@ size_t MemoryFile::Read(void* buffer, size_t n) {
 
 void MemoryFile::Write(const void* buffer, size_t n) {
     if (n == 0) return;
+    // A position far beyond anything memory can hold (or one that wraps around) is a full disk, not
+    // an out-of-bounds copy.
+    if (position_ > kMaxMemoryFile || n > kMaxMemoryFile - position_)
+        throw FileException(FileError::diskFull, path_);
     if (position_ + n > bytes_.size()) bytes_.resize(position_ + n);
     std::memcpy(bytes_.data() + position_, buffer, n);
     position_ += n;

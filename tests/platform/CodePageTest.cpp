@@ -48,6 +48,14 @@ TEST(CodePage, CharactersTheCodePageLacksBecomeQuestionMarks) {
               "??a");  // a sequence cut in the middle
 }
 
+TEST(CodePage, OverlongFormsAndSurrogatesAreMalformed) {
+    EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "??");                // an overlong "/"
+    EXPECT_EQ(Utf8ToCp1252("\xE0\x80\xDC"), "???");           // an overlong "\\"
+    EXPECT_EQ(Utf8ToCp1252("\xC1\xBF"), "??");                // an overlong DEL
+    EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80"), "???");           // a lone surrogate
+    EXPECT_EQ(Utf8ToCp1252("\xC2\xA0\xC3\xBF"), "\xA0\xFF");  // the shortest forms still pass
+}
+
 TEST(CodePage, UpperCasingCoversTheAccentedLetters) {
     EXPECT_EQ(Cp1252ToUpper("\xF1"), "\xD1");  // ñ Ñ
     EXPECT_EQ(Cp1252ToUpper("\xE9"), "\xC9");  // é É

@@ -28,6 +28,20 @@ TEST(MemoryFile, ReadsWritesSeeksAndGrows) {
     EXPECT_EQ(file.Length(), 12u);
 }
 
+TEST(MemoryFile, WritingAtAnImpossiblePositionFailsAsAFullDisk) {
+    MemoryFile file;
+    file.Seek(UINT64_MAX - 1);
+    try {
+        file.Write("abc", 3);
+        FAIL() << "a write that wraps around must not succeed";
+    } catch (const FileException& e) {
+        EXPECT_EQ(e.cause, FileError::diskFull);
+    }
+    file.Seek(uint64_t{1} << 40);
+    EXPECT_THROW(file.Write("a", 1), FileException);
+    EXPECT_EQ(file.Length(), 0u);
+}
+
 TEST(DiskFile, WritesThenReadsBack) {
     TempDir dir;
     const std::string path = dir.Path() + "/data.bin";
