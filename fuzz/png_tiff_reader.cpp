@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool tiff = size > 0 && (data[0] == 'I' || data[0] == 'M');
     std::string path = "/tmp/lumeo-fuzz-" + std::to_string(getpid()) + (tiff ? ".tif" : ".png");
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
+        if (size) std::fwrite(data, 1, size, f);
         std::fclose(f);
         CDIB dib;
         dib.LoadByExtension(path);

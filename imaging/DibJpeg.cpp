@@ -218,16 +218,8 @@ struct DecodeState {
     bool insertedEnd = false;
 };
 
-void CopyScanline(const JSAMPLE* in, uint8_t* out, JDIMENSION width, int components) {
-    if (components == 3) {
-        for (JDIMENSION x = 0; x < width; ++x, in += 3, out += 3) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
-        }
-    } else {
-        for (JDIMENSION x = 0; x < width; ++x, out += 3) out[0] = out[1] = out[2] = in[x];
-    }
+void ExpandGrey(const JSAMPLE* in, uint8_t* out, JDIMENSION width) {
+    for (JDIMENSION x = 0; x < width; ++x, out += 3) out[0] = out[1] = out[2] = in[x];
 }
 
 // Allocates the pixel block; an image too large for memory or the limits is reported as such.
@@ -253,7 +245,8 @@ bool Decode(DecodeState& s, platform::File& file) {
     cinfo->progress = &progress;
     AttachSource(cinfo, file, s.captured);
     jpeg_read_header(cinfo, TRUE);
-    if (cinfo->out_color_space != JCS_GRAYSCALE) cinfo->out_color_space = JCS_RGB;
+    // Colour comes out in the DIB's own blue, green, red order, straight into its rows.
+    if (cinfo->out_color_space != JCS_GRAYSCALE) cinfo->out_color_space = JCS_EXT_BGR;
     jpeg_calc_output_dimensions(cinfo);
     const int64_t stride = (3 * static_cast<int64_t>(cinfo->output_width) + 3) & ~int64_t{3};
     if (!ImageSizeAcceptable(cinfo->output_width, cinfo->output_height, 24) ||
@@ -269,9 +262,13 @@ bool Decode(DecodeState& s, platform::File& file) {
     s.height = static_cast<int32_t>(cinfo->output_height);
     while (cinfo->output_scanline < cinfo->output_height) {
         JDIMENSION y = cinfo->output_scanline;
+        uint8_t* row = s.pixels.data() + (s.height - 1 - y) * stride;
+        if (cinfo->output_components == 3) {
+            jpeg_read_scanlines(cinfo, &row, 1);
+            continue;
+        }
         jpeg_read_scanlines(cinfo, line, 1);
-        CopyScanline(line[0], s.pixels.data() + (s.height - 1 - y) * stride, cinfo->output_width,
-                     cinfo->output_components);
+        ExpandGrey(line[0], row, cinfo->output_width);
     }
     jpeg_finish_decompress(cinfo);
     s.insertedEnd = reinterpret_cast<Source*>(cinfo->src)->insertedEnd;
@@ -347,6 +344,8 @@ bool CDibJpeg::Read(platform::File& file) {
         if (!state->insertedEnd) {
             originalStream_ = std::move(state->captured);
             decodedPixels_ = state->pixels;
+            decodedWidth_ = state->width;
+            decodedHeight_ = state->height;
         }
     } catch (const std::bad_alloc&) {
         originalStream_.clear();
@@ -357,6 +356,7 @@ bool CDibJpeg::Read(platform::File& file) {
 
 bool CDibJpeg::Unchanged() const {
     if (originalStream_.empty() || !HasImage() || !bits_ || GetBitCount() != 24) return false;
+    if (GetWidth() != decodedWidth_ || GetHeight() != decodedHeight_) return false;
     size_t size = static_cast<size_t>(GetStorageWidth()) * GetHeight();
     return size == decodedPixels_.size() && std::memcmp(bits_, decodedPixels_.data(), size) == 0;
 }

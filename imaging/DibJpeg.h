@@ -25,4 +25,6 @@ class CDibJpeg : public CDIB {
     bool quiet_ = false;
     std::vector<uint8_t> originalStream_;  // the JFIF bytes the current pixels were decoded from
     std::vector<uint8_t> decodedPixels_;   // the pixels as decoded, to tell whether they changed since
+    int32_t decodedWidth_ = 0;
+    int32_t decodedHeight_ = 0;
 };

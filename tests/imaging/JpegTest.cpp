@@ -229,3 +229,23 @@ TEST_F(Jpeg, PcxAndJfifEmbeddedInOneArchive) {
     EXPECT_TRUE(SamePixels(sprite, spriteBack));
     EXPECT_TRUE(SamePixels(background, backgroundBack));
 }
+
+TEST_F(Jpeg, SamePixelBytesInAnotherShapeAreAChange) {
+    std::vector<uint8_t> stream = LibraryJpeg(4, 2, 3);
+    platform::MemoryFile file(stream);
+    CDibJpeg jpeg;
+    ASSERT_TRUE(jpeg.Read(file));
+    // 4 x 2 and 2 x 3 both take 24 bytes of rows.
+    BITMAPINFOHEADER header = *jpeg.GetHeader();
+    header.biWidth = 2;
+    header.biHeight = 3;
+    std::vector<uint8_t> bytes(jpeg.GetBits(), jpeg.GetBits() + 24);
+    ASSERT_TRUE(jpeg.CopyPacked(&header, bytes.data()));
+    platform::MemoryFile out;
+    ASSERT_TRUE(jpeg.Write(out));
+    EXPECT_NE(out.Bytes(), stream);
+    out.Seek(0);
+    CDibJpeg back;
+    ASSERT_TRUE(back.Read(out));
+    EXPECT_EQ(back.GetWidth(), 2);
+}
