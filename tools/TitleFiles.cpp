@@ -555,7 +555,6 @@ bool TitleFromJson(const json::Value& manifest, const std::string& folder, CFich
 // ---------------------------------------------------------------- text drawing
 
 void EnsureTextDrawing() {
-    static std::unique_ptr<QGuiApplication> app;
     static platform::QtScreenContextFactory screens;
     if (!QCoreApplication::instance()) {
         // fcatool works without a display.
@@ -563,7 +562,10 @@ void EnsureTextDrawing() {
         static int argc = 1;
         static char name[] = "fcatool";
         static char* argv[] = {name, nullptr};
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        // The application lives until the process ends and is deliberately never destroyed: tearing it
+        // down among the exit handlers, after other statics that hold Qt objects, crashes inside Qt.
+        static QGuiApplication* app = new QGuiApplication(argc, argv);
+        (void)app;
     }
     platform::SetScreenContextFactory(&screens);
 }
