@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "engine/PhasedSprite.h"
 #include "model/Classes.h"
 #include "model/FichaDoc.h"
@@ -121,30 +122,18 @@ void BM_OpenLargeTitle_Reference_ReadAndDecodeBackground(benchmark::State& state
         static_cast<int64_t>(state.iterations() * std::filesystem::file_size(title.path)));
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 BENCHMARK(BM_OpenLargeTitle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenLargeTitle_Reference_ReadAndDecodeBackground)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto open = reporter.times.find("BM_OpenLargeTitle");
-    auto reference = reporter.times.find("BM_OpenLargeTitle_Reference_ReadAndDecodeBackground");
-    if (open != reporter.times.end() && reference != reporter.times.end() && reference->second > 0)
-        std::printf("open of %d cards and %d sprites / read the file and decode its background: %.2f\n",
-                    kCards, kSprites, open->second / reference->second);
+    int status = RunWithRatios(argc, argv, [](const RatioReporter& reporter) {
+        char label[128];
+        std::snprintf(label, sizeof label,
+                      "open of %d cards and %d sprites / read the file and decode its background", kCards, kSprites);
+        reporter.PrintRatio(label, "BM_OpenLargeTitle", "BM_OpenLargeTitle_Reference_ReadAndDecodeBackground");
+    });
     std::filesystem::remove(Title().path);
-    benchmark::Shutdown();
-    return 0;
+    return status;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "engine/AnimView.h"
 #include "engine/PhasedSprite.h"
 #include "platform/Program.h"
@@ -87,30 +88,16 @@ void BM_ComposeScene_Reference_Memcpy(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kFrameBytes));
 }
 
-// The console report, remembering each run's time per iteration for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 BENCHMARK(BM_ComposeScene);
 BENCHMARK(BM_ComposeScene_Reference_Memcpy);
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto compose = reporter.times.find("BM_ComposeScene");
-    auto memcpyRun = reporter.times.find("BM_ComposeScene_Reference_Memcpy");
-    if (compose != reporter.times.end() && memcpyRun != reporter.times.end() && memcpyRun->second > 0)
-        std::printf("compose of 640x480 with %d transparent sprites / memcpy of one frame: %.2f\n", kSprites,
-                    compose->second / memcpyRun->second);
-    benchmark::Shutdown();
-    return 0;
+    return RunWithRatios(argc, argv, [](const RatioReporter& reporter) {
+        char label[128];
+        std::snprintf(label, sizeof label, "compose of 640x480 with %d transparent sprites / memcpy of one frame",
+                      kSprites);
+        reporter.PrintRatio(label, "BM_ComposeScene", "BM_ComposeScene_Reference_Memcpy");
+    });
 }

@@ -15,6 +15,9 @@ char32_t Cp1252ToUnicode(uint8_t byte);
 // The Windows-1252 byte of a code point, or -1 when the code page has none.
 int UnicodeToCp1252(char32_t code);
 
+// Appends the UTF-8 form of one code point.
+void AppendUtf8(std::string& out, char32_t code);
+
 std::string Cp1252ToUtf8(std::string_view bytes);
 // Characters the code page lacks become '?'; malformed UTF-8 sequences become '?' too.
 std::string Utf8ToCp1252(std::string_view utf8);

@@ -1,5 +1,7 @@
 #include "tools/Json.h"
 
+#include "platform/CodePage.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -270,24 +272,6 @@ class Parser {
         return true;
     }
 
-    static void AppendUtf8(std::string& s, uint32_t cp) {
-        if (cp < 0x80) {
-            s += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            s += static_cast<char>(0xC0 | (cp >> 6));
-            s += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            s += static_cast<char>(0xE0 | (cp >> 12));
-            s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            s += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            s += static_cast<char>(0xF0 | (cp >> 18));
-            s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            s += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-
     bool ParseEscape(std::string& s) {
         if (pos_ >= text_.size()) return Fail("unterminated string");
         char c = text_[pos_++];
@@ -326,7 +310,7 @@ class Parser {
                     if (low < 0xDC00 || low > 0xDFFF) return Fail("bad surrogate pair");
                     cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
                 }
-                AppendUtf8(s, cp);
+                platform::AppendUtf8(s, cp);
                 return true;
             }
             default:

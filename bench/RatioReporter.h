@@ -1,0 +1,39 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+// The console report, remembering each run's time per iteration, so that a benchmark can print its
+// figure as a ratio against a reference measured in the same run.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // Prints "label: measured / reference" when both runs were made.
+    void PrintRatio(const char* label, const std::string& measured, const std::string& reference) const {
+        auto m = times.find(measured);
+        auto r = times.find(reference);
+        if (m != times.end() && r != times.end() && r->second > 0)
+            std::printf("%s: %.2f\n", label, m->second / r->second);
+    }
+
+    std::map<std::string, double> times;
+};
+
+// Runs the registered benchmarks with a ratio reporter and lets `report` print the ratios.
+template <class Report>
+int RunWithRatios(int argc, char** argv, Report report) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    report(reporter);
+    benchmark::Shutdown();
+    return 0;
+}
