@@ -4,6 +4,7 @@
 #include "imaging/DibJpeg.h"
 #include "imaging/DibPcx.h"
 #include "imaging/ImageFiles.h"
+#include "platform/Cursor.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Program.h"
@@ -56,13 +57,17 @@ bool CDIB::LoadByExtension(const std::optional<std::string>& path) {
         chosen = platform::FileDialogs().Ask(request);
         if (!chosen) return false;
     }
-    platform::DiskFile file;
     bool loaded = false;
-    if (file.Open(*chosen, platform::DiskFile::Mode::read) == platform::FileError::none) {
-        // Decoding goes into a scratch image, so that a failure leaves this one as it was.
-        CDIB scratch;
-        loaded = DecodeByExtension(ExtensionOf(*chosen), file, scratch) &&
-                 CopyPacked(scratch.GetHeader(), scratch.GetBits());
+    {
+        // Large pictures take a while to decode; the hourglass goes away again before any message.
+        platform::WaitCursor wait;
+        platform::DiskFile file;
+        if (file.Open(*chosen, platform::DiskFile::Mode::read) == platform::FileError::none) {
+            // Decoding goes into a scratch image, so that a failure leaves this one as it was.
+            CDIB scratch;
+            loaded = DecodeByExtension(ExtensionOf(*chosen), file, scratch) &&
+                     CopyPacked(scratch.GetHeader(), scratch.GetBits());
+        }
     }
     if (!loaded) platform::ShowMessage("Error al cargar Imagen");
     return loaded;

@@ -10,6 +10,7 @@
 #include "imaging/DibJpeg.h"
 #include "imaging/DibPcx.h"
 #include "imaging/ImageFiles.h"
+#include "platform/Cursor.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Program.h"
@@ -61,6 +62,7 @@ class LoadByExtension : public testing::Test {
     }
     void TearDown() override {
         platform::SetFileDialog(nullptr);
+        platform::SetCursorService(nullptr);
         platform::SetCurrentProgram(platform::Program::player);
     }
     platform::ScriptedFileDialog dialog;
@@ -111,7 +113,9 @@ TEST_F(LoadByExtension, OwnCodecsGivePackedTrueColour) {
         EXPECT_EQ(dib.GetBitCount(), 24);
         EXPECT_EQ(dib.GetNumColors(), 0);
         EXPECT_EQ(dib.GetWidth(), 5);
-        if (std::string(name) != "/c.jpg") EXPECT_TRUE(SamePixels(dib, pcx)) << name;
+        if (std::string(name) != "/c.jpg") {
+            EXPECT_TRUE(SamePixels(dib, pcx)) << name;
+        }
     }
 }
 
@@ -154,6 +158,54 @@ TEST_F(LoadByExtension, DialogFilterDependsOnTheProgram) {
     EXPECT_EQ(dialog.requests[0].defaultExtension, "jpg");
     EXPECT_TRUE(dialog.requests[0].fileMustExist);
     EXPECT_TRUE(boxes.shown.empty());  // cancelling is silent
+}
+
+namespace {
+// Notes, for each box shown, whether the wait cursor was still up at that moment.
+struct CursorWatchingBox : platform::MessageBox {
+    explicit CursorWatchingBox(const platform::RecordingCursor& cursor) : cursor(cursor) {}
+    platform::MessageAnswer Show(const std::string& text, const std::string&, platform::MessageIcon,
+                                 platform::MessageButtons) override {
+        texts.push_back(text);
+        waitingDuringBox.push_back(cursor.Waiting());
+        return platform::MessageAnswer::ok;
+    }
+    const platform::RecordingCursor& cursor;
+    std::vector<std::string> texts;
+    std::vector<bool> waitingDuringBox;
+};
+}  // namespace
+
+TEST_F(LoadByExtension, WaitCursorIsShownWhileLoadingAndRemovedInEveryCase) {
+    platform::RecordingCursor cursor;
+    platform::SetCursorService(&cursor);
+    CursorWatchingBox watcher(cursor);
+    platform::ScopedMessageBox watching(watcher);
+    CDibPcx pcx;
+    static_cast<CDIB&>(pcx) = CoordinateImage(3, 2);
+    ASSERT_TRUE(pcx.Save(dir + "/ok.pcx"));
+    std::ofstream(dir + "/junk.bmp") << "junk";
+    const std::vector<std::string> begunAndEnded = {"begin", "end"};
+    CDIB dib;
+    struct Case {
+        std::string path;
+        bool loads;
+    };
+    for (const Case& c : {Case{dir + "/ok.pcx", true}, Case{dir + "/missing.jpg", false},
+                          Case{dir + "/junk.bmp", false}, Case{dir + "/ok.gif", false}}) {
+        cursor.calls.clear();
+        watcher.waitingDuringBox.clear();
+        EXPECT_EQ(dib.LoadByExtension(c.path), c.loads) << c.path;
+        EXPECT_EQ(cursor.calls, begunAndEnded) << c.path;
+        EXPECT_FALSE(cursor.Waiting()) << c.path;
+        // The failure is reported after the hourglass has gone.
+        EXPECT_EQ(watcher.waitingDuringBox, std::vector<bool>(c.loads ? 0 : 1, false)) << c.path;
+    }
+    // Cancelling the dialog loads nothing, so there is nothing to wait for.
+    cursor.calls.clear();
+    EXPECT_FALSE(dib.LoadByExtension(std::nullopt));
+    EXPECT_TRUE(cursor.calls.empty());
+    EXPECT_EQ(watcher.texts, std::vector<std::string>(3, "Error al cargar Imagen"));
 }
 
 TEST(ImageFiles, PngWriterRoundTrip) {
