@@ -215,11 +215,14 @@ CFicha* CFichaDoc::CardAt(int index) const {
     return cards_.GetAt(static_cast<size_t>(index));
 }
 
+std::string CFichaDoc::MediaName(const std::string& storedName) const {
+    if (platform::IsEditor() && !workDirectory.empty()) return workDirectory + "\\" + storedName;
+    return storedName;
+}
+
 std::optional<std::string> CFichaDoc::ResolveMediaName(const std::string& storedName) const {
     if (storedName.empty()) return std::nullopt;
-    std::string name = storedName;
-    if (platform::IsEditor() && !workDirectory.empty()) name = workDirectory + "\\" + storedName;
-    return platform::ResolveWindowsPath(name, GetBaseDirectory());
+    return platform::ResolveWindowsPath(MediaName(storedName), GetBaseDirectory());
 }
 
 std::unique_ptr<CPhasedSprite> CFichaDoc::MakePictureProxy(const CFoto& picture, int32_t number) const {
@@ -245,10 +248,11 @@ void CFichaDoc::RebuildVideoProxy(const CFicha& card) {
     if (CSprite* old = list.FindByNumber(kVideoProxyNumber)) list.Remove(old);
     if (!card.video.HasVideo()) return;
     std::optional<std::string> path = ResolveMediaName(card.video.file);
-    if (!path) return;
     CMciAvi avi;
-    // The device takes names as titles store them, so the real path goes back to the code page.
-    if (!avi.Open(platform::Utf8ToCp1252(*path), nullptr)) return;
+    // The device takes names as titles store them, so the real path goes back to the code page. A clip
+    // that is not found is still handed to the device, whose warning box tells the author that the
+    // card's video is missing.
+    if (!avi.Open(path ? platform::Utf8ToCp1252(*path) : MediaName(card.video.file), nullptr)) return;
     platform::Rect frame = avi.SourceRect();
     avi.Close();
     auto proxy = std::make_unique<CPhasedSprite>();

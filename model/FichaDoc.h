@@ -101,6 +101,8 @@ class CFichaDoc : public CAnimDoc {
     static constexpr int32_t kVideoProxyNumber = -1;
 
   private:
+    // The name of a picture or video as the program opens it: in the editor behind the work directory.
+    std::string MediaName(const std::string& storedName) const;
     void RemovePictureProxies();
     void RebuildVideoProxy(const CFicha& card);
     std::unique_ptr<CPhasedSprite> MakePictureProxy(const CFoto& picture, int32_t number) const;

@@ -294,6 +294,22 @@ TEST_F(CardWithMediaTest, TheEditorNumbersTheVideoMinusOneAndPicturesMinusKPlusO
     doc.OnCloseDocument();
 }
 
+TEST_F(CardWithMediaTest, AMissingVideoInTheEditorIsReportedByTheDeviceAndGetsNoProxy) {
+    ScopedProgram p(platform::Program::editor);
+    std::filesystem::remove(folder.Path("clip.avi"));
+    media.script.openError = platform::kMediaErrorFileNotFound;
+    media.script.openErrorText = "No se encuentra el archivo.";
+    CFichaDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(doc.GetSpriteList().FindByNumber(-1), nullptr);
+    ASSERT_EQ(box.shown.size(), 1u) << "the device's own box names the missing clip";
+    EXPECT_EQ(box.shown[0].caption, "V\xC3\xAD" "deo AVI");
+    EXPECT_EQ(box.shown[0].text, "No se encuentra el archivo.");
+    ASSERT_FALSE(media.calls.empty());
+    EXPECT_EQ(media.calls[0], "Open CLIP.AVI none") << "the name as the title stores it, without a parent";
+    doc.OnCloseDocument();
+}
+
 TEST_F(CardWithMediaTest, StoringWritesNoProxyAndLeavesTheProxiesInPlace) {
     for (auto program : {platform::Program::editor, platform::Program::player}) {
         ScopedProgram p(program);
