@@ -1,6 +1,7 @@
 #include "tools/TitleFiles.h"
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -499,8 +500,12 @@ bool CardFromJson(const json::Value& c, size_t index, CFicha& card, std::string&
         text->visible = tf.Flag("visible");
         const json::Value* rect = tf.Array("rect");
         if (!tf.Ok()) return false;
-        if (rect->Size() != 4) {
-            tf.Fail("rect must hold 4 numbers");
+        // Each side is a 32-bit value of the title: anything else would be stored as some other number.
+        auto side = [](const json::Value& v) {
+            return v.IsNumber() && v.AsInteger() >= INT32_MIN && v.AsInteger() <= INT32_MAX;
+        };
+        if (rect->Size() != 4 || !std::all_of(rect->Items().begin(), rect->Items().end(), side)) {
+            tf.Fail("rect must hold 4 numbers of 32 bits");
             return false;
         }
         int32_t* sides[] = {&text->rect.left, &text->rect.top, &text->rect.right, &text->rect.bottom};

@@ -240,6 +240,25 @@ TEST_F(TitleToolsTest, BuildRefusesBrokenManifestsWithoutTouchingTheOutput) {
     EXPECT_EQ(ReadFileBytes(folder.Path("OUT.FCA")), (Bytes{1, 2, 3}));
 }
 
+TEST_F(TitleToolsTest, BuildRefusesTextRectanglesThatAreNotFourWholeNumbers) {
+    std::string title = RichTitle();
+    const std::string dir = folder.Path("parts");
+    ASSERT_EQ(Call(fcatool::RunExtract, {title, dir}).status, 0);
+    Bytes bytes = ReadFileBytes(dir + "/manifest.json");
+    const std::string manifest(bytes.begin(), bytes.end());
+    const std::string rect = "[5, 50, 70, 80]";
+    ASSERT_NE(manifest.find(rect), std::string::npos);
+    for (const char* bad : {"[5, \"50\", 70, 80]", "[5, 50, 70, 4294967376]", "[5, null, 70, 80]"}) {
+        std::string text = manifest;
+        text.replace(text.find(rect), rect.size(), bad);
+        WriteFileBytes(dir + "/manifest.json", Bytes(text.begin(), text.end()));
+        Run r = Call(fcatool::RunBuild, {dir + "/manifest.json", "-o", folder.Path("OUT.FCA")});
+        EXPECT_EQ(r.status, 1) << bad;
+        EXPECT_NE(r.err.find("card 0 text: rect must hold 4 numbers"), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(folder.Path("OUT.FCA")));
+    }
+}
+
 TEST_F(TitleToolsTest, RenderComposesTheCardAsThePlayerShowsIt) {
     fcatool::EnsureTextDrawing();
     std::string title = RichTitle();
