@@ -105,8 +105,14 @@ bool CPhasedSprite::ChangeBitmap(const std::string& path) {
     const int32_t oldFrames = frames_;
     const bool animated = animated_;
     const int32_t interval = interval_;
+    // A reader that fails part-way leaves no image at all; the sprite keeps its old sheet instead, so
+    // that it can still be drawn and the title can still be stored.
+    const CDIB previous(*this);
     bool ok = platform::IsEditor() ? LoadBitmapFile(path) : CDibPcx::Load(path);
-    if (!ok) return false;
+    if (!ok) {
+        CDIB::operator=(previous);
+        return false;
+    }
     // The PCX loader may have reset the animation settings through Read; a changed bitmap keeps them.
     animated_ = animated;
     interval_ = interval;

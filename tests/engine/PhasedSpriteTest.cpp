@@ -7,6 +7,7 @@
 #include "engine/SpriteList.h"
 #include "model/Archive.h"
 #include "platform/File.h"
+#include "platform/MessageBox.h"
 #include "tests/engine/EngineTestUtil.h"
 
 using namespace enginetest;
@@ -295,6 +296,47 @@ TEST_F(PhasedSpriteTest, ReadResetsToOneFrameButChangeBitmapKeepsTheFrameCount) 
         EXPECT_EQ(sprite->GetHeight(), 60);
         EXPECT_FALSE(sprite->IsAnimated());
     }
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(PhasedSpriteTest, AFailedChangeBitmapKeepsTheOldSheet) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("phased-bad-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    // A PCX header that promises rows the file does not hold: the reader fails part-way.
+    std::vector<uint8_t> bytes(128, 0);
+    bytes[0] = 10;
+    bytes[1] = 5;
+    bytes[2] = 1;
+    bytes[3] = 8;
+    bytes[8] = 99;   // right edge: 100 pixels
+    bytes[10] = 99;  // bottom edge: 100 rows
+    bytes[65] = 3;
+    bytes[66] = 100;
+    const std::string path = (dir / "broken.pcx").string();
+    {
+        platform::DiskFile file;
+        ASSERT_EQ(file.Open(path, platform::DiskFile::Mode::write), platform::FileError::none);
+        file.Write(bytes.data(), bytes.size());
+    }
+    platform::RecordingMessageBox box;
+    platform::ScopedMessageBox scoped(box);
+    for (platform::Program program : {platform::Program::player, platform::Program::editor}) {
+        ProgramScope scope(program);
+        auto sprite = ThreeFrameSheet(7, 8);
+        ASSERT_TRUE(sprite->SetCurrentFrame(1));
+        EXPECT_FALSE(sprite->ChangeBitmap(path));
+        ASSERT_TRUE(sprite->HasImage()) << "the sprite still has its sheet";
+        EXPECT_EQ(sprite->CDIB::GetHeight(), 90);
+        EXPECT_EQ(sprite->GetNumFrames(), 3);
+        EXPECT_EQ(sprite->GetCurrentFrame(), 1);
+        EXPECT_EQ(sprite->GetRect(), (Rect{7, 8, 37, 38}));
+        EXPECT_EQ(PixelAt(*sprite, 5, 45), kGreen);
+        // And it can still be stored.
+        platform::MemoryFile file;
+        EXPECT_TRUE(sprite->Write(file));
+    }
+    EXPECT_EQ(box.shown.size(), 2u);
     std::filesystem::remove_all(dir);
 }
 
