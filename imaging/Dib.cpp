@@ -83,6 +83,14 @@ bool ReadColorTable(platform::File& file, uint8_t* table, uint32_t count, bool o
     return true;
 }
 
+// The file header states how many bytes of pixels follow the colour table (size minus offset). Some
+// writers pad the pixel block; a file that states more than the rows need is consumed to its stated
+// end, so that whatever follows an image embedded in a stream is read from where its writer put it.
+void SkipStatedSurplus(platform::File& file, uint32_t fileSize, uint32_t offset, uint64_t rowBytes) {
+    if (fileSize <= offset || fileSize - offset <= rowBytes) return;
+    file.Seek(file.Position() + std::min<uint64_t>(fileSize - offset - rowBytes, file.Remaining()));
+}
+
 }  // namespace
 
 bool ImageSizeAcceptable(int64_t width, int64_t height, int bitCount) {
@@ -480,6 +488,7 @@ bool CDIB::Read(platform::File& file) {
         if (file.Remaining() < size) return false;
         std::vector<uint8_t> pixels(size);
         if (!ReadAll(file, pixels.data(), size)) return false;
+        SkipStatedSurplus(file, Dword(fileHeader + 2), Dword(fileHeader + 10), size);
         Replace(std::move(block), std::move(pixels));
     } catch (const platform::FileException&) {
         return false;
@@ -499,6 +508,11 @@ bool CDIB::Write(platform::File& file) {
     PutDword(fileHeader + 10, 54 + tableSize);
     std::vector<uint8_t> block(kInfoHeaderSize + tableSize, 0);
     std::memcpy(block.data(), header_.data(), std::min(block.size(), header_.size()));
+    // The file carries a full table for 8 bits and none for 24. A colour count that said otherwise
+    // (a header taken over from elsewhere) would make readers take pixels for colours or colours for
+    // pixels.
+    BITMAPINFOHEADER* written = reinterpret_cast<BITMAPINFOHEADER*>(block.data());
+    if (written->biClrUsed != 0) written->biClrUsed = tableSize ? 256 : 0;
     try {
         file.Write(fileHeader, sizeof fileHeader);
         file.Write(block.data(), block.size());

@@ -72,6 +72,17 @@ TEST(Dib, ColourCountOfHeaders) {
     EXPECT_EQ(CDIB::GetNumColors(h), 16);
     h.biBitCount = 24;
     EXPECT_EQ(CDIB::GetNumColors(h), 0);
+    // An OS/2 core header keeps its bit count at offset 10 and has no colour-count field: neither the
+    // Windows bit count nor biClrUsed (which lie beyond its 12 bytes) count.
+    BITMAPINFOHEADER core;
+    core.biSize = 12;
+    core.biBitCount = 24;
+    core.biClrUsed = 5;
+    uint8_t* raw = reinterpret_cast<uint8_t*>(&core);
+    raw[10] = 4, raw[11] = 0;
+    EXPECT_EQ(CDIB::GetNumColors(core), 16);
+    raw[10] = 8;
+    EXPECT_EQ(CDIB::GetNumColors(core), 256);
 }
 
 TEST(Dib, CopyBitsOpaqueCopiesEverythingTransparentSkipsExactlyTheKey) {
@@ -229,6 +240,19 @@ TEST(Dib, CopyPackedAndAttachBits) {
     EXPECT_TRUE(SamePixels(deep, source));
 }
 
+TEST(Dib, GradientStepsEachChannelAfterItsOwnStepLength) {
+    CDIB dib;
+    dib.Create(1, 6, 3);
+    // Red 10 -> 13 (step 2 rows), green 200 -> 198 (step 3 rows, downwards), blue stays 7.
+    dib.FillGradient(0x00C80A | (7u << 16), 0x00C60D | (7u << 16));
+    const std::vector<Rgb> expected = {{10, 200, 7}, {10, 200, 7}, {10, 200, 7},
+                                       {11, 200, 7}, {11, 199, 7}, {12, 199, 7}};
+    for (int32_t y = 0; y < 6; ++y) EXPECT_EQ(GetPixel(dib, 0, y), expected[y]) << y;
+    // A channel whose colours are equal never moves.
+    dib.FillGradient(0x050505, 0x050505);
+    EXPECT_EQ(GetPixel(dib, 0, 5), (Rgb{5, 5, 5}));
+}
+
 TEST(Dib, FillAndGradient) {
     CDIB dib;
     dib.Create(2, 256, 3);
@@ -293,6 +317,67 @@ TEST(DibBmp, EightBitImageWritesItsTableAtOffset1078AndReadsBackAs24) {
     EXPECT_EQ(back.GetBitCount(), 24);
     EXPECT_EQ(GetPixel(back, 1, 0), (Rgb{200, 3, 3}));  // entry 3 of the grey ramp, red changed
     EXPECT_EQ(GetPixel(back, 0, 0), (Rgb{0, 0, 0}));
+}
+
+TEST(DibBmp, PixelBytesTheFileHeaderStatesBeyondTheRowsAreConsumed) {
+    // A 24-bit 1 x 1 image whose writer padded the pixel block to 6 bytes and said so in bfSize.
+    Bytes b;
+    b.u16(0x4D42).u32(54 + 6).u32(0).u32(54);
+    b.u32(40).u32(1).u32(1).u16(1).u16(24).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
+    b.u8(1).u8(2).u8(3).u8(0).u16(0xEEEE).u8(0x77);
+    platform::MemoryFile file(b.v);
+    CDIB dib;
+    ASSERT_TRUE(dib.Read(file));
+    EXPECT_EQ(GetPixel(dib, 0, 0), (Rgb{3, 2, 1}));
+    EXPECT_EQ(file.Position(), 60u);  // right before the byte that follows the stated block
+    // A size that states fewer bytes than the rows need still reads the whole rows, and a padding
+    // that the file does not hold stops at its end.
+    std::vector<uint8_t> understated = b.v;
+    understated[2] = 54 + 1;
+    platform::MemoryFile shortStated(understated);
+    ASSERT_TRUE(dib.Read(shortStated));
+    EXPECT_EQ(shortStated.Position(), 58u);
+    std::vector<uint8_t> overstated = b.v;
+    overstated[4] = 0x10;  // a megabyte more than the file has
+    platform::MemoryFile longStated(overstated);
+    ASSERT_TRUE(dib.Read(longStated));
+    EXPECT_EQ(longStated.Position(), longStated.Length());
+}
+
+TEST(DibBmp, WrittenColourCountMatchesTheTableWritten) {
+    // A 24-bit header that brings a two-entry table along, and an 8-bit one that counts 16 colours.
+    CDIB source = CoordinateImage(3, 2);
+    std::vector<uint8_t> header(40 + 8, 0x55);
+    std::memcpy(header.data(), source.GetHeader(), 40);
+    reinterpret_cast<BITMAPINFOHEADER*>(header.data())->biClrUsed = 2;
+    CDIB trueColour;
+    ASSERT_TRUE(trueColour.CopyPacked(reinterpret_cast<BITMAPINFOHEADER*>(header.data()), source.GetBits()));
+    platform::MemoryFile file;
+    ASSERT_TRUE(trueColour.Write(file));
+    EXPECT_EQ(Dword(file.Bytes(), 14 + 32), 0u);
+    file.Seek(0);
+    CDIB back;
+    ASSERT_TRUE(back.Read(file));
+    EXPECT_TRUE(SamePixels(back, source));
+
+    CDIB eight;
+    eight.Create(2, 1, 1);
+    BITMAPINFOHEADER h = *eight.GetHeader();
+    h.biClrUsed = 16;
+    std::vector<uint8_t> sixteen(40 + 64, 0);
+    std::memcpy(sixteen.data(), &h, 40);
+    sixteen[40 + 4 * 9 + 1] = 180;  // entry 9: green 180
+    const uint8_t rows[4] = {9, 0, 0, 0};
+    ASSERT_TRUE(eight.CopyPacked(reinterpret_cast<BITMAPINFOHEADER*>(sixteen.data()), rows));
+    platform::MemoryFile file8;
+    ASSERT_TRUE(eight.Write(file8));
+    EXPECT_EQ(Dword(file8.Bytes(), 14 + 32), 256u);
+    EXPECT_EQ(file8.Bytes()[54 + 4 * 9 + 1], 180);  // the header is written with its table
+    EXPECT_EQ(Dword(file8.Bytes(), 6), 0u);         // both reserved words
+    file8.Seek(0);
+    ASSERT_TRUE(back.Read(file8));
+    EXPECT_EQ(GetPixel(back, 0, 0), (Rgb{0, 180, 0}));
+    EXPECT_EQ(file8.Position(), file8.Length());
 }
 
 TEST(DibBmp, Os2HeaderWithColourTriplets) {
@@ -436,4 +521,10 @@ TEST_F(DibFiles, LoadAndSaveAskWithTheirFiltersAndReportFailures) {
     EXPECT_EQ(boxes.shown[1].text, "Failed to load file");
     EXPECT_EQ(boxes.shown[2].text, "Failed to open file");
     EXPECT_TRUE(SamePixels(dib, back));  // the failed loads kept the image
+
+    CDIB empty;
+    empty.Clear();
+    EXPECT_FALSE(empty.Save(dir + "/empty.bmp"));
+    ASSERT_EQ(boxes.shown.size(), 4u);
+    EXPECT_EQ(boxes.shown[3].text, "Failed to save file");
 }
