@@ -8,6 +8,7 @@
 #include "imaging/DibJpeg.h"
 #include "imaging/DibPcx.h"
 #include "model/Archive.h"
+#include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"
 
@@ -131,6 +132,9 @@ TEST_F(Jpeg, TruncatedStreamWarnsAndStillGivesAnImage) {
     ASSERT_GE(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Premature end of JPEG file");
     EXPECT_EQ(boxes.shown[0].caption, "Error JPEG");
+    EXPECT_EQ(boxes.shown[0].icon, platform::MessageIcon::none);
+    // The supplied end-of-image marker is not in the file: the file stands at its end, not before it.
+    EXPECT_EQ(file.Position(), bytes.size());
     // The completed stream is not written back as it was read: that would run into what follows.
     platform::MemoryFile out;
     ASSERT_TRUE(jpeg.Write(out));
@@ -248,4 +252,45 @@ TEST_F(Jpeg, SamePixelBytesInAnotherShapeAreAChange) {
     CDibJpeg back;
     ASSERT_TRUE(back.Read(out));
     EXPECT_EQ(back.GetWidth(), 2);
+}
+
+TEST_F(Jpeg, ImageTooLargeForMemoryIsReportedAsSuch) {
+    std::vector<uint8_t> bytes = LibraryJpeg(16, 16, 3);
+    // The frame header (FF C0, length, precision) gives height and width: claim 60000 x 60000.
+    size_t sof = 2;
+    while (sof + 8 < bytes.size() && !(bytes[sof] == 0xFF && bytes[sof + 1] == 0xC0)) ++sof;
+    ASSERT_LT(sof + 8, bytes.size());
+    bytes[sof + 5] = 0xEA, bytes[sof + 6] = 0x60, bytes[sof + 7] = 0xEA, bytes[sof + 8] = 0x60;
+    platform::MemoryFile file(bytes);
+    CDibJpeg jpeg;
+    EXPECT_FALSE(jpeg.Read(file));
+    EXPECT_FALSE(jpeg.HasImage());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Memoria insuficiente para descomprimir JPEG.");
+}
+
+TEST_F(Jpeg, LoadChoosesTheReaderByTheNameAndSaveWritesJpeg) {
+    platform::ScriptedFileDialog dialog;
+    platform::SetFileDialog(&dialog);
+    std::string dir = ScratchDir("jpeg-files");
+    CDibJpeg jpeg;
+    static_cast<CDIB&>(jpeg) = CoordinateImage(6, 4);
+    EXPECT_FALSE(jpeg.Save(""));
+    ASSERT_EQ(dialog.requests.size(), 1u);
+    EXPECT_EQ(dialog.requests[0].filter, "Jpeg files (*.JPG)|*.JPG|All files (*.*)|*.*||");
+    EXPECT_TRUE(dialog.requests[0].save);
+    ASSERT_TRUE(jpeg.Save(dir + "/a.bmp"));  // always JPEG, whatever the name says
+    ASSERT_TRUE(CDIB(jpeg).Save(dir + "/b.bmp"));
+    CDibJpeg back;
+    dialog.answers.push_back(dir + "/b.bmp");
+    ASSERT_TRUE(back.Load(""));  // not "JPG": the BMP reader
+    EXPECT_EQ(dialog.requests.back().filter,
+              "JPEG files (*.JPG)|*.JPG|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||");
+    EXPECT_TRUE(SamePixels(back, jpeg));
+    EXPECT_FALSE(back.Load(dir + "/a.bmp"));  // a JFIF stream is no BMP
+    EXPECT_EQ(boxes.shown.back().text, "Failed to load file");
+    std::rename((dir + "/a.bmp").c_str(), (dir + "/a.jpg").c_str());
+    ASSERT_TRUE(back.Load(dir + "/a.jpg"));
+    EXPECT_EQ(back.GetWidth(), 6);
+    platform::SetFileDialog(nullptr);
 }
