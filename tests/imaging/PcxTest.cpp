@@ -69,6 +69,24 @@ TEST(PcxWrite, SingleBytesAndRunsDoNotCrossLines) {
               (std::vector<uint8_t>{0xC2, 0, 0xC2, 0, 0xC2, 0, 0xC2, 0, 0xC2, 0, 0xC2, 0}));
 }
 
+TEST(PcxWrite, AFullRunOf63EndsWithNothingLeftOver) {
+    // 63 equal bytes then another value: the run of 63 leaves a count of 0, which emits nothing, so
+    // the next byte follows directly; a lone 0xC0 needs a run header of its own.
+    CDibPcx pcx;
+    pcx.Create(65, 1, 3);
+    for (int32_t x = 0; x < 63; ++x) SetPixel(pcx, x, 0, 0x10, 0xC0, 0x10);
+    SetPixel(pcx, 63, 0, 0x20, 0x11, 0xC0);
+    SetPixel(pcx, 64, 0, 0x20, 0x11, 0xC0);
+    EXPECT_EQ(Data(Written(pcx)), (std::vector<uint8_t>{0xFF, 0x10, 0xC2, 0x20,     // red
+                                                        0xFF, 0xC0, 0xC2, 0x11,     // green
+                                                        0xFF, 0x10, 0xC2, 0xC0}));  // blue
+    pcx.Create(2, 1, 3);
+    SetPixel(pcx, 0, 0, 0xC0, 0xBF, 0xFF);
+    SetPixel(pcx, 1, 0, 0x00, 0xC0, 0xBF);
+    EXPECT_EQ(Data(Written(pcx)),
+              (std::vector<uint8_t>{0xC1, 0xC0, 0x00, 0xBF, 0xC1, 0xC0, 0xC1, 0xFF, 0xBF}));
+}
+
 TEST(PcxWrite, OddWidthKeepsItsLineLength) {
     CDibPcx pcx = Solid(5, 1, 2, 3);
     std::vector<uint8_t> bytes = Written(pcx);
