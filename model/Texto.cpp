@@ -1,6 +1,7 @@
 #include "model/Texto.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "model/Archive.h"
 #include "platform/CodePage.h"
@@ -14,6 +15,18 @@ namespace {
 // proof quality.
 constexpr uint8_t kCharacterPrecision = 2;
 constexpr uint8_t kProofQuality = 2;
+
+// Rectangles come from title files and may span more than 32 bits; sizes and moves saturate instead of
+// wrapping around.
+int32_t Saturate(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+int32_t WidthOf(const platform::Rect& r) {
+    return Saturate(int64_t{r.right} - r.left);
+}
+int32_t HeightOf(const platform::Rect& r) {
+    return Saturate(int64_t{r.bottom} - r.top);
+}
 
 // What the scroll operations need to know of a text, measured on a screen device context in its font.
 struct TextMetrics {
@@ -55,7 +68,7 @@ void CTexto::Serialize(CArchive& ar) {
 }
 
 void CTexto::MoveTo(int32_t x, int32_t y) {
-    rect = platform::Rect{x, y, x + rect.Width(), y + rect.Height()};
+    rect = platform::Rect{x, y, Saturate(int64_t{x} + WidthOf(rect)), Saturate(int64_t{y} + HeightOf(rect))};
 }
 
 bool CTexto::Hit(int32_t x, int32_t y) const {
@@ -87,7 +100,7 @@ void CTexto::DrawLines(platform::DeviceContext& dc, const platform::Rect& where,
     dc.SetTransparentBackground(true);
     dc.SetTextColor(colour);
 
-    std::vector<platform::TextLine> lines = platform::WordBreakLayout(dc, text, where.Width());
+    std::vector<platform::TextLine> lines = platform::WordBreakLayout(dc, text, WidthOf(where));
     size_t first = player ? static_cast<size_t>(scroll_) : 0;
     platform::DrawWordBreakLines(dc, text, lines, first, where);
 
@@ -101,7 +114,10 @@ void CTexto::Draw(platform::DeviceContext& dc) const {
 }
 
 void CTexto::Draw(platform::DeviceContext& dc, int32_t originX, int32_t originY) const {
-    DrawLines(dc, rect.Offset(-originX, -originY), false);
+    const platform::Rect moved{Saturate(int64_t{rect.left} - originX), Saturate(int64_t{rect.top} - originY),
+                               Saturate(int64_t{rect.right} - originX),
+                               Saturate(int64_t{rect.bottom} - originY)};
+    DrawLines(dc, moved, false);
 }
 
 namespace {
@@ -111,9 +127,10 @@ TextMetrics Measure(const CTexto& texto, platform::FontRequest font, bool countL
     TextMetrics m;
     m.lineHeight = platform::WordBreakLineHeight(*dc);
     // Without a line height nothing fits and nothing can scroll; this also keeps the division defined.
-    if (m.lineHeight > 0) m.visibleLines = std::max(0, texto.rect.Height() / m.lineHeight);
+    if (m.lineHeight > 0) m.visibleLines = std::max(0, HeightOf(texto.rect) / m.lineHeight);
     if (countLines)
-        m.lineCount = static_cast<int>(platform::WordBreakLayout(*dc, texto.text, texto.rect.Width()).size());
+        m.lineCount =
+            static_cast<int>(platform::WordBreakLayout(*dc, texto.text, WidthOf(texto.rect)).size());
     return m;
 }
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/WordBreak.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -32,18 +34,62 @@ bool Fits(DeviceContext& dc, std::string_view text, size_t begin, size_t end, in
     return dc.MeasureText(text.substr(begin, end - begin)).cx <= width;
 }
 
+// The ends of the words of one line, found as the search for the line's break asks for them.
+class WordEnds {
+  public:
+    WordEnds(std::string_view text, size_t lineStart, size_t end) : text_(text), end_(end) {
+        ends_.push_back(WordEnd(text, lineStart, end));
+    }
+    // The end of word k of the line, or the paragraph's end when the paragraph has fewer words.
+    size_t At(size_t k) {
+        while (ends_.size() <= k && ends_.back() < end_)
+            ends_.push_back(WordEnd(text_, ends_.back() + 1, end_));
+        return ends_[std::min(k, ends_.size() - 1)];
+    }
+    // The number of words when the paragraph ends within the first k + 1 of them.
+    bool EndsWithin(size_t k) { return At(k) >= end_; }
+
+  private:
+    std::string_view text_;
+    size_t end_;
+    std::vector<size_t> ends_;
+};
+
+// The end of the line that starts at `lineStart`: after as many words as fit, and at least the first one,
+// even when that word alone is too wide. A line's width only grows as words are added, so the last
+// fitting word is found by doubling the step and then halving it: a paragraph of many thousand words on
+// one wide line costs a few dozen measurements, not one for every word.
+size_t LineEnd(DeviceContext& dc, std::string_view text, size_t lineStart, size_t end, int32_t width) {
+    WordEnds ends(text, lineStart, end);
+    size_t fits = 0;  // word `fits` is known to end a line that fits (or is the compulsory first word)
+    size_t step = 1;
+    size_t fails = 0;  // 0: no word known not to fit yet
+    while (!ends.EndsWithin(fits)) {
+        size_t probe = fits + step;
+        if (!Fits(dc, text, lineStart, ends.At(probe), width)) {
+            fails = probe;
+            break;
+        }
+        fits = probe;
+        step *= 2;
+    }
+    if (fails == 0) return ends.At(fits);
+    while (fails - fits > 1) {
+        size_t mid = fits + (fails - fits) / 2;
+        if (Fits(dc, text, lineStart, ends.At(mid), width))
+            fits = mid;
+        else
+            fails = mid;
+    }
+    return ends.At(fits);
+}
+
 // Breaks one paragraph [begin, end) into lines and appends them.
 void LayoutParagraph(DeviceContext& dc, std::string_view text, size_t begin, size_t end, int32_t width,
                      std::vector<TextLine>& lines) {
     size_t lineStart = begin;
     for (;;) {
-        // The line holds at least its first word, even when that word alone is too wide.
-        size_t lineEnd = WordEnd(text, lineStart, end);
-        while (lineEnd < end) {
-            size_t next = WordEnd(text, lineEnd + 1, end);
-            if (!Fits(dc, text, lineStart, next, width)) break;
-            lineEnd = next;
-        }
+        size_t lineEnd = LineEnd(dc, text, lineStart, end, width);
         lines.push_back({lineStart, lineEnd});
         if (lineEnd >= end) return;
         lineStart = lineEnd + 1;  // the blank at the break is dropped
@@ -71,12 +117,17 @@ int32_t WordBreakLineHeight(DeviceContext& dc) {
 void DrawWordBreakLines(DeviceContext& dc, std::string_view text, const std::vector<TextLine>& lines,
                         size_t first, const Rect& rect) {
     int32_t lineHeight = WordBreakLineHeight(dc);
+    // Only the part of the rectangle that the device can show is drawn to. This keeps the clip and the
+    // line positions handed on within the device's reach even for a rectangle that spans the whole
+    // coordinate range, as a damaged title's text may.
+    const Rect clip = rect.Intersect(dc.ClipBox());
+    if (clip.IsEmpty()) return;
     int64_t y = rect.top;
-    for (size_t i = first; i < lines.size() && y < rect.bottom; ++i, y += lineHeight) {
+    for (size_t i = first; i < lines.size() && y < clip.bottom; ++i, y += lineHeight) {
         const TextLine& line = lines[i];
-        if (line.end > line.begin)
+        if (line.end > line.begin && y + lineHeight > clip.top)
             dc.DrawTextLine(rect.left, static_cast<int32_t>(y),
-                            text.substr(line.begin, line.end - line.begin), rect);
+                            text.substr(line.begin, line.end - line.begin), clip);
     }
 }
 

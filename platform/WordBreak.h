@@ -29,7 +29,8 @@ std::vector<TextLine> WordBreakLayout(DeviceContext& dc, std::string_view text, 
 int32_t WordBreakLineHeight(DeviceContext& dc);
 
 // Draws `lines` of `text`, starting with line `first`, into `rect`: the first drawn line at the top, each
-// next one a line height lower, each clipped to the rectangle; lines that start below it are not drawn.
+// next one a line height lower, each clipped to the rectangle and to the device's clip box; lines that lie
+// wholly outside these are not drawn.
 void DrawWordBreakLines(DeviceContext& dc, std::string_view text, const std::vector<TextLine>& lines,
                         size_t first, const Rect& rect);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +69,97 @@ TEST(WordBreak, DrawsLineByLineClippedToTheRectangle) {
     EXPECT_EQ(dc.lines[0].y, 20);
     EXPECT_EQ(dc.lines[1].text, "cccc dddd");
     EXPECT_EQ(dc.lines[1].y, 35);
+}
+
+// The line breaks of the greedy word-by-word search: each word is tried on the line, and the first one
+// that makes the line too wide starts the next line.
+std::vector<std::string> ReferenceLines(const std::string& paragraph, int32_t width) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (;;) {
+        size_t end = std::min(paragraph.find(' ', start), paragraph.size());
+        while (end < paragraph.size()) {
+            size_t next = std::min(paragraph.find(' ', end + 1), paragraph.size());
+            if (static_cast<int32_t>(next - start) * 10 > width) break;
+            end = next;
+        }
+        lines.push_back(paragraph.substr(start, end - start));
+        if (end >= paragraph.size()) return lines;
+        start = end + 1;
+    }
+}
+
+TEST(WordBreak, LayoutAgreesWithTheWordByWordSearchAtEveryWidth) {
+    const std::string paragraph = "a bb ccc dddd  e ffffffffffff gg hhh i jjjjj kk l mmmmmmm n oo";
+    for (int32_t width = -10; width <= 700; ++width)
+        ASSERT_EQ(Lines(paragraph, width), ReferenceLines(paragraph, width)) << "width " << width;
+}
+
+// A damaged title may hold one paragraph of many thousand words in a rectangle as wide as the coordinates
+// go; laying it out must not measure the growing line once for every word.
+TEST(WordBreak, AVeryLongLineTakesFewMeasurements) {
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += "ab ";
+    FakeDeviceContext dc;
+    std::vector<platform::TextLine> lines = platform::WordBreakLayout(dc, text, INT32_MAX);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].end, text.size());
+    EXPECT_LT(dc.measurements, 100);
+
+    FakeDeviceContext narrow;
+    lines = platform::WordBreakLayout(narrow, text, 95);  // three words a line
+    EXPECT_EQ(lines.size(), 6667u);
+    EXPECT_LT(narrow.measurements, 6 * 6667);
+}
+
+// Records the clip that each line is drawn with.
+class ClipRecordingContext : public FakeDeviceContext {
+  public:
+    void DrawTextLine(int32_t x, int32_t y, std::string_view text, const Rect& clip) override {
+        FakeDeviceContext::DrawTextLine(x, y, text, clip);
+        clips.push_back(clip);
+    }
+    std::vector<Rect> clips;
+};
+
+TEST(WordBreak, DrawingKeepsToTheDeviceClipBox) {
+    ClipRecordingContext dc;
+    dc.clip = Rect{0, 0, 640, 480};
+    // Lines at -30, -15, 0, 15, ...: the two above the device and those below it are left out.
+    platform::DrawWordBreakText(dc, "1\r\n2\r\n3\r\n4\r\n5", Rect{-20, -30, INT32_MAX, 20});
+    EXPECT_EQ(DrawnTexts(dc), (Strings{"3", "4"}));
+    EXPECT_EQ(dc.lines[0].y, 0);
+    EXPECT_EQ(dc.lines[0].x, -20);
+    EXPECT_EQ(dc.lines[1].y, 15);
+    for (const Rect& clip : dc.clips) EXPECT_EQ(clip, (Rect{0, 0, 640, 20}));
+
+    ClipRecordingContext outside;
+    platform::DrawWordBreakText(outside, "uno", Rect{700, 0, 800, 100});
+    EXPECT_TRUE(outside.lines.empty());
+}
+
+// Title files may hold any rectangle; sizes that do not fit in 32 bits saturate instead of wrapping round
+// to negative widths and heights.
+TEST(Texto, RectanglesSpanningTheWholeCoordinateRangeKeepTheirSize) {
+    CTexto wide = MakeText("aaaa bbbb cccc", Rect{INT32_MIN, 0, INT32_MAX, 30});
+    EXPECT_EQ(wide.CountBreaks(), 0);  // the whole text on one line
+    EXPECT_EQ(wide.VisibleLines(), 2);
+    FakeDeviceContext dc;
+    wide.Draw(dc);
+    EXPECT_EQ(DrawnTexts(dc), (Strings{"aaaa bbbb cccc"}));
+
+    CTexto tall = MakeText("x", Rect{0, INT32_MIN, 100, INT32_MAX});
+    EXPECT_EQ(tall.VisibleLines(), INT32_MAX / 15);
+
+    wide.MoveTo(10, 5);
+    EXPECT_EQ(wide.rect, (Rect{10, 5, INT32_MAX, 35}));
+
+    CTexto left = MakeText("aaaa bbbb", Rect{INT32_MIN + 5, 0, INT32_MAX - 5, 30});
+    FakeDeviceContext editor;
+    left.Draw(editor, 10, 0);  // the left edge cannot move below the smallest coordinate
+    ASSERT_EQ(editor.lines.size(), 1u);
+    EXPECT_EQ(editor.lines[0].x, INT32_MIN);
+    EXPECT_EQ(editor.lines[0].text, "aaaa bbbb");
 }
 
 TEST(Texto, PlayerDrawLeavesOutTheScrolledLinesAndRestoresTheContext) {
