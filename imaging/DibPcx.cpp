@@ -73,14 +73,20 @@ struct PcxShape {
     int32_t width, height, lineLength, planes;
 };
 
-bool ParseHeader(const uint8_t* header, PcxShape& shape) {
-    if (header[0] != kManufacturer) return false;
+enum class HeaderVerdict { bad, tooLarge, good };
+
+// A header is bad when it cannot describe an image at all; a well-formed one whose image would exceed
+// the memory limits is told apart, because that is reported like a failed allocation.
+HeaderVerdict ParseHeader(const uint8_t* header, PcxShape& shape) {
+    if (header[0] != kManufacturer) return HeaderVerdict::bad;
     shape.width = Signed16(header + 8) - Signed16(header + 4) + 1;
     shape.height = Signed16(header + 10) - Signed16(header + 6) + 1;
     shape.planes = header[65];
     shape.lineLength = Signed16(header + 66);
-    return shape.lineLength > 0 && (shape.planes == 1 || shape.planes == 3) &&
-           ImageSizeAcceptable(shape.width, shape.height, 8 * shape.planes);
+    if (shape.width <= 0 || shape.height <= 0 || shape.lineLength <= 0) return HeaderVerdict::bad;
+    if (shape.planes != 1 && shape.planes != 3) return HeaderVerdict::bad;
+    return ImageSizeAcceptable(shape.width, shape.height, 8 * shape.planes) ? HeaderVerdict::good
+                                                                            : HeaderVerdict::tooLarge;
 }
 
 // Every encoded byte yields at most 63 pixel bytes, so an image whose lines could not fit in the rest
@@ -132,8 +138,10 @@ bool CDibPcx::Read(platform::File& file) {
     try {
         uint8_t header[kPcxHeaderSize];
         PcxShape shape;
-        if (file.Read(header, sizeof header) != sizeof header || !ParseHeader(header, shape)) return false;
-        if (!FitsInFile(shape, file.Remaining())) return false;
+        if (file.Read(header, sizeof header) != sizeof header) return false;
+        HeaderVerdict verdict = ParseHeader(header, shape);
+        if (verdict == HeaderVerdict::tooLarge) platform::ShowMessage(kNoMemory);
+        if (verdict != HeaderVerdict::good || !FitsInFile(shape, file.Remaining())) return false;
         const uint64_t start = file.Position();
         const int bitCount = 8 * shape.planes;
         if (!Create(shape.width, shape.height, shape.planes == 1 ? 1 : 3)) {

@@ -188,6 +188,21 @@ TEST(PcxRead, HostileFilesFailWithoutImage) {
     EXPECT_EQ(pcx.GetWidth(), 0);
 }
 
+TEST(PcxRead, ImageBeyondTheMemoryLimitsIsReportedAsSuch) {
+    platform::RecordingMessageBox boxes;
+    platform::ScopedMessageBox guard(boxes);
+    CDibPcx pcx;
+    platform::MemoryFile tooLarge(PcxFile(16384, 16384, 3, 16384, {0xFF, 0}));
+    EXPECT_FALSE(pcx.Read(tooLarge));
+    EXPECT_FALSE(pcx.HasImage());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Memoria insuficiente para descomprimir PCX.");
+    // A header that describes no image at all is refused without a message.
+    platform::MemoryFile empty(PcxFile(0, 1, 3, 2, {}));
+    EXPECT_FALSE(pcx.Read(empty));
+    EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
 TEST(PcxRead, ZeroCountRunsProduceNothing) {
     platform::MemoryFile file(PcxFile(2, 1, 3, 2, {0xC0, 77, 1, 2, 0xC2, 3, 4, 0xC0, 9, 5}));
     CDibPcx pcx;
