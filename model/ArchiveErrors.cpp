@@ -71,13 +71,16 @@ std::string ArchiveErrorOwnMessage(CArchiveException::Cause cause, const std::st
     }
 }
 
-std::string MessageForException(std::exception_ptr error, DocumentOperation operation) {
+std::string MessageForException(std::exception_ptr error, DocumentOperation operation,
+                                const std::string& documentPath) {
     try {
         std::rethrow_exception(error);
     } catch (const CArchiveException& e) {
         return ArchiveErrorMessage(e.cause, operation);
     } catch (const platform::FileException& e) {
-        return FileErrorMessage(e.cause, e.path, operation);
+        // Without a name of its own the error gets the framework's texts, which name the document.
+        if (e.path.empty()) return FallbackFileErrorMessage(e.cause, documentPath, operation);
+        return FileErrorMessage(e.cause, documentPath.empty() ? e.path : documentPath, operation);
     } catch (...) {
         return GenericFailure(operation);
     }

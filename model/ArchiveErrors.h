@@ -16,8 +16,11 @@ std::string ArchiveErrorMessage(CArchiveException::Cause cause, DocumentOperatio
 std::string FileErrorMessage(platform::FileError cause, const std::string& fileName, DocumentOperation operation);
 // The archive error's own message, for reports outside opening and saving.
 std::string ArchiveErrorOwnMessage(CArchiveException::Cause cause, const std::string& fileName);
-// Message for whatever an open or save path caught (archive, file or other exception).
-std::string MessageForException(std::exception_ptr error, DocumentOperation operation);
+// Message for whatever an open or save path caught (archive, file or other exception). When the
+// document's own file name is given, file errors name it rather than the file that failed (a scratch
+// file the user never sees), and an error that carries no name is still reported with one.
+std::string MessageForException(std::exception_ptr error, DocumentOperation operation,
+                                const std::string& documentPath = {});
 
 // True for the causes that mean the stream's content, not the file, is at fault.
 bool IsFormatError(CArchiveException::Cause cause);

@@ -403,4 +403,29 @@ TEST(ArchiveErrors, MessagesForArchiveAndFileErrors) {
               "La unidad de disco de destino está llena.");
 }
 
+// A save writes a scratch file first: its errors name the document the user saves, and an error without
+// a file name is reported with the texts that name the document.
+TEST(ArchiveErrors, FileErrorsNameTheDocumentWhenItIsGiven) {
+    using platform::FileError;
+    auto error = [](FileError cause, const char* path) {
+        return std::make_exception_ptr(platform::FileException(cause, path));
+    };
+    EXPECT_EQ(MessageForException(error(FileError::diskFull, "/t/~TITULO.tmp"), DocumentOperation::save,
+                                  "/t/TITULO.FCA"),
+              "Disco lleno al acceder a /t/TITULO.FCA.");
+    EXPECT_EQ(MessageForException(error(FileError::diskFull, "/t/~TITULO.tmp"), DocumentOperation::save),
+              "Disco lleno al acceder a /t/~TITULO.tmp.");
+    EXPECT_EQ(MessageForException(error(FileError::fileNotFound, ""), DocumentOperation::open, "A.FCA"),
+              "A.FCA\nImposible encontrar este archivo.\nCompruebe que la ruta y el nombre de archivo son "
+              "correctos");
+    EXPECT_EQ(MessageForException(error(FileError::accessDenied, ""), DocumentOperation::save, "A.FCA"),
+              "Imposible escribir en A.FCA, es de sólo lectura o alguien más lo ha abierto.");
+    EXPECT_EQ(MessageForException(error(FileError::hardIO, ""), DocumentOperation::open, "A.FCA"),
+              "Imposible abrir documento.");
+    EXPECT_EQ(
+        MessageForException(std::make_exception_ptr(CArchiveException(CArchiveException::badClass, "x")),
+                            DocumentOperation::open, "A.FCA"),
+        "Formato de archivo no esperado.");
+}
+
 }  // namespace
