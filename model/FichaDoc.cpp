@@ -43,22 +43,6 @@ class ProxiesTakenOut {
     std::vector<std::unique_ptr<CSprite>> taken_;
 };
 
-// Reads a whole file into memory: the decoders read in small pieces, and a title is small.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, platform::FileError& error) {
-    platform::DiskFile file;
-    error = file.Open(path, platform::DiskFile::Mode::read);
-    if (error != platform::FileError::none) return false;
-    try {
-        bytes.resize(file.Length());
-        size_t got = file.Read(bytes.data(), bytes.size());
-        bytes.resize(got);
-        return true;
-    } catch (const platform::FileException& e) {
-        error = e.cause;
-        return false;
-    }
-}
-
 int newDocumentCount = 0;
 
 }  // namespace
@@ -92,15 +76,15 @@ bool CFichaDoc::OnNewDocument() {
 }
 
 bool CFichaDoc::OnOpenDocument(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    platform::FileError error;
-    if (!ReadWholeFile(path, bytes, error)) {
+    // The archive reads the file through its own buffer; nothing of the file's size is held in memory.
+    platform::DiskFile file;
+    if (platform::FileError error = file.Open(path, platform::DiskFile::Mode::read);
+        error != platform::FileError::none) {
         DeleteContents();
         platform::ShowMessage(FileErrorMessage(error, path, DocumentOperation::open), "",
                               platform::MessageIcon::exclamation);
         return false;
     }
-    platform::MemoryFile file(std::move(bytes), path);
     std::string message;
     if (!Load(file, &message)) {
         platform::ShowMessage(message, "", platform::MessageIcon::exclamation);
@@ -400,12 +384,10 @@ void CFichaDoc::TakeUndoSnapshot() {
 
 bool CFichaDoc::Undo() {
     if (undoPath_.empty()) return false;
-    std::vector<uint8_t> bytes;
-    platform::FileError error;
-    if (!ReadWholeFile(undoPath_, bytes, error)) return false;
+    platform::DiskFile file;
+    if (file.Open(undoPath_, platform::DiskFile::Mode::read) != platform::FileError::none) return false;
     // The snapshot is tried on a scratch document first, so that a damaged one leaves this document as it
     // is instead of empty.
-    platform::MemoryFile file(std::move(bytes), undoPath_);
     {
         CFichaDoc probe;
         if (!probe.Load(file)) return false;
