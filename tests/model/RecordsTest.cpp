@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "imaging/Dib.h"
 #include "model/Classes.h"
 #include "model/Ficha.h"
 #include "model/Foto.h"
@@ -229,6 +230,21 @@ TEST_F(RecordsTest, PictureCopyStartsWithLeadingWordZero) {
     EXPECT_EQ(copy.fileName, "p");
     EXPECT_EQ(copy.reduction, 100);
     EXPECT_EQ(StoreEmbedded(foto), Concat({Dword(4), {0x01, 'p'}, Dword(1), Dword(2), Dword(100)}));
+}
+
+// A picture is shown at its image's size less the reduction's share of each side, rounded down.
+TEST_F(RecordsTest, PictureReductionShrinksEachSideByItsTruncatedShare) {
+    struct Case {
+        int reduction;
+        int32_t width, height;
+    } cases[] = {{0, 101, 75}, {50, 51, 38}, {33, 68, 51}, {99, 2, 1}};
+    for (const Case& c : cases) {
+        CDIB dib;
+        ASSERT_TRUE(dib.Create(101, 75, 3));
+        ASSERT_TRUE(dib.ResizePercent(c.reduction)) << c.reduction;
+        EXPECT_EQ(dib.GetWidth(), c.width) << c.reduction;
+        EXPECT_EQ(dib.GetHeight(), c.height) << c.reduction;
+    }
 }
 
 CFicha FullCard() {
