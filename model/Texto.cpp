@@ -166,8 +166,9 @@ bool CTexto::ScrollDown(int n) {
     if (m.lineHeight <= 0) return false;
     if (n < 0) n = std::max(1, m.visibleLines - 1);
     // The rest of the text already fits in the rectangle.
-    if (m.lineCount < m.visibleLines + scroll_) return false;
-    scroll_ += n;
+    if (m.lineCount < int64_t{m.visibleLines} + scroll_) return false;
+    // Steps come from the titles' action arguments and may be as large as a number can be.
+    scroll_ = Saturate(int64_t{scroll_} + n);
     return true;
 }
 

@@ -250,6 +250,17 @@ TEST(Texto, VisibleLinesAndPageScrolls) {
     EXPECT_EQ(t.GetScroll(), 0);
 }
 
+TEST(Texto, AHugeScrollStepStopsAtTheEndInsteadOfWrappingRound) {
+    CTexto t = MakeText("1\r\n2\r\n3\r\n4\r\n5\r\n6", Rect{0, 0, 100, 50});
+    EXPECT_TRUE(t.ScrollDown(INT32_MAX));
+    EXPECT_EQ(t.GetScroll(), INT32_MAX);
+    EXPECT_FALSE(t.ScrollDown(1));  // nothing is left below
+    EXPECT_FALSE(t.ScrollDown(INT32_MAX));
+    EXPECT_EQ(t.GetScroll(), INT32_MAX);
+    EXPECT_TRUE(t.ScrollUp(INT32_MAX));
+    EXPECT_EQ(t.GetScroll(), 0);
+}
+
 TEST(Texto, ATextThatFitsCannotScrollDown) {
     CTexto t = MakeText("una sola linea", Rect{0, 0, 200, 30});
     EXPECT_EQ(t.CountBreaks(), 0);
