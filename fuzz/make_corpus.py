@@ -43,6 +43,31 @@ def bmp8(os2=False, colours=256):
     return b"BM" + struct.pack("<IHHI", offset + len(rows), 0, 0, offset) + header + table + rows
 
 
+def bmp_other(bits, compression=0, top_down=False):
+    """BMP files only loading by extension reads: 1 and 4 bits, run-length, bit fields, top-down."""
+    if compression in (1, 2):  # one run and one literal per row, then an end of line; end of image
+        rows = b""
+        for y in range(H):
+            if compression == 1:
+                rows += bytes((3, y, 0, 4)) + bytes((x + y) & 0xFF for x in range(4)) + b"\0\0"
+            else:
+                rows += bytes((3, 0x12, 0, 4, 0x34, 0x56, 0, 0))
+        rows += b"\0\1"
+    else:
+        stride = ((W * bits + 31) // 32) * 4
+        rows = b"".join(bytes((x * 37 + y * 11) & 0xFF for x in range(stride)) for y in range(H))
+    tables = b""
+    if compression == 3:
+        tables = struct.pack("<III", 0xF800, 0x07E0, 0x001F) if bits == 16 else struct.pack(
+            "<III", 0xFF000000, 0xFF0000, 0xFF00)
+    if bits <= 8:
+        tables += b"".join(bytes((i, 255 - i, i // 2, 0)) for i in range(1 << bits))
+    height = -H if top_down else H
+    info = struct.pack("<IiiHHIIiiII", 40, W, height, 1, bits, compression, len(rows), 0, 0, 0, 0)
+    offset = 54 + len(tables)
+    return b"BM" + struct.pack("<IHHI", offset + len(rows), 0, 0, offset) + info + tables + rows
+
+
 def pcx(planes):
     header = struct.pack("<BBBBhhhhhh", 10, 5, 1, 8, 0, 0, W - 1, H - 1, 0, 0) + b"\0" * 49
     header += struct.pack("<Bh", planes, W) + b"\0" * 60
@@ -75,6 +100,11 @@ def main():
     write("bmp_reader", "eight-bit.bmp", bmp8())
     write("bmp_reader", "short-table.bmp", bmp8(colours=16))
     write("bmp_reader", "os2.bmp", bmp8(os2=True))
+    write("bmp_reader", "one-bit.bmp", bmp_other(1))
+    write("bmp_reader", "rle4.bmp", bmp_other(4, compression=2))
+    write("bmp_reader", "rle8.bmp", bmp_other(8, compression=1))
+    write("bmp_reader", "bitfields-565.bmp", bmp_other(16, compression=3))
+    write("bmp_reader", "top-down-32.bmp", bmp_other(32, compression=3, top_down=True))
     write("pcx_reader", "three-planes.pcx", pcx(3))
     write("pcx_reader", "one-plane.pcx", pcx(1))
     write("png_tiff_reader", "rgb.tif", tiff())

@@ -28,8 +28,7 @@ bool DecodeByExtension(const std::string& extension, platform::File& file, CDIB&
         if (!jpeg->Read(file)) return false;
         decoded = std::move(jpeg);
     } else if (extension == ".BMP") {
-        decoded = std::make_unique<CDIB>();
-        if (!decoded->CDIB::Read(file)) return false;
+        return ReadBmpImage(file, result);
     } else if (extension == ".PCX") {
         decoded = std::make_unique<CDibPcx>();
         if (!decoded->Read(file) || !decoded->ConvertTo24()) return false;
