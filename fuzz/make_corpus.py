@@ -81,6 +81,19 @@ def pcx(planes):
     return header + data
 
 
+def pcx_low_colour(bits, planes):
+    """Monochrome and 16-colour PCX (1 bit in 1 or 4 planes, or 4 bits packed), with a header palette."""
+    line = (W * bits + 7) // 8
+    palette = b"".join(bytes((16 * i, 255 - i, i)) for i in range(16))
+    header = struct.pack("<BBBBhhhhhh", 10, 5, 1, bits, 0, 0, W - 1, H - 1, 0, 0) + palette + b"\0"
+    header += struct.pack("<Bh", planes, line) + b"\0" * 60
+    data = b""
+    for y in range(H):
+        for p in range(planes):
+            data += b"".join(bytes((0xC1, (x * 37 + y * 11 + p) & 0xFF)) for x in range(line))
+    return header + data
+
+
 def tiff():
     strip = b"".join(bytes(pixel(x, y)) for y in range(H) for x in range(W))
     entries = [(256, 3, 1, W), (257, 3, 1, H), (258, 3, 1, 8), (259, 3, 1, 1), (262, 3, 1, 2),
@@ -107,6 +120,9 @@ def main():
     write("bmp_reader", "top-down-32.bmp", bmp_other(32, compression=3, top_down=True))
     write("pcx_reader", "three-planes.pcx", pcx(3))
     write("pcx_reader", "one-plane.pcx", pcx(1))
+    write("pcx_reader", "monochrome.pcx", pcx_low_colour(1, 1))
+    write("pcx_reader", "ega-planes.pcx", pcx_low_colour(1, 4))
+    write("pcx_reader", "packed-16.pcx", pcx_low_colour(4, 1))
     write("png_tiff_reader", "rgb.tif", tiff())
     scratch = os.path.join(HERE, "corpus", "scratch.bmp")
     with open(scratch, "wb") as f:

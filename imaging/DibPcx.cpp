@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "imaging/ImageFiles.h"
 #include "platform/MessageBox.h"
 
 IMPLEMENT_SERIAL(CDibPcx, CDIB, 0)
@@ -256,4 +257,87 @@ bool CDibPcx::Load(const std::string& path) {
 
 bool CDibPcx::Save(const std::string& path) {
     return SaveWith(path, "PCX files (*.PCX)|*.PCX|All files (*.*)|*.*||");
+}
+
+// --- the PCX files of older painting programs, for loading by extension ---
+
+namespace {
+
+// Monochrome and 16-colour PCX: 1 bit in 1 to 4 planes, or 2 or 4 bits in one plane. Pixel x takes
+// its index from bit x of every plane (plane 0 the lowest bit), or from its packed bits; the colours
+// come from the header's 16-entry palette, except that a monochrome image is black and white.
+struct LowColourShape {
+    int32_t width, height, lineLength;
+    int bits, planes;
+};
+
+bool ParseLowColour(const uint8_t* header, LowColourShape& shape) {
+    shape.width = Signed16(header + 8) - Signed16(header + 4) + 1;
+    shape.height = Signed16(header + 10) - Signed16(header + 6) + 1;
+    shape.bits = header[3];
+    shape.planes = header[65];
+    shape.lineLength = Signed16(header + 66);
+    const bool packed = (shape.bits == 2 || shape.bits == 4) && shape.planes == 1;
+    const bool planar = shape.bits == 1 && shape.planes >= 1 && shape.planes <= 4;
+    return header[0] == kManufacturer && (packed || planar) && shape.lineLength > 0 &&
+           ImageSizeAcceptable(shape.width, shape.height, 24);
+}
+
+uint8_t LowColourIndex(const LowColourShape& shape, const std::vector<uint8_t>& lines, int32_t x) {
+    const int perByte = 8 / shape.bits;
+    const size_t at = static_cast<size_t>(x / perByte);
+    if (at >= static_cast<size_t>(shape.lineLength)) return 0;
+    const int shift = 8 - shape.bits * (x % perByte + 1);
+    uint8_t index = 0;
+    for (int p = 0; p < shape.planes; ++p)
+        index |= ((lines[p * shape.lineLength + at] >> shift) & ((1 << shape.bits) - 1)) << p;
+    return index;
+}
+
+bool ReadLowColourPcx(platform::File& file, const uint8_t* header, CDIB& dib) {
+    LowColourShape shape;
+    if (!ParseLowColour(header, shape)) return false;
+    PcxShape sizes{shape.width, shape.height, shape.lineLength, shape.planes};
+    if (!FitsInFile(sizes, file.Remaining())) return false;
+    uint8_t palette[16][3];
+    std::memcpy(palette, header + 16, sizeof palette);
+    if (shape.bits == 1 && shape.planes == 1) {
+        std::memset(palette[0], 0, 3);
+        std::memset(palette[1], 255, 3);
+    }
+    CDIB result;
+    if (!result.Create(shape.width, shape.height, 3)) return false;
+    std::vector<uint8_t> lines(static_cast<size_t>(shape.lineLength) * shape.planes);
+    PcxInput input(file);
+    for (int32_t y = 0; y < shape.height; ++y) {
+        for (int p = 0; p < shape.planes; ++p)
+            if (!DecodeLine(input, lines.data() + p * shape.lineLength, shape.lineLength)) return false;
+        uint8_t* out = result.GetPixelAddress(0, y);
+        for (int32_t x = 0; x < shape.width; ++x, out += 3) {
+            const uint8_t* rgb = palette[LowColourIndex(shape, lines, x)];
+            out[0] = rgb[2], out[1] = rgb[1], out[2] = rgb[0];
+        }
+    }
+    return dib.CopyPacked(result.GetHeader(), result.GetBits());
+}
+
+}  // namespace
+
+bool ReadPcxImage(platform::File& file, CDIB& dib) {
+    try {
+        const uint64_t start = file.Position();
+        uint8_t header[kPcxHeaderSize];
+        if (file.Read(header, sizeof header) != sizeof header) return false;
+        if (header[3] != 8) return ReadLowColourPcx(file, header, dib);
+        file.Seek(start);
+        CDibPcx pcx;
+        if (!pcx.Read(file) || !pcx.ConvertTo24()) return false;
+        BITMAPINFOHEADER packed = *pcx.GetHeader();
+        packed.biClrUsed = 0;
+        return dib.CopyPacked(&packed, pcx.GetBits());
+    } catch (const platform::FileException&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }

@@ -13,6 +13,8 @@ bool ReadPngImage(platform::File& file, CDIB& dib);
 // Any BMP file, not only the 8- and 24-bit ones CDIB::Read takes from titles: 1 to 32 bits, run-length,
 // bit fields, top-down rows, OS/2 and later Windows headers.
 bool ReadBmpImage(platform::File& file, CDIB& dib);
+// Any PCX file: the 8-bit ones of CDibPcx and the monochrome and 16-colour ones of older programs.
+bool ReadPcxImage(platform::File& file, CDIB& dib);
 // Transparent pixels of PNG and TIFF images are composed over black.
 bool ReadTiffImage(platform::File& file, CDIB& dib);
 

@@ -1,8 +1,5 @@
-#include <memory>
-
 #include "imaging/Dib.h"
 #include "imaging/DibJpeg.h"
-#include "imaging/DibPcx.h"
 #include "imaging/ImageFiles.h"
 #include "platform/Cursor.h"
 #include "platform/FileDialog.h"
@@ -19,29 +16,22 @@ const char* const kPlayerFilter =
     "Archivos PCX (*.PCX)|*.PCX|Archivos PNG (*.PNG)|*.PNG|Archivos TIFF (*.TIF)|*.TIF|"
     "Todos los archivos (*.*)|*.*||;";
 
+// Reads a JFIF file without the codec's own message boxes: loading by extension reports its failure
+// with one message of its own.
+bool ReadJpegImage(platform::File& file, CDIB& result) {
+    CDibJpeg jpeg;
+    jpeg.SetQuiet(true);
+    return jpeg.Read(file) && result.CopyPacked(jpeg.GetHeader(), jpeg.GetBits());
+}
+
 // Reads the file with the codec its extension names into a packed 24-bit image.
 bool DecodeByExtension(const std::string& extension, platform::File& file, CDIB& result) {
-    std::unique_ptr<CDIB> decoded;
-    if (extension == ".JPG") {
-        auto jpeg = std::make_unique<CDibJpeg>();
-        jpeg->SetQuiet(true);
-        if (!jpeg->Read(file)) return false;
-        decoded = std::move(jpeg);
-    } else if (extension == ".BMP") {
-        return ReadBmpImage(file, result);
-    } else if (extension == ".PCX") {
-        decoded = std::make_unique<CDibPcx>();
-        if (!decoded->Read(file) || !decoded->ConvertTo24()) return false;
-    } else if (extension == ".PNG") {
-        return ReadPngImage(file, result);
-    } else if (extension == ".TIF") {
-        return ReadTiffImage(file, result);
-    } else {
-        return false;
-    }
-    BITMAPINFOHEADER header = *decoded->GetHeader();
-    header.biClrUsed = 0;
-    return result.CopyPacked(&header, decoded->GetBits());
+    if (extension == ".JPG") return ReadJpegImage(file, result);
+    if (extension == ".BMP") return ReadBmpImage(file, result);
+    if (extension == ".PCX") return ReadPcxImage(file, result);
+    if (extension == ".PNG") return ReadPngImage(file, result);
+    if (extension == ".TIF") return ReadTiffImage(file, result);
+    return false;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging/DibPcx.h"
+#include "imaging/ImageFiles.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"
@@ -235,4 +236,85 @@ TEST(PcxFiles, LoadChoosesTheReaderByTheNameAndSaveWritesPcx) {
     EXPECT_FALSE(pcx.Save(""));
     EXPECT_EQ(dialog.requests.back().filter, "PCX files (*.PCX)|*.PCX|All files (*.*)|*.*||");
     platform::SetFileDialog(nullptr);
+}
+
+namespace {
+
+// A PCX file of `bits` bits per plane with the 16-entry header palette entry i = (16i, 255 - i, i).
+std::vector<uint8_t> LowColourPcx(int32_t width, int32_t height, int bits, int planes, int32_t lineLength,
+                                  const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> bytes = PcxFile(width, height, planes, lineLength, data);
+    bytes[3] = static_cast<uint8_t>(bits);
+    for (int i = 0; i < 16; ++i) {
+        bytes[16 + 3 * i] = static_cast<uint8_t>(16 * i);
+        bytes[17 + 3 * i] = static_cast<uint8_t>(255 - i);
+        bytes[18 + 3 * i] = static_cast<uint8_t>(i);
+    }
+    return bytes;
+}
+
+Rgb HeaderEntry(int i) {
+    return {static_cast<uint8_t>(16 * i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i)};
+}
+
+}  // namespace
+
+TEST(PcxImage, MonochromeIsBlackAndWhite) {
+    // 10 x 2 with 2 bytes a line: top row 1 0 1 0 0 0 0 0 0 1, bottom row a run of white.
+    platform::MemoryFile file(LowColourPcx(10, 2, 1, 1, 2, {0xA0, 0x40, 0xC2, 0xFF}));
+    CDIB dib;
+    ASSERT_TRUE(ReadPcxImage(file, dib));
+    EXPECT_EQ(dib.GetBitCount(), 24);
+    const Rgb white{255, 255, 255}, black{0, 0, 0};
+    const std::vector<Rgb> top = {white, black, white, black, black, black, black, black, black, white};
+    for (int32_t x = 0; x < 10; ++x) EXPECT_EQ(GetPixel(dib, x, 0), top[x]) << x;
+    EXPECT_EQ(GetPixel(dib, 4, 1), white);
+}
+
+TEST(PcxImage, SixteenColoursInFourPlanesOrPacked) {
+    // Indices 5, 10, 15 spread over four bit planes (plane 0 the lowest bit).
+    platform::MemoryFile planar(LowColourPcx(3, 1, 1, 4, 1, {0xA0, 0x60, 0xA0, 0x60}));
+    CDIB dib;
+    ASSERT_TRUE(ReadPcxImage(planar, dib));
+    EXPECT_EQ(GetPixel(dib, 0, 0), HeaderEntry(5));
+    EXPECT_EQ(GetPixel(dib, 1, 0), HeaderEntry(10));
+    EXPECT_EQ(GetPixel(dib, 2, 0), HeaderEntry(15));
+    // The same indices packed two to a byte in one plane.
+    platform::MemoryFile packed(LowColourPcx(3, 1, 4, 1, 2, {0x5A, 0xC1, 0xF0}));
+    ASSERT_TRUE(ReadPcxImage(packed, dib));
+    EXPECT_EQ(GetPixel(dib, 0, 0), HeaderEntry(5));
+    EXPECT_EQ(GetPixel(dib, 2, 0), HeaderEntry(15));
+    // Eight-bit files still go through the sprite codec.
+    platform::MemoryFile eight(PcxFile(2, 1, 3, 2, {1, 2, 3, 4, 5, 6}));
+    ASSERT_TRUE(ReadPcxImage(eight, dib));
+    EXPECT_EQ(GetPixel(dib, 1, 0), (Rgb{2, 4, 6}));
+}
+
+TEST(PcxImage, UnknownOrShortLowColourFilesFail) {
+    CDIB dib = CoordinateImage(2, 2);
+    const CDIB before = dib;
+    auto refused = [&](std::vector<uint8_t> bytes) {
+        platform::MemoryFile file(std::move(bytes));
+        return !ReadPcxImage(file, dib) && SamePixels(dib, before);
+    };
+    EXPECT_TRUE(refused(LowColourPcx(3, 1, 1, 5, 1, {0, 0, 0, 0, 0})));  // five bit planes
+    EXPECT_TRUE(refused(LowColourPcx(3, 1, 2, 2, 1, {0, 0})));           // two bits in two planes
+    EXPECT_TRUE(refused(LowColourPcx(3, 1, 1, 4, 1, {0xA0, 0x60})));     // planes missing
+    EXPECT_TRUE(refused(LowColourPcx(3, 1, 1, 1, 0, {})));               // empty lines
+    EXPECT_TRUE(refused(LowColourPcx(3, 1, 1, 1, 1, {0xC3, 0})));        // a run past the line
+}
+
+TEST(PcxImage, LoadByExtensionTakesSixteenColourFiles) {
+    platform::RecordingMessageBox boxes;
+    platform::ScopedMessageBox guard(boxes);
+    std::string path = ScratchDir("pcx-image") + "/ega.pcx";
+    platform::DiskFile out;
+    ASSERT_EQ(out.Open(path, platform::DiskFile::Mode::write), platform::FileError::none);
+    std::vector<uint8_t> bytes = LowColourPcx(3, 1, 1, 4, 1, {0xA0, 0x60, 0xA0, 0x60});
+    out.Write(bytes.data(), bytes.size());
+    out.Close();
+    CDIB dib;
+    ASSERT_TRUE(dib.LoadByExtension(path));
+    EXPECT_EQ(GetPixel(dib, 1, 0), HeaderEntry(10));
+    EXPECT_TRUE(boxes.shown.empty());
 }
