@@ -449,7 +449,16 @@ void CDIB::Draw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width
     if (!HasImage() || !bits_) return;
     if (width == 0) width = CDIB::GetWidth();
     if (height == 0) height = CDIB::GetHeight();
-    dc.StretchDib(View(), {x, y, x + width, y + height}, CDIB::GetRect());
+    // Drawing never scales: the area and a source block of the same size from the image's origin,
+    // which for rows stored bottom-up is the bottom-left corner. A smaller area therefore shows the
+    // bottom-left part of the image, and in a larger one the image sits on the area's bottom edge.
+    const int32_t shownWidth = std::min(width, CDIB::GetWidth());
+    const int32_t shownHeight = std::min(height, CDIB::GetHeight());
+    if (shownWidth <= 0 || shownHeight <= 0) return;
+    const int64_t bottom = static_cast<int64_t>(y) + height;
+    dc.StretchDib(
+        View(), {x, static_cast<int32_t>(bottom - shownHeight), x + shownWidth, static_cast<int32_t>(bottom)},
+        {0, CDIB::GetHeight() - shownHeight, shownWidth, CDIB::GetHeight()});
 }
 
 void CDIB::StretchDraw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width, int32_t height) {

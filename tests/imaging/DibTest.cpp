@@ -284,6 +284,25 @@ TEST(Dib, DrawAndStretchDrawGoThroughTheDeviceContext) {
     EXPECT_EQ(dc.dibs.size(), 2u);  // an image-less DIB draws nothing
 }
 
+TEST(Dib, DrawNeverScales) {
+    // A block of the given size from the image's origin, which for bottom-up rows is the bottom-left
+    // corner, copied 1:1.
+    CDIB dib = CoordinateImage(20, 10);
+    platform::FakeDeviceContext dc;
+    dib.Draw(dc, 3, 4, 10, 4);
+    ASSERT_EQ(dc.dibs.size(), 1u);
+    EXPECT_EQ(dc.dibs[0].destination, (platform::Rect{3, 4, 13, 8}));
+    EXPECT_EQ(dc.dibs[0].source, (platform::Rect{0, 6, 10, 10}));
+    // An area larger than the image: the image sits on the area's bottom edge at its own size.
+    dib.Draw(dc, 0, 0, 30, 12);
+    EXPECT_EQ(dc.dibs[1].destination, (platform::Rect{0, 2, 20, 12}));
+    EXPECT_EQ(dc.dibs[1].source, (platform::Rect{0, 0, 20, 10}));
+    // Only one of the sizes given: the other is the image's.
+    dib.Draw(dc, 1, 1, 0, 5);
+    EXPECT_EQ(dc.dibs[2].destination, (platform::Rect{1, 1, 21, 6}));
+    EXPECT_EQ(dc.dibs[2].source, (platform::Rect{0, 5, 20, 10}));
+}
+
 TEST(DibBmp, TrueColourRoundTripWithOffset54) {
     CDIB dib = CoordinateImage(3, 2);
     platform::MemoryFile file;
