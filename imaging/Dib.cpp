@@ -345,9 +345,12 @@ bool CDIB::MapColorsToPalette(const std::vector<PaletteEntry>* palette) {
     if (!palette) return false;
     // The display is a true-colour one: the map is the identity, so only the colour table changes.
     // A 24-bit image has no table to change.
+    if (!GetColorTable() || GetBitCount() != 8) return HasImage();
+    // The header will count 256 colours, so a shorter table taken over with a header grows to that
+    // size first: whoever copies the header by its count must find every entry there.
+    if (header_.size() < kInfoHeaderSize + 1024) header_.resize(kInfoHeaderSize + 1024, 0);
     uint8_t* table = GetColorTable();
-    if (!table || GetBitCount() != 8) return HasImage();
-    size_t entries = std::min<size_t>({palette->size(), 256, (header_.size() - kInfoHeaderSize) / 4});
+    size_t entries = std::min<size_t>(palette->size(), 256);
     for (size_t i = 0; i < entries; ++i) {
         table[4 * i] = (*palette)[i].blue;
         table[4 * i + 1] = (*palette)[i].green;

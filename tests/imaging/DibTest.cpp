@@ -221,6 +221,21 @@ TEST(Dib, MapColorsToPaletteOnATrueColourDisplay) {
     CDIB trueColour;
     EXPECT_TRUE(trueColour.MapColorsToPalette(&palette));
     EXPECT_EQ(trueColour.GetNumColors(), 0);
+
+    // An image that came with a 16-entry table counts 256 colours afterwards, and has them all.
+    BITMAPINFOHEADER h = *dib.GetHeader();
+    h.biClrUsed = 16;
+    std::vector<uint8_t> sixteen(40 + 64, 0);
+    std::memcpy(sixteen.data(), &h, 40);
+    CDIB short16;
+    ASSERT_TRUE(short16.CopyPacked(reinterpret_cast<BITMAPINFOHEADER*>(sixteen.data()), dib.GetBits()));
+    palette[200] = {1, 2, 3, 0};
+    ASSERT_TRUE(short16.MapColorsToPalette(&palette));
+    EXPECT_EQ(short16.GetNumColors(), 256);
+    EXPECT_EQ(short16.GetColorTable()[4 * 200 + 2], 1);
+    CDIB copy;
+    ASSERT_TRUE(copy.CopyPacked(short16.GetHeader(), short16.GetBits()));
+    EXPECT_EQ(copy.GetColorTable()[4 * 200], 3);
 }
 
 TEST(Dib, CopyPackedAndAttachBits) {
