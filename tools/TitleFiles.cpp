@@ -1,6 +1,7 @@
 #include "tools/TitleFiles.h"
 
 #include <QGuiApplication>
+#include <cstdio>
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -559,11 +560,20 @@ bool TitleFromJson(const json::Value& manifest, const std::string& folder, CFich
 
 // ---------------------------------------------------------------- text drawing
 
+namespace {
+// Qt's own chatter (a missing runtime folder, font substitutions) is not a problem with the title, and
+// stderr is where fcatool reports those; only Qt's fatal messages still get through.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+}  // namespace
+
 void EnsureTextDrawing() {
     static platform::QtScreenContextFactory screens;
     if (!QCoreApplication::instance()) {
         // fcatool works without a display.
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        qInstallMessageHandler(QuietQtMessages);
         static int argc = 1;
         static char name[] = "fcatool";
         static char* argv[] = {name, nullptr};
