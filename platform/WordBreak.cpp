@@ -1,6 +1,7 @@
 #include "platform/WordBreak.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace platform {
 
@@ -132,7 +133,9 @@ void DrawWordBreakLines(DeviceContext& dc, std::string_view text, const std::vec
 }
 
 void DrawWordBreakText(DeviceContext& dc, std::string_view text, const Rect& rect) {
-    DrawWordBreakLines(dc, text, WordBreakLayout(dc, text, rect.Width()), 0, rect);
+    // The width of a rectangle that spans more than 32 bits saturates rather than wrapping round.
+    const int64_t width = std::clamp<int64_t>(int64_t{rect.right} - rect.left, INT32_MIN, INT32_MAX);
+    DrawWordBreakLines(dc, text, WordBreakLayout(dc, text, static_cast<int32_t>(width)), 0, rect);
 }
 
 }  // namespace platform
