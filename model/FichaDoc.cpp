@@ -140,7 +140,7 @@ bool CFichaDoc::OnSaveDocument(const std::string& path) {
         }
         message = FileErrorMessage(platform::FileErrorFromErrno(ec.value()), path, DocumentOperation::save);
     } catch (...) {
-        message = MessageForException(std::current_exception(), DocumentOperation::save);
+        message = MessageForException(std::current_exception(), DocumentOperation::save, path);
     }
     file.Close();
     std::error_code ignored;

@@ -546,6 +546,29 @@ TEST_F(FichaDocTest, AFailedSaveKeepsThePreviousFile) {
     doc.OnCloseDocument();
 }
 
+// A sprite whose image meets a full disk half-way through the scratch file.
+class DiskFullSprite : public CPhasedSprite {
+  public:
+    bool Write(platform::File& file) override {
+        throw platform::FileException(platform::FileError::diskFull, file.Path());
+    }
+};
+
+TEST_F(FichaDocTest, AFullDiskDuringSaveNamesTheTitleNotTheScratchFile) {
+    ScopedProgram p(platform::Program::editor);
+    CFichaDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    auto bad = std::make_unique<DiskFullSprite>();
+    bad->Create(4, 4, 3);
+    doc.GetSpriteList().Insert(std::move(bad));
+    std::string path = folder.Path("FULL.FCA");
+    EXPECT_FALSE(doc.OnSaveDocument(path));
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text, "Disco lleno al acceder a " + path + ".");
+    EXPECT_FALSE(std::filesystem::exists(path));
+    doc.OnCloseDocument();
+}
+
 TEST_F(FichaDocTest, UndoPathsCountUpPastExistingFiles) {
     ScopedProgram p(platform::Program::editor);
     CFichaDoc doc;
