@@ -3,9 +3,11 @@
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "platform/qt/QtFileDialog.h"
 #include "platform/qt/QtMessageBox.h"
@@ -14,16 +16,31 @@
 using namespace platform;
 
 namespace {
-// Runs `act` on the modal dialog of type T as soon as it is up (exec() blocks the test until then).
+// Runs `act` on the modal dialog of type T once it is up (exec() blocks the test until then), and again
+// on every tick for as long as the dialog stays open: a file dialog may refuse an accept until its folder
+// has been read, which takes longer on a busy machine. After ten seconds the dialog is rejected, so that a
+// dialog that never closes fails the test instead of hanging it.
 template <typename T>
 void WhenModal(std::function<void(T*)> act) {
     auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
+    auto target = std::make_shared<QPointer<T>>();
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, target, ticks] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!target->isNull() || *ticks > 0) {
+            // Only the dialog first seen is ours; once it is gone, so is this timer.
+            if (!dialog || dialog != target->data()) {
+                timer->stop();
+                timer->deleteLater();
+                return;
+            }
         }
+        if (!dialog) return;
+        *target = dialog;
+        if (++*ticks > 1000)
+            dialog->reject();
+        else
+            act(dialog);
     });
     timer->start(10);
 }
