@@ -17,9 +17,9 @@ using namespace platform;
 
 namespace {
 // Runs `act` on the modal dialog of type T once it is up (exec() blocks the test until then), and again
-// on every tick for as long as the dialog stays open: a file dialog may refuse an accept until its folder
-// has been read, which takes longer on a busy machine. After ten seconds the dialog is rejected, so that a
-// dialog that never closes fails the test instead of hanging it.
+// every half second for as long as the dialog stays open, since a dialog that is barely up may not take
+// the action yet on a busy machine. After ten seconds the dialog is rejected, so that a dialog that never
+// closes fails the test instead of hanging it.
 template <typename T>
 void WhenModal(std::function<void(T*)> act) {
     auto* timer = new QTimer(qApp);
@@ -37,9 +37,10 @@ void WhenModal(std::function<void(T*)> act) {
         }
         if (!dialog) return;
         *target = dialog;
-        if (++*ticks > 1000)
+        ++*ticks;
+        if (*ticks > 1000)
             dialog->reject();
-        else
+        else if (*ticks % 50 == 1)
             act(dialog);
     });
     timer->start(10);
