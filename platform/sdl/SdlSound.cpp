@@ -42,21 +42,21 @@ std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>
     if (file.empty() || file.size() > kMaxWavFileBytes) return std::nullopt;
     SDL_RWops* rw = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
     if (!rw) return std::nullopt;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec source{};
     Uint8* raw = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &spec, &raw, &length)) return std::nullopt;
+    if (!SDL_LoadWAV_RW(rw, 1, &source, &raw, &length)) return std::nullopt;
     std::unique_ptr<Uint8, WavDeleter> pcm(raw);
-    const int frameBytes = static_cast<int>(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
-    if (frameBytes <= 0 || spec.freq <= 0) return std::nullopt;
+    const int frameBytes = static_cast<int>(SDL_AUDIO_BITSIZE(source.format) / 8) * source.channels;
+    if (frameBytes <= 0 || source.freq <= 0) return std::nullopt;
     const uint64_t frames = length / static_cast<uint64_t>(frameBytes);
-    const uint64_t outFrames = frames * kSoundRate / static_cast<uint64_t>(spec.freq) + 1;
+    const uint64_t outFrames = frames * kSoundRate / static_cast<uint64_t>(source.freq) + 1;
     if (outFrames * kSoundChannels * sizeof(int16_t) > kMaxDecodedBytes) return std::nullopt;
 
     // The whole sound is converted in one call: SDL's audio streams keep back part of a resampled
     // sound even after a flush, and the end of a jingle would be lost.
     SDL_AudioCVT cvt{};
-    const int needed = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS,
+    const int needed = SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq, AUDIO_S16SYS,
                                          kSoundChannels, kSoundRate);
     if (needed < 0) return std::nullopt;
     const uint64_t whole = frames * static_cast<uint64_t>(frameBytes);
