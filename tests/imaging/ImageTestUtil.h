@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <tiffio.h>
+
 #include "imaging/Dib.h"
 
 // Small helpers shared by the imaging tests: images whose pixels name their own coordinates, and
@@ -72,5 +74,26 @@ inline uint32_t Dword(const std::vector<uint8_t>& v, size_t at) {
 
 // A scratch directory under the build tree, emptied for each test that asks for it.
 std::string ScratchDir(const std::string& name);
+
+// Writes width x height top-down RGB triplets as an uncompressed RGB TIFF with libtiff.
+inline bool WriteRgbTiff(const std::string& path, uint32_t width, uint32_t height, const uint8_t* rgb) {
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    if (!tif) return false;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
+    bool ok = true;
+    for (uint32_t y = 0; y < height; ++y) {
+        std::vector<uint8_t> row(rgb + 3 * width * y, rgb + 3 * width * (y + 1));
+        ok = ok && TIFFWriteScanline(tif, row.data(), y, 0) == 1;
+    }
+    TIFFClose(tif);
+    return ok;
+}
 
 }  // namespace imaging_test

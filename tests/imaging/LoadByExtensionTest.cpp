@@ -36,22 +36,13 @@ void WritePngWithAlpha(const std::string& path) {
 
 // A 4 x 3 RGB TIFF written by libtiff, pixel (x, y) = (10x, 20y, 7).
 void WriteTiff(const std::string& path) {
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    ASSERT_NE(tif, nullptr);
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 3);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 3);
-    for (uint32_t y = 0; y < 3; ++y) {
-        uint8_t row[12];
-        for (int x = 0; x < 4; ++x) row[3 * x] = 10 * x, row[3 * x + 1] = 20 * y, row[3 * x + 2] = 7;
-        TIFFWriteScanline(tif, row, y, 0);
-    }
-    TIFFClose(tif);
+    uint8_t rgb[3 * 4 * 3];
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) {
+            uint8_t* p = rgb + 3 * (4 * y + x);
+            p[0] = static_cast<uint8_t>(10 * x), p[1] = static_cast<uint8_t>(20 * y), p[2] = 7;
+        }
+    ASSERT_TRUE(imaging_test::WriteRgbTiff(path, 4, 3, rgb));
 }
 
 class LoadByExtension : public testing::Test {

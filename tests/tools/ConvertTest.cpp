@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
-#include <tiffio.h>
 
 #include <cstring>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include "imaging/Dib.h"
 #include "imaging/DibPcx.h"
 #include "platform/MessageBox.h"
+#include "tests/imaging/ImageTestUtil.h"
 #include "tools/Fcatool.h"
 
 namespace {
@@ -93,17 +93,7 @@ TEST(FcatoolConvert, PngAndTiffLoadWithTheirPixels) {
     image.height = 2;
     image.format = PNG_FORMAT_RGB;
     ASSERT_TRUE(png_image_write_to_file(&image, (dir + "/in.png").c_str(), 0, rgb, 0, nullptr));
-    TIFF* tif = TIFFOpen((dir + "/in.tif").c_str(), "w");
-    ASSERT_NE(tif, nullptr);
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 2);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 2);
-    for (uint32_t y = 0; y < 2; ++y) TIFFWriteScanline(tif, rgb + 12 * y, y, 0);
-    TIFFClose(tif);
+    ASSERT_TRUE(imaging_test::WriteRgbTiff(dir + "/in.tif", 4, 2, rgb));
 
     EXPECT_EQ(Fcatool({"convert", dir + "/in.png", dir + "/a.bmp"}), 0);
     ExpectPattern(Loaded(dir + "/a.bmp"), 4, 2);
