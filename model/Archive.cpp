@@ -97,7 +97,10 @@ size_t CArchive::Read(void* data, size_t n) {
 }
 
 void CArchive::ReadExact(void* data, size_t n) {
-    if (n > BytesRemaining() || Read(data, n) != n) Fail(CArchiveException::endOfFile);
+    // What the buffer already holds needs no look at the file; a longer block is checked against the
+    // bytes left before any of it is read.
+    bool buffered = IsLoading() && n <= bufferLen_ - bufferPos_;
+    if ((!buffered && n > BytesRemaining()) || Read(data, n) != n) Fail(CArchiveException::endOfFile);
 }
 
 void CArchive::WriteByte(uint8_t v) { Write(&v, 1); }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -61,6 +62,8 @@ FileError DiskFile::Open(const std::string& path, Mode mode) {
     }
     fd_ = fd;
     path_ = path;
+    position_ = 0;
+    length_ = static_cast<uint64_t>(st.st_size);
     return FileError::none;
 }
 
@@ -81,6 +84,7 @@ size_t DiskFile::Read(void* buffer, size_t n) {
         if (got == 0) break;
         done += static_cast<size_t>(got);
     }
+    position_ += done;
     return done;
 }
 
@@ -94,24 +98,20 @@ void DiskFile::Write(const void* buffer, size_t n) {
             throw FileException(FileErrorFromErrno(errno), path_);
         }
         done += static_cast<size_t>(put);
+        position_ += static_cast<uint64_t>(put);
+        length_ = std::max(length_, position_);
     }
 }
 
 void DiskFile::Seek(uint64_t position) {
     if (::lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0)
         throw FileException(FileError::badSeek, path_);
+    position_ = position;
 }
 
-uint64_t DiskFile::Position() const {
-    off_t p = ::lseek(fd_, 0, SEEK_CUR);
-    return p < 0 ? 0 : static_cast<uint64_t>(p);
-}
+uint64_t DiskFile::Position() const { return position_; }
 
-uint64_t DiskFile::Length() const {
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) return 0;
-    return static_cast<uint64_t>(st.st_size);
-}
+uint64_t DiskFile::Length() const { return length_; }
 
 void DiskFile::Flush() {
     if (fd_ >= 0 && ::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)

@@ -82,6 +82,10 @@ public:
 private:
     int fd_ = -1;
     std::string path_;
+    // Kept here rather than asked of the system: the archive and the decoders ask for them around nearly
+    // every value they read, and a system call each time made opening a title ten times slower.
+    uint64_t position_ = 0;
+    uint64_t length_ = 0;
 };
 
 // Bytes in memory with file semantics; writing past the end grows the buffer.

@@ -62,6 +62,33 @@ TEST(DiskFile, WritesThenReadsBack) {
     EXPECT_THROW(in.Write("x", 1), FileException);  // opened for reading only
 }
 
+TEST(DiskFile, PositionAndLengthFollowEveryReadWriteAndSeek) {
+    TempDir dir;
+    const std::string path = dir.Path() + "/data.bin";
+    DiskFile file;
+    ASSERT_EQ(file.Open(path, DiskFile::Mode::readWrite), FileError::none);
+    file.Write("abcdef", 6);
+    file.Seek(2);
+    file.Write("XY", 2);  // overwriting inside keeps the length
+    EXPECT_EQ(file.Position(), 4u);
+    EXPECT_EQ(file.Length(), 6u);
+    file.Seek(8);
+    file.Write("Z", 1);  // writing past the end extends it
+    EXPECT_EQ(file.Length(), 9u);
+    file.Seek(3);
+    char buffer[16] = {};
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 6u);
+    EXPECT_EQ(file.Position(), 9u);
+    EXPECT_EQ(file.Remaining(), 0u);
+    file.Close();
+
+    DiskFile again;  // an existing file opened for reading and writing keeps its bytes and length
+    ASSERT_EQ(again.Open(path, DiskFile::Mode::readWrite), FileError::none);
+    EXPECT_EQ(again.Length(), 9u);
+    EXPECT_EQ(again.Read(buffer, 4), 4u);
+    EXPECT_EQ(std::string(buffer, 4), "abXY");
+}
+
 TEST(DiskFile, OpenReportsTheCauseOfFailure) {
     TempDir dir;
     DiskFile file;
