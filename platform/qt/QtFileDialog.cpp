@@ -61,12 +61,15 @@ std::unique_ptr<QFileDialog> CreateQtFileDialog(const FileDialogRequest& request
     return dialog;
 }
 
+std::optional<std::string> AnswerFromQtFileDialog(int result, const QStringList& chosen) {
+    if (result != QDialog::Accepted || chosen.isEmpty()) return std::nullopt;
+    return chosen.front().toStdString();
+}
+
 std::optional<std::string> QtFileDialog::Ask(const FileDialogRequest& request) {
     auto dialog = CreateQtFileDialog(request, parent_);
-    if (dialog->exec() != QDialog::Accepted) return std::nullopt;
-    const QStringList chosen = dialog->selectedFiles();
-    if (chosen.isEmpty()) return std::nullopt;
-    return chosen.front().toStdString();
+    int result = dialog->exec();
+    return AnswerFromQtFileDialog(result, dialog->selectedFiles());
 }
 
 }  // namespace platform

@@ -27,6 +27,9 @@ class QtFileDialog : public FileDialog {
 // without a dot, as it did on Windows.
 QStringList WindowsFilterToQt(const std::string& filter);
 
+// The answer of a closed dialog: its first chosen file when it was accepted, nothing otherwise.
+std::optional<std::string> AnswerFromQtFileDialog(int result, const QStringList& chosen);
+
 // The dialog Ask runs, configured but not shown.
 std::unique_ptr<QFileDialog> CreateQtFileDialog(const FileDialogRequest& request, QWidget* parent);
 
