@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "platform/Program.h"
 
 IMPLEMENT_SERIAL(CPhasedSprite, CSprite, 0)

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "engine/BlockCopy.h"
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Program.h"

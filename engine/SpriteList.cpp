@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "engine/PhasedSprite.h"
-#include "model/Archive.h"
+#include "archive/Archive.h"
 
 IMPLEMENT_SERIAL(CSpriteList, CObject, 0)
 

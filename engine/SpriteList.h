@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/Sprite.h"
-#include "model/Object.h"
+#include "archive/Object.h"
 
 class CPhasedSprite;
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "model/Classes.h"
 #include "model/Ficha.h"
 

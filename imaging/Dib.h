@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "model/Object.h"
+#include "archive/Object.h"
 #include "platform/DeviceContext.h"
 #include "platform/File.h"
 #include "platform/Geometry.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "model/ArchiveErrors.h"
 #include "platform/CodePage.h"
 #include "platform/FileNames.h"
@@ -23,17 +23,6 @@ CPlayerRunState& RunState() {
 }
 void SetRunState(CPlayerRunState* state) {
     installedRunState = state;
-}
-
-std::string FolderOfPath(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return {};
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOfPath(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 CAnimDoc::CAnimDoc() = default;
@@ -186,8 +175,8 @@ void CAnimDoc::UpdateAllViews() {
 
 void CAnimDoc::SetPathName(const std::string& path) {
     pathName_ = path;
-    title_ = NameOfPath(path);
-    baseDirectory_ = FolderOfPath(path);
+    title_ = platform::NameOfPath(path);
+    baseDirectory_ = platform::FolderOfPath(path);
 }
 
 // ---------------------------------------------------------------- background music

@@ -118,8 +118,3 @@ class CAnimDoc : public AnimScene {
 // process-wide one serves. Installing nullptr restores that one.
 CPlayerRunState& RunState();
 void SetRunState(CPlayerRunState* state);
-
-// Path helpers shared by the documents and the tools: the folder part and the name part of a path of
-// this file system.
-std::string FolderOfPath(const std::string& path);
-std::string NameOfPath(const std::string& path);

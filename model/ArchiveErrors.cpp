@@ -31,13 +31,8 @@ std::string FallbackFileErrorMessage(platform::FileError cause, const std::strin
 }
 }  // namespace
 
-bool IsFormatError(CArchiveException::Cause cause) {
-    return cause == CArchiveException::endOfFile || cause == CArchiveException::badIndex ||
-           cause == CArchiveException::badClass || cause == CArchiveException::badSchema;
-}
-
 std::string ArchiveErrorMessage(CArchiveException::Cause cause, DocumentOperation operation) {
-    if (IsFormatError(cause)) return "Formato de archivo no esperado.";
+    if (CArchiveException::IsFormatError(cause)) return "Formato de archivo no esperado.";
     return GenericFailure(operation);
 }
 

@@ -3,7 +3,7 @@
 #include <exception>
 #include <string>
 
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "platform/File.h"
 
 // The messages the documents show when opening or saving a title fails. Texts are UTF-8.
@@ -21,6 +21,3 @@ std::string ArchiveErrorOwnMessage(CArchiveException::Cause cause, const std::st
 // file the user never sees), and an error that carries no name is still reported with one.
 std::string MessageForException(std::exception_ptr error, DocumentOperation operation,
                                 const std::string& documentPath = {});
-
-// True for the causes that mean the stream's content, not the file, is at fault.
-bool IsFormatError(CArchiveException::Cause cause);

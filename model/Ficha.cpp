@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <set>
 
-#include "model/Archive.h"
+#include "archive/Archive.h"
 
 IMPLEMENT_SERIAL(CFicha, CObject, 1)
 IMPLEMENT_SERIAL(CArrayFichas, CObject, 1)

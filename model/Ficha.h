@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "model/Foto.h"
-#include "model/Object.h"
+#include "archive/Object.h"
 #include "model/Texto.h"
 #include "model/Video.h"
 

@@ -1,23 +1,17 @@
 #include "model/FichaDoc.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "engine/PhasedSprite.h"
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "model/ArchiveErrors.h"
-#include "model/MciAvi.h"
+#include "platform/MciDevice.h"
 #include "platform/CodePage.h"
 #include "platform/FileNames.h"
 #include "platform/MessageBox.h"
 #include "platform/Program.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -113,13 +107,13 @@ bool CFichaDoc::OnOpenDocument(const std::string& path) {
 
 bool CFichaDoc::OnSaveDocument(const std::string& path) {
     // A read-only title stays read-only: replacing it by renaming would get round its protection.
-    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+    if (platform::IsReadOnlyFile(path)) {
         platform::ShowMessage(
             FileErrorMessage(platform::FileError::accessDenied, path, DocumentOperation::save));
         return false;
     }
     std::string scratch;
-    for (int n = 0; scratch.empty() || fs::exists(scratch); ++n)
+    for (int n = 0; scratch.empty() || platform::FileExists(scratch); ++n)
         scratch = path + ".sav" + std::to_string(n) + "~";
     platform::DiskFile file;
     platform::FileError error = file.Open(scratch, platform::DiskFile::Mode::write);
@@ -131,29 +125,24 @@ bool CFichaDoc::OnSaveDocument(const std::string& path) {
     try {
         Store(file);
         file.Close();
-        std::error_code ec;
-        fs::rename(scratch, path, ec);
-        if (!ec) {
+        const platform::FileError renamed = platform::RenameFile(scratch, path);
+        if (renamed == platform::FileError::none) {
             SetPathName(path);
             SetModifiedFlag(false);
             return true;
         }
-        message = FileErrorMessage(platform::FileErrorFromErrno(ec.value()), path, DocumentOperation::save);
+        message = FileErrorMessage(renamed, path, DocumentOperation::save);
     } catch (...) {
         message = MessageForException(std::current_exception(), DocumentOperation::save, path);
     }
     file.Close();
-    std::error_code ignored;
-    fs::remove(scratch, ignored);
+    platform::RemoveFile(scratch);
     platform::ShowMessage(message);
     return false;
 }
 
 void CFichaDoc::OnCloseDocument() {
-    if (!undoPath_.empty()) {
-        std::error_code ignored;
-        fs::remove(undoPath_, ignored);
-    }
+    if (!undoPath_.empty()) platform::RemoveFile(undoPath_);
     if (mciAvi_) mciAvi_->Close();
 }
 
@@ -360,13 +349,10 @@ std::string CFichaDoc::MakeUndoPath() const {
     std::string title = GetTitle();
     title = title.substr(0, title.find('.'));
     if (title.empty()) title = "Fabrio";
-    std::error_code ec;
-    fs::path folder = fs::temp_directory_path(ec);
-    if (ec) folder = "/tmp";
-    const std::string base = (folder / title).string();
+    const std::string base = platform::TemporaryFolder() + "/" + title;
     std::string candidate = base + ".tmp";
     // The bound only keeps a folder full of leftovers from stopping the program.
-    for (int n = 0; fs::exists(candidate, ec) && n < 100000; ++n)
+    for (int n = 0; platform::FileExists(candidate) && n < 100000; ++n)
         candidate = base + std::to_string(n) + ".tmp";
     return candidate;
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/Archive.h"
+#include "archive/Archive.h"
 
 IMPLEMENT_SERIAL(CFoto, CObject, 1)
 IMPLEMENT_SERIAL(CArrayFotos, CObject, 1)

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "model/Object.h"
+#include "archive/Object.h"
 
 class CArchive;
 

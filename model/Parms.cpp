@@ -1,6 +1,6 @@
 #include "model/Parms.h"
 
-#include "model/Archive.h"
+#include "archive/Archive.h"
 
 IMPLEMENT_SERIAL(CParms, CObject, 1)
 

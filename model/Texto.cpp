@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "platform/CodePage.h"
 #include "platform/WordBreak.h"
 

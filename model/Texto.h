@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "model/Object.h"
+#include "archive/Object.h"
 #include "platform/DeviceContext.h"
 #include "platform/Geometry.h"
 

@@ -1,6 +1,6 @@
 #include "model/Video.h"
 
-#include "model/Archive.h"
+#include "archive/Archive.h"
 
 IMPLEMENT_SERIAL(CVideo, CObject, 1)
 

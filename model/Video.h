@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "model/Object.h"
+#include "archive/Object.h"
 
 class CArchive;
 

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform {
@@ -135,6 +137,29 @@ void MemoryFile::Write(const void* buffer, size_t n) {
     if (position_ + n > bytes_.size()) bytes_.resize(position_ + n);
     std::memcpy(bytes_.data() + position_, buffer, n);
     position_ += n;
+}
+
+bool FileExists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+    return FileExists(path) && ::access(path.c_str(), W_OK) != 0;
+}
+
+FileError RenameFile(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0 ? FileError::none : FileErrorFromErrno(errno);
+}
+
+void RemoveFile(const std::string& path) {
+    ::unlink(path.c_str());
+}
+
+std::string TemporaryFolder() {
+    const char* folder = std::getenv("TMPDIR");
+    struct stat info {};
+    if (folder && *folder && ::stat(folder, &info) == 0 && S_ISDIR(info.st_mode)) return folder;
+    return "/tmp";
 }
 
 }  // namespace platform

@@ -116,4 +116,16 @@ private:
 // Maps an errno value to the file error cause that the messages speak of.
 FileError FileErrorFromErrno(int err);
 
+// The few operations on whole files that the documents need, so that they never reach the file system
+// around this layer. Paths are UTF-8 paths of this file system.
+bool FileExists(const std::string& path);
+// An existing file that this process may not write: saving must not get round its protection.
+bool IsReadOnlyFile(const std::string& path);
+// Puts `from` in the place of `to`, replacing it in one step.
+FileError RenameFile(const std::string& from, const std::string& to);
+// Removes a file; a file that is not there is no failure.
+void RemoveFile(const std::string& path);
+// The system's folder for temporary files.
+std::string TemporaryFolder();
+
 }  // namespace platform

@@ -125,4 +125,15 @@ std::optional<std::string> ResolveWindowsDirectory(const std::string& storedName
     return Resolve(storedName, baseDirectory, Want::directory);
 }
 
+std::string FolderOfPath(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return {};
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOfPath(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace platform

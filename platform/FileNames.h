@@ -20,4 +20,9 @@ std::optional<std::string> ResolveWindowsPath(const std::string& storedName,
 std::optional<std::string> ResolveWindowsDirectory(const std::string& storedName,
                                                    const std::string& baseDirectory);
 
+// The folder part and the name part of a path of this file system ("/a/b.fca" gives "/a" and "b.fca";
+// "b.fca" gives "" and "b.fca"; "/b.fca" gives "/" and "b.fca").
+std::string FolderOfPath(const std::string& path);
+std::string NameOfPath(const std::string& path);
+
 }  // namespace platform

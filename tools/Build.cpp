@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "platform/Program.h"
+#include "platform/FileNames.h"
 #include "tools/Fcatool.h"
 #include "tools/TitleFiles.h"
 
@@ -32,7 +33,7 @@ int RunBuild(const Arguments& args) {
     }
     platform::SetCurrentProgram(platform::Program::player);
     CFichaDoc doc;
-    if (!TitleFromJson(manifest, FolderOfPath(manifestPath), doc, error)) {
+    if (!TitleFromJson(manifest, platform::FolderOfPath(manifestPath), doc, error)) {
         std::fprintf(stderr, "fcatool build: %s\n", error.c_str());
         return kFailure;
     }

@@ -9,7 +9,7 @@
 #include <map>
 
 #include "engine/PhasedSprite.h"
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "model/ArchiveErrors.h"
 #include "model/Classes.h"
 #include "platform/CodePage.h"

@@ -5,7 +5,7 @@
 
 #include "engine/PhasedSprite.h"
 #include "engine/SpriteList.h"
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "tests/engine/EngineTestUtil.h"

@@ -2,7 +2,7 @@
 
 #include "engine/PhasedSprite.h"
 #include "engine/SpriteList.h"
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "platform/File.h"
 #include "tests/engine/EngineTestUtil.h"
 

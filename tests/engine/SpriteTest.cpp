@@ -6,7 +6,7 @@
 
 #include "engine/Sprite.h"
 #include "engine/SpriteList.h"
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "platform/File.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"

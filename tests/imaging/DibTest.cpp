@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "imaging/Dib.h"
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"

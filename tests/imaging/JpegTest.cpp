@@ -7,7 +7,7 @@
 
 #include "imaging/DibJpeg.h"
 #include "imaging/DibPcx.h"
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"

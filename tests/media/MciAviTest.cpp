@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "MediaTestSupport.h"
-#include "model/MciAvi.h"
+#include "platform/MciDevice.h"
 #include "platform/MessageBox.h"
 #include "platform/ffmpeg/FfmpegMedia.h"
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "model/FichaDoc.h"
 #include "platform/Media.h"
 #include "platform/MessageBox.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "model/Archive.h"
+#include "archive/Archive.h"
 #include "model/ArchiveErrors.h"
 #include "model/Classes.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "model/Object.h"
+#include "archive/Object.h"
 #include "platform/File.h"
 #include "platform/Geometry.h"
 
@@ -17,6 +17,11 @@ public:
     CArchiveException(Cause cause, std::string path) : cause(cause), path(std::move(path)) {}
     Cause cause;
     std::string path;
+
+    // True for the causes that mean the stream's content, not the file, is at fault.
+    static bool IsFormatError(Cause cause) {
+        return cause == endOfFile || cause == badIndex || cause == badClass || cause == badSchema;
+    }
 };
 
 // The object stream of title files and undo snapshots: little-endian values, counts, strings and object

@@ -1,4 +1,4 @@
-#include "model/MciAvi.h"
+#include "platform/MciDevice.h"
 
 #include "platform/FileNames.h"
 #include "platform/MessageBox.h"

@@ -10,7 +10,7 @@
 
 // Item codes, modes, formats and notify codes of the media control interface, with their real values: the
 // callers of the wrapper speak them, and the player compares notices with them.
-inline constexpr uint32_t MCI_FORMAT_MILLISECONDS = 0;
+inline constexpr uint32_t MCI_FORMAT_MILLISECONDS = platform::kMediaFormatMilliseconds;
 inline constexpr uint32_t MCI_FORMAT_FRAMES = 3;
 
 inline constexpr uint32_t MCI_STATUS_LENGTH = 0x1;
@@ -31,13 +31,13 @@ inline constexpr uint32_t MCI_MODE_SEEK = 528;
 inline constexpr uint32_t MCI_MODE_PAUSE = 529;
 inline constexpr uint32_t MCI_MODE_OPEN = 530;
 
-inline constexpr uint32_t MCI_NOTIFY_SUCCESSFUL = 0x1;
-inline constexpr uint32_t MCI_NOTIFY_SUPERSEDED = 0x2;
-inline constexpr uint32_t MCI_NOTIFY_ABORTED = 0x4;
-inline constexpr uint32_t MCI_NOTIFY_FAILURE = 0x8;
+inline constexpr uint32_t MCI_NOTIFY_SUCCESSFUL = static_cast<uint32_t>(platform::MediaNotice::successful);
+inline constexpr uint32_t MCI_NOTIFY_SUPERSEDED = static_cast<uint32_t>(platform::MediaNotice::superseded);
+inline constexpr uint32_t MCI_NOTIFY_ABORTED = static_cast<uint32_t>(platform::MediaNotice::aborted);
+inline constexpr uint32_t MCI_NOTIFY_FAILURE = static_cast<uint32_t>(platform::MediaNotice::failure);
 inline constexpr uint32_t MM_MCINOTIFY = 0x3B9;
 
-inline constexpr uint32_t MCIERR_UNSUPPORTED_FUNCTION = 274;
+inline constexpr uint32_t MCIERR_UNSUPPORTED_FUNCTION = platform::kMediaErrorUnsupportedFunction;
 
 // Flags of the window placement.
 inline constexpr uint32_t SWP_NOSIZE = 0x1;

@@ -1,4 +1,4 @@
-#include "model/Object.h"
+#include "archive/Object.h"
 
 const CRuntimeClass CObject::classCObject{"CObject", 0xFFFF, nullptr, nullptr};
 

@@ -1,4 +1,4 @@
-#include "model/Archive.h"
+#include "archive/Archive.h"
 
 #include <algorithm>
 #include <cstring>
