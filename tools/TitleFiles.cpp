@@ -14,7 +14,7 @@
 #include "model/Classes.h"
 #include "platform/CodePage.h"
 #include "platform/Program.h"
-#include "platform/qt/QtDeviceContext.h"
+#include "ui/Services.h"
 
 namespace fcatool {
 
@@ -569,7 +569,6 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 }  // namespace
 
 void EnsureTextDrawing() {
-    static platform::QtScreenContextFactory screens;
     if (!QCoreApplication::instance()) {
         // fcatool works without a display.
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -582,7 +581,8 @@ void EnsureTextDrawing() {
         static QGuiApplication* app = new QGuiApplication(argc, argv);
         (void)app;
     }
-    platform::SetScreenContextFactory(&screens);
+    // The programs' own text measuring, installed for the rest of the process.
+    static ui::TextMeasuring measuring;
 }
 
 }  // namespace fcatool
