@@ -10,13 +10,16 @@
 namespace platform_test {
 
 // One QApplication for the whole test program, created the first time a test needs Qt and kept
-// until the program ends (Qt does not allow a second one).
+// until the program ends (Qt does not allow a second one). It is never destroyed: among the exit
+// handlers it would delete the pointing device that the first mouse event made after Qt's list of
+// devices is already gone, and crash.
 inline void EnsureQtApplication() {
     if (QCoreApplication::instance()) return;
     static int argc = 1;
     static char name[] = "platform_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
 }
 
 // A fresh directory under the system's temporary folder, removed with everything in it afterwards.
