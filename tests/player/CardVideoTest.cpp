@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/DeviceContext.h"
 #include "platform/MciDevice.h"
 #include "platform/Media.h"
 #include "tests/player/PlayerTestSupport.h"
@@ -177,6 +178,31 @@ TEST(PlayerVideo, KnobDragSeeksAndPlaysOnOrStops) {
     EXPECT_TRUE(f.Logged("Seek 400"));
     EXPECT_TRUE(f.Logged("Stop"));
     EXPECT_EQ(f.LastPlay(), "");
+}
+
+TEST(PlayerVideo, WhileAVideoIsOpenOnlyTheFirstPaintOfATitleRepaintsTheCard) {
+    VideoFixture f;
+    auto doc = f.Title(true, true, false);
+    CFicha* second = doc->GetCards().GetAt(1);
+    second->video = doc->GetCards().GetAt(0)->video;
+    second->AddText(MakeText("t", "texto", {0, 0, 100, 50}));
+    doc->GetCards().GetAt(0)->AddText(MakeText("t", "texto", {0, 0, 100, 50}));
+    f.Show(std::move(doc));
+    platform::FakeDeviceContext dc;
+    f.view.SetSurface(&dc);
+    f.view.OnDraw();  // the full-paint flag is still set
+    EXPECT_EQ(dc.lines.size(), 1u);
+    f.Click(75, 15);  // next card: the flag is cleared
+    ASSERT_TRUE(f.view.Video().IsOpen());
+    dc.lines.clear();
+    f.media.calls.clear();
+    f.view.OnDraw();
+    EXPECT_TRUE(dc.lines.empty());
+    EXPECT_TRUE(f.Logged("UpdateWindow"));
+    // Erasing the background repaints the card under a video.
+    EXPECT_TRUE(f.view.OnEraseBackground());
+    EXPECT_EQ(dc.lines.size(), 1u);
+    f.view.SetSurface(nullptr);
 }
 
 }  // namespace
