@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "player/Actions.h"
 #include "tests/player/PlayerTestSupport.h"
@@ -450,6 +451,19 @@ TEST(PlayerSceneActions, HoverShowsTheSecondFrameAndEndEndsAtOnce) {
     f.Click(55, 15);
     EXPECT_EQ(f.host.calls, (std::vector<std::string>{"end"}));
     f.view.SetDocument(nullptr);  // the scene goes before the view
+}
+
+TEST(PlayerActions, SoundNamesResolveBesideTheTitle) {
+    PlayerFixture f;
+    { std::ofstream(f.folder.Path("hola.wav")) << "RIFF"; }
+    // Windows names in other letters find the file as the Windows file system did.
+    auto doc = OneButton(1, 11, {"HOLA.WAV"});
+    doc->SetBaseDirectory(f.folder.Path());
+    f.Show(std::move(doc));
+    f.Click(15, 15);
+    ASSERT_EQ(f.sound.plays.size(), 1u);
+    EXPECT_EQ(f.sound.plays[0].path, f.folder.Path("hola.wav"));
+    EXPECT_FALSE(f.sound.plays[0].loop);
 }
 
 }  // namespace
