@@ -466,4 +466,29 @@ TEST(PlayerActions, SoundNamesResolveBesideTheTitle) {
     EXPECT_FALSE(f.sound.plays[0].loop);
 }
 
+TEST(PlayerSceneActions, VolumeKnobAndMenusWorkInAScene) {
+    PlayerFixture f;
+    RegisterTitleClasses();
+    CAnimDoc scene;
+    scene.GetSpriteList().Insert(MakeSprite(13, 100, 300, 120, 10));
+    scene.GetSpriteList().FindByNumber(13)->SetClickAction(13);
+    scene.GetSpriteList().Insert(MakeSprite(12, 100, 300, 20, 10, 1, -1));
+    scene.GetSpriteList().FindByNumber(12)->SetClickAction(12);
+    scene.GetSpriteList().Insert(MakeSprite(40, 10, 10));
+    scene.GetSpriteList().FindByNumber(40)->SetClickAction(29);
+    scene.GetSpriteList().Insert(MakeSprite(41, 10, 100));
+    scene.GetSpriteList().FindByNumber(41)->SetVisible(false);
+    f.view.SetDocument(&scene);
+    f.Click(105, 305);
+    f.view.OnMouseMove({155, 305});
+    EXPECT_EQ(f.sound.volume, 655u * 50u * 65537u);
+    EXPECT_EQ(scene.GetSpriteList().FindByNumber(12)->GetX(), 150);
+    f.view.OnLeftButtonUp();
+    f.Click(15, 15);
+    EXPECT_TRUE(scene.GetSpriteList().FindByNumber(41)->IsVisible());
+    f.Click(300, 200);
+    EXPECT_FALSE(scene.GetSpriteList().FindByNumber(41)->IsVisible());
+    f.view.SetDocument(nullptr);
+}
+
 }  // namespace
