@@ -14,7 +14,6 @@
 #include "model/Classes.h"
 #include "model/FichaDoc.h"
 #include "platform/MessageBox.h"
-#include "platform/Program.h"
 
 namespace {
 
@@ -49,8 +48,7 @@ struct BenchTitle {
 const BenchTitle& Title() {
     static BenchTitle title = [] {
         RegisterTitleClasses();
-        platform::SetCurrentProgram(platform::Program::player);
-        CFichaDoc doc;
+        CFichaDoc doc(Variant::player);
         auto background = std::make_unique<CDibJpeg>();
         background->Create(640, 480, 3);
         Paint(*background, 0);
@@ -86,7 +84,7 @@ const BenchTitle& Title() {
         file.Open(t.path, platform::DiskFile::Mode::write);
         doc.Store(file);
         file.Close();
-        CFichaDoc loaded;
+        CFichaDoc loaded(Variant::player);
         platform::MemoryFile memory(ReadFileBytes(t.path), t.path);
         loaded.Load(memory);
         t.backgroundBegin = loaded.GetBackgroundRange()->begin;
@@ -101,7 +99,7 @@ void BM_OpenLargeTitle(benchmark::State& state) {
     platform::RecordingMessageBox quiet;
     platform::ScopedMessageBox scoped(quiet);
     for (auto _ : state) {
-        CFichaDoc doc;
+        CFichaDoc doc(Variant::player);
         if (!doc.OnOpenDocument(title.path)) state.SkipWithError("the title did not open");
         benchmark::DoNotOptimize(doc.GetCards().GetSize());
     }

@@ -13,7 +13,6 @@
 #include "bench/RatioReporter.h"
 #include "engine/AnimView.h"
 #include "engine/PhasedSprite.h"
-#include "platform/Program.h"
 
 namespace {
 
@@ -65,7 +64,6 @@ class BenchScene : public AnimScene {
 };
 
 void BM_ComposeScene(benchmark::State& state) {
-    platform::SetCurrentProgram(platform::Program::player);
     BenchScene scene;
     CAnimView view;
     view.SetScene(&scene);

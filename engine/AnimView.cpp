@@ -5,18 +5,18 @@
 #include "engine/BlockCopy.h"
 
 CAnimView::~CAnimView() {
-    Detach();
-}
-
-void CAnimView::Detach() {
-    if (scene_ && scene_->Sprites().GetView() == this) scene_->Sprites().SetView(nullptr);
-    scene_ = nullptr;
+    SetScene(nullptr);
 }
 
 void CAnimView::SetScene(AnimScene* scene) {
-    Detach();
+    if (scene == scene_) return;
+    if (AnimScene* old = scene_) {
+        if (old->Sprites().GetView() == this) old->Sprites().SetView(nullptr);
+        scene_ = nullptr;
+        old->ViewDetached(*this);
+    }
     scene_ = scene;
-    if (scene_) scene_->Sprites().SetView(this);
+    if (scene_) scene_->ViewAttached(*this);
 }
 
 namespace {

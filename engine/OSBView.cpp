@@ -29,7 +29,14 @@ bool COSBView::CreateBuffer(const CDIB& background) {
 void COSBView::Render(const std::optional<platform::Rect>&) {}
 
 void COSBView::DrawBuffer(const std::optional<platform::Rect>& r) {
-    if (!buffer_ || !buffer_->HasImage() || !surface_) return;
+    if (!surface_) return;
+    CopyBufferToSurface(r);
+    // What is drawn over the buffer is drawn even where no buffer lies, as it is drawn on the window.
+    DrawOverBuffer(*surface_, r);
+}
+
+void COSBView::CopyBufferToSurface(const std::optional<platform::Rect>& r) {
+    if (!buffer_ || !buffer_->HasImage()) return;
     const platform::Rect clipBox = surface_->ClipBox();
     platform::Rect blit = r ? r->Intersect(clipBox) : clipBox;
     // The buffer as it lies on the surface: shifted by the scroll position, so the source never leaves it.
@@ -38,6 +45,19 @@ void COSBView::DrawBuffer(const std::optional<platform::Rect>& r) {
     if (blit.IsEmpty()) return;
     surface_->StretchDib(buffer_->View(), blit, blit.Offset(scroll_.x, scroll_.y));
 }
+
+void COSBView::DrawOverBuffer(platform::DeviceContext&, const std::optional<platform::Rect>&) {}
+
+void COSBView::OnUpdate() {
+    Render(std::nullopt);
+    DrawBuffer(std::nullopt);
+}
+
+void COSBView::OnDraw(const std::optional<platform::Rect>& r) {
+    DrawBuffer(r);
+}
+
+void COSBView::OnInitialUpdate() {}
 
 void COSBView::AddDirty(const platform::Rect& r) {
     if (!dirty_.empty() && r.Intersects(dirty_.front())) {

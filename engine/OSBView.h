@@ -27,11 +27,28 @@ class COSBView : public DirtyRectReceiver {
     // Builds the palette and a black buffer of the background's size. Fails, leaving no buffer, when the
     // background has no image or the buffer cannot be made.
     bool CreateBuffer(const CDIB& background);
-    // Composes the scene into the buffer, limited to `r` when given; nothing here.
+
+    // --- drawing hooks ---
+    // The card views of the two programs build on these. The presentation widget calls OnInitialUpdate
+    // once when the view first shows its document, OnDraw for every area it must paint, and may call
+    // DrawOverBuffer itself when it copies the buffer on its own.
+    //
+    // Composes the scene into the buffer, limited to `r` when given; nothing here (the animation view
+    // composes background and sprites).
     virtual void Render(const std::optional<platform::Rect>& r);
     // Copies `r` (or the whole surface) of the buffer to the surface, limited to the surface's clip box
-    // and to the buffer, at 1:1.
+    // and to the buffer, at 1:1, then calls DrawOverBuffer with the same area. Nothing without a surface.
     virtual void DrawBuffer(const std::optional<platform::Rect>& r);
+    // Draws over the area `r` (none: the whole surface) right after the buffer was copied there, on the
+    // surface itself: what a view draws here lies over the scene without being part of the buffer (the
+    // card texts, the editor's selection frames). Nothing here.
+    virtual void DrawOverBuffer(platform::DeviceContext& surface, const std::optional<platform::Rect>& r);
+    // The framework's update notice: composes the whole scene and shows it.
+    virtual void OnUpdate();
+    // The framework's paint of the area `r` (none: everything): shows it from the buffer as it stands.
+    virtual void OnDraw(const std::optional<platform::Rect>& r);
+    // The first showing of the view with its document; nothing here.
+    virtual void OnInitialUpdate();
 
     // Adds a rectangle at the head of the dirty list. When it intersects the head rectangle the head grows
     // to the union instead; older entries are never merged, so overlapping entries may remain.
@@ -42,12 +59,6 @@ class COSBView : public DirtyRectReceiver {
     void EmptyDirtyList() { dirty_.clear(); }
     // Head (newest) first.
     const std::deque<platform::Rect>& GetDirtyList() const { return dirty_; }
-
-    // Composing the whole scene and showing it: the framework's update notice.
-    void OnUpdate() {
-        Render(std::nullopt);
-        DrawBuffer(std::nullopt);
-    }
 
     // The surface the buffer is shown on (the window's device context); null shows nothing. Not owned.
     void SetSurface(platform::DeviceContext* surface) { surface_ = surface; }
@@ -64,6 +75,9 @@ class COSBView : public DirtyRectReceiver {
     std::unique_ptr<CDIB> buffer_;
 
   private:
+    // The copy part of DrawBuffer.
+    void CopyBufferToSurface(const std::optional<platform::Rect>& r);
+
     std::optional<std::vector<PaletteEntry>> palette_;
     std::deque<platform::Rect> dirty_;
     platform::DeviceContext* surface_ = nullptr;

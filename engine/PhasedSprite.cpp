@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "archive/Archive.h"
-#include "platform/Program.h"
 
 IMPLEMENT_SERIAL(CPhasedSprite, CSprite, 0)
 
@@ -108,7 +107,7 @@ bool CPhasedSprite::ChangeBitmap(const std::string& path) {
     // A reader that fails part-way leaves no image at all; the sprite keeps its old sheet instead, so
     // that it can still be drawn and the title can still be stored.
     const CDIB previous(*this);
-    bool ok = platform::IsEditor() ? LoadBitmapFile(path) : CDibPcx::Load(path);
+    bool ok = GetVariant() == Variant::editor ? LoadBitmapFile(path) : CDibPcx::Load(path);
     if (!ok) {
         CDIB::operator=(previous);
         return false;

@@ -8,7 +8,6 @@
 #include "archive/Archive.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
-#include "platform/Program.h"
 
 IMPLEMENT_SERIAL(CSprite, CDibPcx, 2)
 
@@ -57,7 +56,7 @@ void CSprite::Serialize(CArchive& ar) {
 }
 
 bool CSprite::Load(const std::string& path) {
-    bool ok = platform::IsEditor() ? LoadBitmapFile(path) : CDibPcx::Load(path);
+    bool ok = variant_ == Variant::editor ? LoadBitmapFile(path) : CDibPcx::Load(path);
     if (ok) ComputeTransparentColour();
     return ok;
 }
@@ -125,7 +124,7 @@ void CSprite::SetMoveArgument(int index, const std::string& value) {
 void CSprite::SetVisible(bool on) {
     visible_ = on;
     // The player shows the change at once; the editor draws every sprite whatever its flag.
-    if (platform::IsPlayer()) {
+    if (variant_ == Variant::player) {
         platform::Rect r = GetRect();
         Notify(kSpriteMoved, r, r);
     }
@@ -155,7 +154,7 @@ bool CSprite::Render(CDIB* destination, const std::optional<platform::Rect>& cli
 bool CSprite::RenderFrom(CDIB* destination, const std::optional<platform::Rect>& clip, int32_t originX,
                          int32_t originY) {
     // A hidden sprite is not shown in the player, whatever its class.
-    if (!destination || (platform::IsPlayer() && !visible_)) return false;
+    if (!destination || (variant_ == Variant::player && !visible_)) return false;
     platform::Rect r = GetRect();
     if (clip) r = r.Intersect(*clip);
     r = r.Intersect({0, 0, destination->CDIB::GetWidth(), destination->CDIB::GetHeight()});
@@ -172,7 +171,7 @@ bool CSprite::HitTest(int32_t px, int32_t py) const {
 
 bool CSprite::HitTestFrom(int32_t px, int32_t py, int32_t originX, int32_t originY) const {
     // In the player the pointer passes through hidden and disabled sprites; the editor can grab any.
-    if (platform::IsPlayer() && (!visible_ || disabled_)) return false;
+    if (variant_ == Variant::player && (!visible_ || disabled_)) return false;
     platform::Rect r = GetRect();
     if (!(r.left < px && px < r.right && r.top < py && py < r.bottom)) return false;
     if (!transparent_ || sensibleRect_) return true;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/Variant.h"
 #include "imaging/DibPcx.h"
 #include "platform/Geometry.h"
 
@@ -37,7 +38,8 @@ class CSprite : public CDibPcx {
 
     void Serialize(CArchive& ar) override;
 
-    // Loading the bitmap recomputes the transparent colour after success.
+    // Loading the bitmap recomputes the transparent colour after success. The editor's sprite loads BMP or
+    // PCX by the file's ending (LoadBitmapFile), the player's reads PCX.
     bool Load(const std::string& path) override;
     bool Read(platform::File& file) override;
     bool MapColorsToPalette(const std::vector<PaletteEntry>* palette) override;
@@ -82,6 +84,11 @@ class CSprite : public CDibPcx {
     virtual void SetPlane(int32_t plane);
     virtual void SetNumber(int32_t number) { number_ = number; }
     virtual void SetNotifyObject(SpriteChangeSink* sink) { notify_ = sink; }
+    // The program the sprite behaves for. The list that holds the sprite sets it from its document; a
+    // sprite that no list has held behaves as the player's: hidden and disabled sprites are neither drawn
+    // nor hit, and a change of visibility is shown at once.
+    void SetVariant(Variant variant) { variant_ = variant; }
+    Variant GetVariant() const { return variant_; }
     SpriteChangeSink* GetNotifyObject() const { return notify_; }
     virtual void SetSelected(bool on) { selected_ = on; }
     virtual void SetClickAction(int32_t action) { clickAction_ = action; }
@@ -92,10 +99,11 @@ class CSprite : public CDibPcx {
     virtual void SetMoveArguments(const Arguments& values) { moveArguments_ = values; }
 
     // Draws the sprite into `destination` (scene coordinates), limited to `clip` when given and always to
-    // the destination. Returns whether anything was drawn.
+    // the destination. Returns whether anything was drawn. The player's hidden sprites draw nothing.
     virtual bool Render(CDIB* destination, const std::optional<platform::Rect>& clip);
     // Whether the point hits the sprite: strictly inside its rectangle (the left column and the top row
-    // never hit), and on a non-transparent pixel unless the whole rectangle is sensible.
+    // never hit), and on a non-transparent pixel unless the whole rectangle is sensible. The player's
+    // hidden and disabled sprites are never hit.
     virtual bool HitTest(int32_t px, int32_t py) const;
     // Takes the transparent colour from the top-left pixel of the bitmap.
     virtual void ComputeTransparentColour();
@@ -133,4 +141,5 @@ class CSprite : public CDibPcx {
     bool visible_ = true;
     uint32_t transparentColour_ = 0;
     SpriteChangeSink* notify_ = nullptr;
+    Variant variant_ = Variant::player;
 };

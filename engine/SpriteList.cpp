@@ -16,7 +16,7 @@ void RegisterEngineClasses() {
     registry.Register(RUNTIME_CLASS(CSpriteList));
 }
 
-CSpriteList::CSpriteList() : sink_(*this) {}
+CSpriteList::CSpriteList(Variant variant) : sink_(*this), variant_(variant) {}
 
 CSpriteList::~CSpriteList() = default;
 
@@ -34,7 +34,23 @@ void CSpriteList::Serialize(CArchive& ar) {
     // leave the list with an empty place or a sprite owned twice, so ReadOwned rejects both.
     for (uint32_t i = 0; i < count; ++i) loaded.push_back(ar.ReadOwned<CSprite>());
     sprites_ = std::move(loaded);
-    for (const auto& sprite : sprites_) sprite->SetNotifyObject(&sink_);
+    for (const auto& sprite : sprites_) Adopt(*sprite);
+}
+
+void CSpriteList::Adopt(CSprite& sprite) {
+    sprite.SetNotifyObject(&sink_);
+    sprite.SetVariant(variant_);
+}
+
+void CSpriteList::SetVariant(Variant variant) {
+    variant_ = variant;
+    for (const auto& sprite : sprites_) sprite->SetVariant(variant);
+}
+
+void CSpriteList::SwapSprites(CSpriteList& other) {
+    sprites_.swap(other.sprites_);
+    for (const auto& sprite : sprites_) Adopt(*sprite);
+    for (const auto& sprite : other.sprites_) other.Adopt(*sprite);
 }
 
 bool CSpriteList::Contains(const CSprite* sprite) const {
@@ -48,7 +64,7 @@ bool CSpriteList::Insert(std::unique_ptr<CSprite> sprite) {
         (void)sprite.release();
         return false;
     }
-    sprite->SetNotifyObject(&sink_);
+    Adopt(*sprite);
     const int32_t plane = sprite->GetPlane();
     auto at = std::find_if(sprites_.begin(), sprites_.end(),
                            [plane](const auto& s) { return s->GetPlane() >= plane; });

@@ -22,13 +22,15 @@ class DirtyRectReceiver {
 // The plane-ordered sprites of a document. From head to tail the planes never decrease: the head is the
 // front-most sprite, and of equal planes the one inserted last lies in front. The list owns its sprites.
 // Each sprite it holds reports its changes to the list's change sink, which keeps the order and passes
-// the changed rectangles to the attached view.
+// the changed rectangles to the view that its owner states. The list belongs to a document of one
+// program (its variant) and makes every sprite it takes in behave for that program.
 class CSpriteList : public CObject {
     DECLARE_SERIAL(CSpriteList)
   public:
     static constexpr size_t kMaxNumbers = 10;  // a sprite number list holds at most this many numbers
 
-    CSpriteList();
+    // The class registry's factory makes a player's list; a document states its own variant.
+    explicit CSpriteList(Variant variant = Variant::player);
     ~CSpriteList() override;
     CSpriteList(const CSpriteList&) = delete;
     CSpriteList& operator=(const CSpriteList&) = delete;
@@ -37,9 +39,10 @@ class CSpriteList : public CObject {
     // keeps the stored order as it is, even when the planes are out of order.
     void Serialize(CArchive& ar) override;
 
-    // Inserts before the first sprite whose plane is greater than or equal to the sprite's own and makes
-    // the list its notify object. A null sprite, or one the list already holds (a second owner of the
-    // same object), is refused: the list keeps its single ownership and returns false.
+    // Inserts before the first sprite whose plane is greater than or equal to the sprite's own, makes the
+    // list its notify object and gives it the list's variant. A null sprite, or one the list already holds
+    // (a second owner of the same object), is refused: the list keeps its single ownership and returns
+    // false.
     bool Insert(std::unique_ptr<CSprite> sprite);
     // Takes the sprite out and hands it back, or returns null when it is not in the list. The sprite
     // loses its notify object, so it cannot reach this list after the list is gone.
@@ -62,7 +65,17 @@ class CSpriteList : public CObject {
     void AbleSprites(std::span<const int32_t> numbers);
     void DisableSprites(std::span<const int32_t> numbers);
 
-    // The view that receives the dirty rectangles; null detaches it (notices then only keep the order).
+    // The variant of the list and of every sprite it holds.
+    void SetVariant(Variant variant);
+    Variant GetVariant() const { return variant_; }
+
+    // Exchanges the sprites of the two lists. Each list keeps its own variant and receiver, and every
+    // sprite reports to the list that now holds it: a document that loaded into a scratch document takes
+    // the loaded sprites this way, and the scratch document deletes the old ones.
+    void SwapSprites(CSpriteList& other);
+
+    // The view that receives the dirty rectangles; null: none (notices then only keep the order). Its
+    // owner states it and takes it back before the view goes away.
     void SetView(DirtyRectReceiver* view) { sink_.view = view; }
     DirtyRectReceiver* GetView() const { return sink_.view; }
     SpriteChangeSink* GetChangeSink() { return &sink_; }
@@ -102,8 +115,12 @@ class CSpriteList : public CObject {
     template <class Action>
     void ForEachNumber(std::span<const int32_t> numbers, Action action);
 
+    // Makes `sprite` report to this list and behave for its program.
+    void Adopt(CSprite& sprite);
+
     std::vector<std::unique_ptr<CSprite>> sprites_;
     ChangeSink sink_;
+    Variant variant_;
 };
 
 // Registers the engine's persistent classes with the class registry (CSprite schema 2, CPhasedSprite 0,

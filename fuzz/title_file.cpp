@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)registered;
     QuietMessages();
     platform::MemoryFile file(data, size, "FUZZ.FCA");
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     if (!doc.Load(file) && (doc.GetCards().GetSize() != 0 || !doc.GetSpriteList().IsEmpty()))
         __builtin_trap();
     return 0;

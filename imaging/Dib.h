@@ -101,8 +101,11 @@ class CDIB : public CObject {
     bool Resize(int32_t width, int32_t height);  // nearest neighbour
     bool ResizePercent(int percent);
     // Loads JPG, PNG, BMP, PCX or TIF by the last four characters of the path, as a packed 24-bit image.
-    // No path: ask with the open dialog.
-    bool LoadByExtension(const std::optional<std::string>& path);
+    // No path: ask with the open dialog, whose filter is the caller's program's (the player's Spanish
+    // wording unless the editor's is asked for).
+    enum class DialogWording { player, editor };
+    bool LoadByExtension(const std::optional<std::string>& path,
+                         DialogWording wording = DialogWording::player);
     void Fill(uint32_t colorref);
     void FillGradient(uint32_t topColorref, uint32_t bottomColorref);
 

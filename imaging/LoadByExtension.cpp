@@ -4,7 +4,6 @@
 #include "platform/Cursor.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
-#include "platform/Program.h"
 
 namespace {
 
@@ -36,11 +35,11 @@ bool DecodeByExtension(const std::string& extension, platform::File& file, CDIB&
 
 }  // namespace
 
-bool CDIB::LoadByExtension(const std::optional<std::string>& path) {
+bool CDIB::LoadByExtension(const std::optional<std::string>& path, DialogWording wording) {
     std::optional<std::string> chosen = path;
     if (!chosen || chosen->empty()) {
         platform::FileDialogRequest request;
-        request.filter = platform::IsEditor() ? kEditorFilter : kPlayerFilter;
+        request.filter = wording == DialogWording::editor ? kEditorFilter : kPlayerFilter;
         request.defaultExtension = "jpg";
         request.fileMustExist = true;
         chosen = platform::FileDialogs().Ask(request);

@@ -8,7 +8,6 @@
 #include "platform/CodePage.h"
 #include "platform/FileNames.h"
 #include "platform/MessageBox.h"
-#include "platform/Program.h"
 #include "platform/Sound.h"
 
 namespace {
@@ -25,12 +24,17 @@ void SetRunState(CPlayerRunState* state) {
     installedRunState = state;
 }
 
-CAnimDoc::CAnimDoc() = default;
+CAnimDoc::CAnimDoc(Variant variant) : variant_(variant), sprites_(variant) {}
 
 CAnimDoc::~CAnimDoc() {
+    DetachAllViews();
+}
+
+void CAnimDoc::DetachAllViews() {
     // The views may outlive the document for a moment; they must not keep composing a scene that is gone.
-    for (CAnimView* view : views_)
-        if (view->GetScene() == this) view->SetScene(nullptr);
+    // Each one's detaching takes it out of the list, so the loop works on a copy.
+    const std::vector<CAnimView*> views = views_;
+    for (CAnimView* view : views) view->SetScene(nullptr);
 }
 
 // ---------------------------------------------------------------- framework operations
@@ -40,7 +44,6 @@ void CAnimDoc::NewScene(int32_t width, int32_t height) {
     auto background = std::make_unique<CDibJpeg>();
     background->Create(width, height, 3);
     SetBackground(std::move(background));
-    AttachSpritesToFirstView();
     identifier.clear();
     description.clear();
     backgroundMusic.clear();
@@ -52,7 +55,7 @@ void CAnimDoc::NewScene(int32_t width, int32_t height) {
 bool CAnimDoc::OnNewDocument() {
     // The scene document exists only in the player, whose new scene is the small one; the editor's size
     // is kept for a scene made there all the same.
-    if (platform::IsEditor())
+    if (variant_ == Variant::editor)
         NewScene(640, 480);
     else
         NewScene(320, 240);
@@ -64,19 +67,19 @@ bool CAnimDoc::OnOpenDocument(const std::string& path) {
     platform::FileError error = file.Open(path, platform::DiskFile::Mode::read);
     std::string message;
     if (error != platform::FileError::none) {
-        DeleteContents();
         platform::ShowMessage(FileErrorMessage(error, path, DocumentOperation::open));
         return false;
     }
-    if (!LoadFrom(file, &message)) {
+    CAnimDoc loaded(variant_);
+    if (!loaded.LoadFrom(file, &message)) {
         platform::ShowMessage(message);
         return false;
     }
+    SwapScene(loaded);
     SetPathName(path);
-    AttachSpritesToFirstView();
     SetModifiedFlag(false);
     UpdateAllViews();
-    if (platform::IsPlayer()) ApplyBackgroundMusicRule();
+    if (variant_ == Variant::player) ApplyBackgroundMusicRule();
     return true;
 }
 
@@ -132,12 +135,26 @@ bool CAnimDoc::LoadFrom(platform::File& file, std::string* message) {
     return false;
 }
 
+void CAnimDoc::SwapScene(CAnimDoc& other) {
+    std::swap(leadingWord, other.leadingWord);
+    std::swap(identifier, other.identifier);
+    std::swap(description, other.description);
+    std::swap(backgroundMusic, other.backgroundMusic);
+    std::swap(loopMusic, other.loopMusic);
+    std::swap(stopPreviousMusic, other.stopPreviousMusic);
+    std::swap(background_, other.background_);
+    std::swap(backgroundRange_, other.backgroundRange_);
+    sprites_.SwapSprites(other.sprites_);
+    if (background_)
+        for (CAnimView* view : views_) view->NewBackground(*background_);
+}
+
 // ---------------------------------------------------------------- scene operations
 
 void CAnimDoc::SetBackground(std::unique_ptr<CDibJpeg> background) {
     if (!sprites_.IsEmpty()) {
-        const char* question = platform::IsEditor() ? "Do you want to delete the sprite list ?"
-                                                    : "\xC2\xBF Desea borrar la lista de Sprites ?";
+        const char* question = variant_ == Variant::editor ? "Do you want to delete the sprite list ?"
+                                                           : "\xC2\xBF Desea borrar la lista de Sprites ?";
         platform::MessageAnswer answer = platform::Messages().Show(
             question, "", platform::MessageIcon::question, platform::MessageButtons::yesNo);
         if (answer == platform::MessageAnswer::yes) sprites_.DeleteAll();
@@ -151,22 +168,30 @@ void CAnimDoc::SetBackground(std::unique_ptr<CDibJpeg> background) {
 // ---------------------------------------------------------------- views
 
 void CAnimDoc::AddView(CAnimView* view) {
-    if (!view || std::find(views_.begin(), views_.end(), view) != views_.end()) return;
-    views_.push_back(view);
-    view->SetScene(this);
-    if (background_) view->NewBackground(*background_);
+    if (view) view->SetScene(this);
 }
 
 void CAnimDoc::RemoveView(CAnimView* view) {
-    auto it = std::find(views_.begin(), views_.end(), view);
-    if (it == views_.end()) return;
-    if (view->GetScene() == this) view->SetScene(nullptr);
-    views_.erase(it);
-    AttachSpritesToFirstView();
+    if (view && view->GetScene() == this) view->SetScene(nullptr);
 }
 
-void CAnimDoc::AttachSpritesToFirstView() {
-    sprites_.SetView(views_.empty() ? nullptr : views_.front());
+void CAnimDoc::SetDirtyView(CAnimView* view) {
+    if (view) AddView(view);
+    dirtyView_ = view;
+    sprites_.SetView(view);
+}
+
+void CAnimDoc::ViewAttached(CAnimView& view) {
+    if (std::find(views_.begin(), views_.end(), &view) == views_.end()) views_.push_back(&view);
+    if (background_) view.NewBackground(*background_);
+}
+
+void CAnimDoc::ViewDetached(CAnimView& view) {
+    views_.erase(std::remove(views_.begin(), views_.end(), &view), views_.end());
+    if (dirtyView_ == &view) {
+        dirtyView_ = nullptr;
+        sprites_.SetView(nullptr);
+    }
 }
 
 void CAnimDoc::UpdateAllViews() {

@@ -8,6 +8,7 @@
 
 #include "engine/AnimView.h"
 #include "engine/SpriteList.h"
+#include "engine/Variant.h"
 #include "imaging/DibJpeg.h"
 #include "model/PlayerRunState.h"
 
@@ -20,9 +21,13 @@ class File;
 // The scene of a title: the screen's identifier, description and background music, the background
 // image and the sprite list. It knows nothing of cards; the card document builds on it. On its own it is
 // the document of a ".ANM" scene file, which holds the first nine rows of the title layout only.
+//
+// A document is made for one program (its variant, fixed for its life) and makes its sprite list and
+// every sprite in it behave for that program.
 class CAnimDoc : public AnimScene {
   public:
-    CAnimDoc();
+    explicit CAnimDoc(Variant variant);
+    // The views still showing the document show nothing afterwards.
     ~CAnimDoc() override;
     CAnimDoc(const CAnimDoc&) = delete;
     CAnimDoc& operator=(const CAnimDoc&) = delete;
@@ -30,8 +35,9 @@ class CAnimDoc : public AnimScene {
     // --- framework operations ---
     // A new scene: a black background (editor 640 x 480, player 320 x 240), no sprites, empty strings.
     virtual bool OnNewDocument();
-    // Opens a ".ANM" scene file; a failure is reported with the system's message and nothing stays open.
-    // The player then applies the background-music rule.
+    // Opens a ".ANM" scene file. The file is loaded into a scratch document and taken over only when the
+    // whole file was read, so a failure, reported with the system's message, leaves the document as it
+    // was. The player then applies the background-music rule.
     virtual bool OnOpenDocument(const std::string& path);
     // Deletes the background and every sprite.
     virtual void DeleteContents();
@@ -51,12 +57,20 @@ class CAnimDoc : public AnimScene {
     CDIB* Background() override { return background_.get(); }
     CSpriteList& Sprites() override { return sprites_; }
 
+    Variant GetVariant() const { return variant_; }
+
     // --- views ---
-    // The views that show this document, in the order they attached; the first one receives the sprite
-    // list's dirty rectangles. Neither side owns the other.
+    // The views that show this document, in the order they attached. Neither side owns the other: a view
+    // shows the document through CAnimView::SetScene (AddView and RemoveView are the same from this side),
+    // and a view that is destroyed takes itself out of the list.
     void AddView(CAnimView* view);
     void RemoveView(CAnimView* view);
     const std::vector<CAnimView*>& GetViews() const { return views_; }
+    // States the view that receives the sprite list's dirty rectangles (attaching it first when it does
+    // not show this document yet); null: none. When that view is removed or destroyed, no view receives
+    // them until another is stated.
+    void SetDirtyView(CAnimView* view);
+    CAnimView* GetDirtyView() const { return dirtyView_; }
     // Composes and shows the whole scene in every view.
     void UpdateAllViews();
 
@@ -94,18 +108,28 @@ class CAnimDoc : public AnimScene {
   protected:
     // The new scene of both programs, of the given background size.
     void NewScene(int32_t width, int32_t height);
-    // The sprite list reports to the first view.
-    void AttachSpritesToFirstView();
     // The player's rule for the background music when a document opens (also for scene files).
     void ApplyBackgroundMusicRule();
     // Loads the whole document from `file` in one archive; false (contents deleted) on any fault, with the
     // message that opening shows in `message`.
     bool LoadFrom(platform::File& file, std::string* message);
+    // Exchanges the stored scene (the strings and flags, the background and the sprites) with `other`, a
+    // document of the same program; the views, the dirty view, the path and the modified flag stay. The
+    // views are handed the new background.
+    void SwapScene(CAnimDoc& other);
+
+    // Every view stops showing the document. The destructors call it, the card document's first, because
+    // a card view may look at the cards while it is still attached.
+    void DetachAllViews();
+    void ViewAttached(CAnimView& view) override;
+    void ViewDetached(CAnimView& view) override;
 
   private:
+    const Variant variant_;
     std::unique_ptr<CDibJpeg> background_;
     CSpriteList sprites_;
     std::vector<CAnimView*> views_;
+    CAnimView* dirtyView_ = nullptr;
     bool modified_ = false;
     std::string pathName_;
     std::string title_;

@@ -1,7 +1,7 @@
 #include "model/DocumentTypes.h"
 
-const char* DocumentTypeString(platform::Program program, bool sceneOnly) {
-    if (program == platform::Program::editor)
+const char* DocumentTypeString(Variant variant, bool sceneOnly) {
+    if (variant == Variant::editor)
         return "Fabrio\nFabrio\nFabrio\nFabrio Files (*.fca)\n.FCA\nFabrio.Document\nFabrio Document";
     if (sceneOnly) return "Orvanta\n\nLumeo\nQuelta Files (*.anm)\n.ANM\nQuelta.Document\nLumeo Document";
     return "Orvanta\n\nLumeo\nQuelta Files (*.fca)\n.FCA\nQuelta.Document\nLumeo Document";

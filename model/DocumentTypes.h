@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/Program.h"
+#include "engine/Variant.h"
 
 // What each program registers about its documents: the window title, the document's name, the name of a
 // new document, the filter of the file dialogs, the extension and the names the system keeps for the type.
@@ -17,10 +17,10 @@ struct DocumentType {
 };
 
 // The resource string of a document type: the seven fields above, separated by "\n".
-const char* DocumentTypeString(platform::Program program, bool sceneOnly);
+const char* DocumentTypeString(Variant variant, bool sceneOnly);
 // The fields of such a string; missing trailing fields are empty.
 DocumentType ParseDocumentType(const std::string& resource);
 // Titles (".FCA") in both programs; scenes without cards (".ANM") in the player only.
-inline DocumentType DocumentTypeFor(platform::Program program, bool sceneOnly = false) {
-    return ParseDocumentType(DocumentTypeString(program, sceneOnly));
+inline DocumentType DocumentTypeFor(Variant variant, bool sceneOnly = false) {
+    return ParseDocumentType(DocumentTypeString(variant, sceneOnly));
 }

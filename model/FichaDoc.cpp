@@ -11,7 +11,6 @@
 #include "platform/CodePage.h"
 #include "platform/FileNames.h"
 #include "platform/MessageBox.h"
-#include "platform/Program.h"
 
 namespace {
 
@@ -41,18 +40,20 @@ int newDocumentCount = 0;
 
 }  // namespace
 
-CFichaDoc::CFichaDoc() {
-    if (platform::IsPlayer()) mciAvi_ = std::make_unique<CMciAvi>();
+CFichaDoc::CFichaDoc(Variant variant) : CAnimDoc(variant) {
+    if (variant == Variant::player) mciAvi_ = std::make_unique<CMciAvi>();
 }
 
-CFichaDoc::~CFichaDoc() = default;
+CFichaDoc::~CFichaDoc() {
+    DetachAllViews();
+}
 
 // ---------------------------------------------------------------- framework operations
 
 bool CFichaDoc::OnNewDocument() {
     if (GetTitle().empty())
-        SetTitle((platform::IsEditor() ? "Fabrio" : "Lumeo") + std::to_string(++newDocumentCount));
-    if (platform::IsEditor()) {
+        SetTitle((GetVariant() == Variant::editor ? "Fabrio" : "Lumeo") + std::to_string(++newDocumentCount));
+    if (GetVariant() == Variant::editor) {
         NewScene(640, 480);
         undoPath_ = MakeUndoPath();
         workDirectory.clear();
@@ -74,19 +75,21 @@ bool CFichaDoc::OnOpenDocument(const std::string& path) {
     platform::DiskFile file;
     if (platform::FileError error = file.Open(path, platform::DiskFile::Mode::read);
         error != platform::FileError::none) {
-        DeleteContents();
         platform::ShowMessage(FileErrorMessage(error, path, DocumentOperation::open), "",
                               platform::MessageIcon::exclamation);
         return false;
     }
+    // A player action may name a title that is missing or damaged; the one showing must survive that, so
+    // the file is read into a scratch document first.
     std::string message;
-    if (!Load(file, &message)) {
+    CFichaDoc loaded(GetVariant());
+    if (!loaded.Load(file, &message)) {
         platform::ShowMessage(message, "", platform::MessageIcon::exclamation);
         return false;
     }
+    SwapTitle(loaded);
     SetPathName(path);
-    AttachSpritesToFirstView();
-    if (platform::IsEditor()) {
+    if (GetVariant() == Variant::editor) {
         SetModifiedFlag(false);
         UpdateAllViews();
         if (CFicha* card = CardAt(0)) ShowCard(card);
@@ -175,6 +178,20 @@ bool CFichaDoc::Load(platform::File& file, std::string* message) {
     return false;
 }
 
+void CFichaDoc::SwapTitle(CFichaDoc& other) {
+    // The cards go first, so that a view composing for the new background already finds the new cards.
+    std::swap(workDirectory, other.workDirectory);
+    std::vector<std::unique_ptr<CFicha>> mine, theirs;
+    while (cards_.GetSize() > 0) mine.push_back(cards_.RemoveAt(cards_.GetSize() - 1));
+    while (other.cards_.GetSize() > 0) theirs.push_back(other.cards_.RemoveAt(other.cards_.GetSize() - 1));
+    for (auto it = theirs.rbegin(); it != theirs.rend(); ++it) cards_.Add(std::move(*it));
+    for (auto it = mine.rbegin(); it != mine.rend(); ++it) other.cards_.Add(std::move(*it));
+    std::swap(cards_.captionField, other.cards_.captionField);
+    std::swap(currentCard_, other.currentCard_);
+    std::swap(hasVideo_, other.hasVideo_);
+    SwapScene(other);
+}
+
 void CFichaDoc::Store(platform::File& file) {
     CArchive ar(file, CArchive::store);
     Serialize(ar);
@@ -189,7 +206,7 @@ CFicha* CFichaDoc::CardAt(int index) const {
 }
 
 std::string CFichaDoc::MediaName(const std::string& storedName) const {
-    if (platform::IsEditor() && !workDirectory.empty()) return workDirectory + "\\" + storedName;
+    if (GetVariant() == Variant::editor && !workDirectory.empty()) return workDirectory + "\\" + storedName;
     return storedName;
 }
 
@@ -241,7 +258,8 @@ void CFichaDoc::RebuildVideoProxy(const CFicha& card) {
 void CFichaDoc::ShowCard(CFicha* card) {
     if (!card) return;
     CSpriteList& list = GetSpriteList();
-    if (platform::IsEditor()) {
+    const bool editor = GetVariant() == Variant::editor;
+    if (editor) {
         RebuildVideoProxy(*card);
     } else {
         hasVideo_ = card->video.HasVideo();
@@ -250,7 +268,7 @@ void CFichaDoc::ShowCard(CFicha* card) {
             if (sprite->GetNumber() < 0) proxies.push_back(sprite);
         for (CSprite* sprite : proxies) list.Remove(sprite);
     }
-    const int32_t first = platform::IsEditor() ? -2 : -1;
+    const int32_t first = editor ? -2 : -1;
     for (size_t k = 0; k < card->pictures.GetSize(); ++k) {
         const CFoto* picture = card->pictures.GetAt(k);
         if (picture->fileName.empty()) continue;
@@ -372,17 +390,14 @@ bool CFichaDoc::Undo() {
     if (undoPath_.empty()) return false;
     platform::DiskFile file;
     if (file.Open(undoPath_, platform::DiskFile::Mode::read) != platform::FileError::none) return false;
-    // The snapshot is tried on a scratch document first, so that a damaged one leaves this document as it
-    // is instead of empty.
-    {
-        CFichaDoc probe;
-        if (!probe.Load(file)) return false;
-    }
-    file.Seek(0);
-    if (!Load(file)) return false;
-    AttachSpritesToFirstView();
+    // The snapshot is read into a scratch document, so that a damaged one leaves this document as it is
+    // instead of empty.
+    CFichaDoc loaded(GetVariant());
+    if (!loaded.Load(file)) return false;
+    const bool modified = IsModified();
+    SwapTitle(loaded);
     if (CFicha* card = CardAt(currentCard_)) ShowCard(card);
-    SetModifiedFlag(true);
+    SetModifiedFlag(modified);
     UpdateAllViews();
     return true;
 }

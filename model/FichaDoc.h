@@ -18,15 +18,18 @@ class CPhasedSprite;
 // snapshot in a scratch file; the player owns the media device its card videos play through.
 class CFichaDoc : public CAnimDoc {
   public:
-    CFichaDoc();
+    // The player's document owns a media device from the start.
+    explicit CFichaDoc(Variant variant);
     ~CFichaDoc() override;
 
     // --- framework operations ---
     // Editor: a 640 x 480 black scene with one empty card, and the first undo snapshot. Player: a
     // 320 x 240 scene without cards.
     bool OnNewDocument() override;
-    // Opens a title file. A failure is reported with the system's message (exclamation icon) and leaves
-    // no document open. The editor shows card 0 and takes the first undo snapshot; the player starts at
+    // Opens a title file. The file is loaded into a scratch document and taken over only when the whole
+    // title was read, so a failure, reported with the system's message (exclamation icon), leaves the
+    // title that is showing as it was: its cards, sprites, background, path and current card, and the
+    // views that show it. The editor shows card 0 and takes the first undo snapshot; the player starts at
     // the run state's start card and applies the background-music rule.
     bool OnOpenDocument(const std::string& path) override;
     // Stores the document into a new file beside `path` and only then puts it in the place of `path`, so
@@ -84,7 +87,9 @@ class CFichaDoc : public CAnimDoc {
     void SetUndoPath(const std::string& path) { undoPath_ = path; }
     // Stores the whole document into the undo file (one level: each snapshot replaces the last).
     void TakeUndoSnapshot();
-    // Brings back the document of the last snapshot and shows its first card.
+    // Brings back the document of the last snapshot and shows its first card. A snapshot that cannot be
+    // read leaves the document as it is. The modified flag stays as it was: undoing is itself a change
+    // when the document was changed, and brings back nothing unsaved when it was not.
     bool Undo();
 
     // --- stored and run-time members ---
@@ -101,6 +106,10 @@ class CFichaDoc : public CAnimDoc {
     static constexpr int32_t kVideoProxyNumber = -1;
 
   private:
+    // Exchanges the stored title and the card state with `other`, a document of the same program that
+    // has just been loaded: SwapScene, the work directory, the cards, the current card and the video
+    // flag. The views, the path, the undo file and the media device stay with each document.
+    void SwapTitle(CFichaDoc& other);
     // The name of a picture or video as the program opens it: in the editor behind the work directory.
     std::string MediaName(const std::string& storedName) const;
     void RemovePictureProxies();

@@ -1,6 +1,5 @@
 #include <cstdio>
 
-#include "platform/Program.h"
 #include "platform/FileNames.h"
 #include "tools/Fcatool.h"
 #include "tools/TitleFiles.h"
@@ -31,8 +30,8 @@ int RunBuild(const Arguments& args) {
         std::fprintf(stderr, "fcatool build: %s: %s\n", manifestPath.c_str(), error.c_str());
         return kFailure;
     }
-    platform::SetCurrentProgram(platform::Program::player);
-    CFichaDoc doc;
+    // Storing a title is the same in both programs; the document is the player's, as fcatool's others.
+    CFichaDoc doc(Variant::player);
     if (!TitleFromJson(manifest, platform::FolderOfPath(manifestPath), doc, error)) {
         std::fprintf(stderr, "fcatool build: %s\n", error.c_str());
         return kFailure;

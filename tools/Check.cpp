@@ -72,7 +72,7 @@ class TitleChecker {
         }
         auto known = titles_.find(*path);
         if (known != titles_.end()) return known->second;
-        CFichaDoc other;
+        CFichaDoc other(Variant::player);
         std::string message;
         std::optional<size_t> cards;
         if (LoadTitle(*path, other, false, nullptr, message))
@@ -196,7 +196,7 @@ class TitleChecker {
 
 int RunCheck(const Arguments& args) {
     if (args.size() != 1) return UsageError("check", "expected one title file");
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     std::string message;
     if (!LoadTitle(args[0], doc, false, nullptr, message)) {
         std::fprintf(stderr, "%s\n", message.c_str());

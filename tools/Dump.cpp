@@ -7,7 +7,7 @@ namespace fcatool {
 
 int RunDump(const Arguments& args) {
     if (args.size() != 1) return UsageError("dump", "expected one title file");
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     std::string message;
     if (!LoadTitle(args[0], doc, false, nullptr, message)) {
         std::fprintf(stderr, "%s\n", message.c_str());

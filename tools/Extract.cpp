@@ -22,7 +22,7 @@ bool WriteInto(const std::string& folder, const std::string& name, const Bytes& 
 // title, so that build can put the same file together again.
 int RunExtract(const Arguments& args) {
     if (args.size() != 2) return UsageError("extract", "expected a title file and a folder");
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     Bytes file;
     std::string message;
     if (!LoadTitle(args[0], doc, true, &file, message)) {

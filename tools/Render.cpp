@@ -12,10 +12,8 @@ namespace fcatool {
 
 QImage ComposeCard(CFichaDoc& doc) {
     CAnimView view;
-    view.SetScene(&doc);
-    if (CDibJpeg* background = doc.GetBackground()) {
-        view.NewBackground(*background);
-    } else {
+    view.SetScene(&doc);  // the document hands the view its background
+    if (!doc.GetBackground()) {
         // A title without a background still shows its sprites over black, in the player's window size.
         CDIB black;
         black.Create(640, 480, 3);
@@ -52,7 +50,7 @@ int RunRender(const Arguments& args) {
         return UsageError("render", "the card number must be 0 or more");
 
     EnsureTextDrawing();
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     std::string message;
     if (!LoadTitle(title, doc, false, nullptr, message)) {
         std::fprintf(stderr, "%s\n", message.c_str());

@@ -13,7 +13,6 @@
 #include "model/ArchiveErrors.h"
 #include "model/Classes.h"
 #include "platform/CodePage.h"
-#include "platform/Program.h"
 #include "ui/Services.h"
 
 namespace fcatool {
@@ -115,7 +114,6 @@ const Bytes* RawImageOf(const CSprite* sprite) {
 bool LoadTitle(const std::string& path, CFichaDoc& doc, bool keepImageBytes, Bytes* fileBytes,
                std::string& message) {
     RegisterTitleClasses();
-    platform::SetCurrentProgram(platform::Program::player);
     Bytes bytes;
     platform::DiskFile probe;
     if (platform::FileError error = probe.Open(path, platform::DiskFile::Mode::read);

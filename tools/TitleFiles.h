@@ -14,7 +14,8 @@ namespace fcatool {
 
 using Bytes = std::vector<uint8_t>;
 
-// Loads the title at `path` into `doc` as the player reads it, without showing a card or playing music.
+// Loads the title at `path` into `doc`, a player's document (fcatool reads titles as the player does),
+// without showing a card or playing music.
 // The document resolves media names against the title's folder. When `keepImageBytes` is set, every
 // sprite remembers the bytes of its embedded PCX image (RawImageOf), and `fileBytes` receives the whole
 // file, from which the background's JFIF bytes can be cut (CAnimDoc::GetBackgroundRange). On failure

@@ -11,7 +11,6 @@
 #include "engine/Sprite.h"
 #include "engine/SpriteList.h"
 #include "imaging/Dib.h"
-#include "platform/Program.h"
 
 namespace enginetest {
 
@@ -81,18 +80,6 @@ class RecordingReceiver : public DirtyRectReceiver {
   public:
     void AddDirty(const platform::Rect& r) override { rects.push_back(r); }
     std::vector<platform::Rect> rects;
-};
-
-// Switches the program identity for one test and restores the player afterwards.
-class ProgramScope {
-  public:
-    explicit ProgramScope(platform::Program program) : previous_(platform::CurrentProgram()) {
-        platform::SetCurrentProgram(program);
-    }
-    ~ProgramScope() { platform::SetCurrentProgram(previous_); }
-
-  private:
-    platform::Program previous_;
 };
 
 }  // namespace enginetest

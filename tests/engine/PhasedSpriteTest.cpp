@@ -18,7 +18,6 @@ namespace {
 class PhasedSpriteTest : public ::testing::Test {
   protected:
     void SetUp() override { RegisterEngineClasses(); }
-    ProgramScope program_{platform::Program::player};
 };
 
 // A 30 x 90 sheet of three 30 x 30 frames: red, green, blue from the top, with a white top-left pixel.
@@ -108,10 +107,9 @@ TEST_F(PhasedSpriteTest, HitTestLooksAtTheShownCell) {
     EXPECT_TRUE(sprite->HitTest(10, 10));
     sprite->Disable();
     EXPECT_FALSE(sprite->HitTest(10, 10));  // the player never hits a disabled sprite
-    {
-        ProgramScope editor(platform::Program::editor);
-        EXPECT_TRUE(sprite->HitTest(10, 10));
-    }
+    sprite->SetVariant(Variant::editor);
+    EXPECT_TRUE(sprite->HitTest(10, 10));
+    sprite->SetVariant(Variant::player);
     sprite->Enable();
     EXPECT_EQ(sprite->GetCurrentFrame(), 0);
     EXPECT_FALSE(sprite->IsDisabled());
@@ -272,9 +270,9 @@ TEST_F(PhasedSpriteTest, ReadResetsToOneFrameButChangeBitmapKeepsTheFrameCount) 
         ASSERT_TRUE(image->CDibPcx::Write(file));
     }
 
-    for (platform::Program program : {platform::Program::player, platform::Program::editor}) {
-        ProgramScope scope(program);
+    for (Variant variant : {Variant::player, Variant::editor}) {
         auto sprite = ThreeFrameSheet(7, 8);
+        sprite->SetVariant(variant);
         sprite->SetAnimated(true);
         sprite->SetInterval(3);
         sprite->SetCurrentFrame(1);
@@ -321,9 +319,9 @@ TEST_F(PhasedSpriteTest, AFailedChangeBitmapKeepsTheOldSheet) {
     }
     platform::RecordingMessageBox box;
     platform::ScopedMessageBox scoped(box);
-    for (platform::Program program : {platform::Program::player, platform::Program::editor}) {
-        ProgramScope scope(program);
+    for (Variant variant : {Variant::player, Variant::editor}) {
         auto sprite = ThreeFrameSheet(7, 8);
+        sprite->SetVariant(variant);
         ASSERT_TRUE(sprite->SetCurrentFrame(1));
         EXPECT_FALSE(sprite->ChangeBitmap(path));
         ASSERT_TRUE(sprite->HasImage()) << "the sprite still has its sheet";

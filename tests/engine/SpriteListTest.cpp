@@ -33,7 +33,6 @@ class SpriteListTest : public ::testing::Test {
         return order;
     }
 
-    ProgramScope program_{platform::Program::player};
     CSpriteList list_;
     RecordingReceiver view_;
 };
@@ -235,6 +234,56 @@ TEST_F(SpriteListTest, LoadingKeepsTheStoredOrderAndAttachesTheSprites) {
     for (CSprite* s : loaded) EXPECT_EQ(s->GetNotifyObject(), loaded.GetChangeSink());
     loaded.GetAt(1)->SetPosition(4, 4);
     EXPECT_EQ(view_.rects.size(), 2u);
+}
+
+// The editor's list makes every sprite it takes in, inserted or loaded, behave for the editor: a hidden
+// sprite is still hit and drawn there, while the player's list passes through it.
+TEST_F(SpriteListTest, TheListsVariantReachesEverySpriteItHolds) {
+    CSprite* hidden = Add(10, 1, 0, 0, 10);
+    hidden->SetVisible(false);
+    EXPECT_EQ(list_.GetVariant(), Variant::player);
+    EXPECT_EQ(list_.HitTest(5, 5), nullptr);
+    std::vector<uint8_t> bytes = StoreList(list_);
+
+    CSpriteList editor(Variant::editor);
+    auto inserted = MakeSprite(10, 10, kRed, 20, 0);
+    inserted->SetVisible(false);
+    CSprite* insertedRaw = inserted.get();
+    ASSERT_TRUE(editor.Insert(std::move(inserted)));
+    EXPECT_EQ(insertedRaw->GetVariant(), Variant::editor);
+    EXPECT_EQ(editor.HitTest(25, 5), insertedRaw);
+
+    platform::MemoryFile file(bytes);
+    CArchive ar(file, CArchive::load);
+    editor.Serialize(ar);
+    ASSERT_EQ(editor.GetCount(), 1u);
+    EXPECT_EQ(editor.GetAt(0)->GetVariant(), Variant::editor);
+    EXPECT_EQ(editor.HitTest(5, 5), editor.GetAt(0)) << "the loaded hidden sprite is hit in the editor";
+    CDIB destination;
+    ASSERT_TRUE(destination.Create(12, 12, 3));
+    EXPECT_TRUE(editor.GetAt(0)->Render(&destination, std::nullopt));
+
+    // Swapping exchanges the sprites only: each list keeps its variant and its receiver, and every sprite
+    // reports to the list that now holds it.
+    editor.SetView(&view_);
+    CSprite* loaded = editor.GetAt(0);
+    editor.SwapSprites(list_);
+    EXPECT_EQ(list_.GetAt(0), loaded);
+    EXPECT_EQ(loaded->GetVariant(), Variant::player);
+    EXPECT_EQ(loaded->GetNotifyObject(), list_.GetChangeSink());
+    EXPECT_EQ(editor.GetAt(0), hidden);
+    EXPECT_EQ(hidden->GetVariant(), Variant::editor);
+    EXPECT_EQ(hidden->GetNotifyObject(), editor.GetChangeSink());
+    EXPECT_EQ(editor.GetView(), &view_);
+    EXPECT_EQ(list_.GetView(), nullptr);
+    hidden->SetPosition(1, 1);
+    EXPECT_EQ(view_.rects.size(), 2u);
+    loaded->SetPosition(1, 1);
+    EXPECT_EQ(view_.rects.size(), 2u) << "the player's list has no receiver";
+
+    editor.SetVariant(Variant::player);
+    EXPECT_EQ(hidden->GetVariant(), Variant::player);
+    EXPECT_EQ(editor.HitTest(5, 5), nullptr);
 }
 
 // Loads a list from a hand-made stream; true when it was refused as a format error.

@@ -20,7 +20,6 @@ namespace {
 class SpriteTest : public ::testing::Test {
   protected:
     void SetUp() override { RegisterEngineClasses(); }
-    ProgramScope program_{platform::Program::player};
 };
 
 TEST_F(SpriteTest, TransparentPixelsNeitherDrawNorHitUnlessTheRectIsSensible) {
@@ -57,6 +56,7 @@ TEST_F(SpriteTest, LeftColumnAndTopRowNeverHitButTheLastInsideDo) {
 
 TEST_F(SpriteTest, HiddenOrDisabledSpritesAreSkippedByThePlayerOnly) {
     auto sprite = MakeSprite(4, 4, kRed, 0, 0);
+    EXPECT_EQ(sprite->GetVariant(), Variant::player) << "a sprite in no list behaves as the player's";
     CDIB destination;
     ASSERT_TRUE(destination.Create(8, 8, 3));
     sprite->SetVisible(false);
@@ -67,7 +67,7 @@ TEST_F(SpriteTest, HiddenOrDisabledSpritesAreSkippedByThePlayerOnly) {
     sprite->SetDisabled(true);
     EXPECT_FALSE(sprite->HitTest(2, 2));
 
-    ProgramScope editor(platform::Program::editor);
+    sprite->SetVariant(Variant::editor);
     sprite->SetVisible(false);
     EXPECT_TRUE(sprite->HitTest(2, 2));
     EXPECT_TRUE(sprite->Render(&destination, std::nullopt));
@@ -110,7 +110,7 @@ TEST_F(SpriteTest, NoticesCarryTheRightRectangles) {
     EXPECT_EQ(sink.notices[2].r1, (Rect{10, 20, 14, 26}));
     EXPECT_EQ(sink.notices[2].r2, (Rect{10, 20, 14, 26}));
 
-    ProgramScope editor(platform::Program::editor);
+    sprite->SetVariant(Variant::editor);
     sprite->SetVisible(true);
     EXPECT_EQ(sink.notices.size(), 3u);
     EXPECT_TRUE(sprite->IsVisible());
@@ -268,7 +268,6 @@ bool WriteImage(CSprite& image, const std::string& path, bool pcx) {
 }
 
 TEST_F(SpriteTest, EditorLoadPicksTheReaderByEndingAndRecomputesTheColour) {
-    ProgramScope editor(platform::Program::editor);
     TempDir dir;
     auto source = MakeSprite<CSprite>(6, 4, kGreen);
     SetPixel(*source, 0, 0, kBlue);
@@ -278,6 +277,7 @@ TEST_F(SpriteTest, EditorLoadPicksTheReaderByEndingAndRecomputesTheColour) {
 
     for (const char* name : {"a.pcx", "b.bmp", "c.PcX"}) {
         CSprite sprite;
+        sprite.SetVariant(Variant::editor);
         ASSERT_TRUE(sprite.Load(dir.File(name))) << name;
         EXPECT_EQ(sprite.GetWidth(), 6);
         EXPECT_EQ(sprite.GetTransparentColour(), kBlue) << name;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "engine/AnimView.h"
@@ -115,6 +116,7 @@ class AnimViewTest : public ::testing::Test {
         ASSERT_TRUE(scene_.background->Create(40, 30, 3));
         FillRect(*scene_.background, 0, 0, 40, 30, kBlue);
         view_.SetScene(&scene_);
+        scene_.sprites.SetView(&view_);
         view_.SetSurface(&surface_);
     }
     CSprite* Add(std::unique_ptr<CSprite> sprite) {
@@ -124,7 +126,6 @@ class AnimViewTest : public ::testing::Test {
     }
     uint32_t At(int32_t x, int32_t y) const { return PixelAt(*view_.GetBuffer(), x, y); }
 
-    ProgramScope program_{platform::Program::player};
     Scene scene_;
     CAnimView view_;
     platform::FakeDeviceContext surface_;
@@ -214,26 +215,129 @@ TEST_F(AnimViewTest, AnEightBitBackgroundComposesThroughItsColourTable) {
     EXPECT_EQ(At(0, 0), 0u);
 }
 
-TEST(AnimViewLifetime, ViewAttachesAndDetachesFromTheList) {
-    Scene scene;
+// A scene that notes which views attach and detach, as the document keeps its views.
+class WatchingScene : public Scene {
+  public:
+    std::vector<std::string> events;
+
+  protected:
+    void ViewAttached(CAnimView& view) override { events.push_back("attached " + Name(view)); }
+    void ViewDetached(CAnimView& view) override { events.push_back("detached " + Name(view)); }
+
+  private:
+    std::string Name(const CAnimView& view) const { return names.count(&view) ? names.at(&view) : "?"; }
+
+  public:
+    std::map<const CAnimView*, std::string> names;
+};
+
+TEST(AnimViewLifetime, ShowingASceneDoesNotMakeTheViewItsReceiverAndLeavingItEndsBoth) {
+    WatchingScene scene;
     {
         CAnimView view;
+        scene.names[&view] = "view";
         view.SetScene(&scene);
-        EXPECT_EQ(scene.sprites.GetView(), &view);
+        EXPECT_EQ(view.GetScene(), &scene);
+        EXPECT_EQ(scene.sprites.GetView(), nullptr) << "the owner states the receiver";
+        scene.sprites.SetView(&view);
         CAnimView other;
+        scene.names[&other] = "other";
         other.SetScene(&scene);
-        EXPECT_EQ(scene.sprites.GetView(), &other);
+        EXPECT_EQ(scene.sprites.GetView(), &view) << "a second view does not take the rectangles";
+        other.SetScene(&scene);  // the same scene again: nothing
+        EXPECT_EQ(scene.events, (std::vector<std::string>{"attached view", "attached other"}));
     }
+    // Destroyed in reverse order: the receiver went last, and took itself away from the list.
+    EXPECT_EQ(scene.events, (std::vector<std::string>{"attached view", "attached other", "detached other",
+                                                      "detached view"}));
     EXPECT_EQ(scene.sprites.GetView(), nullptr);
     auto sprite = MakeSprite(3, 3, kRed);
     CSprite* raw = sprite.get();
     scene.sprites.Insert(std::move(sprite));
     raw->SetPosition(1, 1);  // no view: nothing to reach
+
     CAnimView view;
     view.Render(std::nullopt);  // no scene, no buffer: nothing
     view.SetScene(&scene);
     view.Render(std::nullopt);
     EXPECT_EQ(view.GetBuffer(), nullptr);
+
+    // Turning to another scene detaches from the first one, receiver included.
+    scene.sprites.SetView(&view);
+    Scene second;
+    view.SetScene(&second);
+    EXPECT_EQ(scene.sprites.GetView(), nullptr);
+    EXPECT_EQ(second.sprites.GetView(), nullptr);
+    EXPECT_EQ(scene.events.back(), "detached ?");
+    view.SetScene(nullptr);
+    EXPECT_EQ(view.GetScene(), nullptr);
+}
+
+// A card view as the programs build it: it draws over the copied buffer and counts the hooks it gets.
+class HookedView : public CAnimView {
+  public:
+    void DrawOverBuffer(platform::DeviceContext& surface, const std::optional<Rect>& r) override {
+        over.push_back({r, static_cast<int>(static_cast<platform::FakeDeviceContext&>(surface).dibs.size())});
+    }
+    bool NewBackground(CDIB& background) override {
+        ++backgrounds;
+        return CAnimView::NewBackground(background);
+    }
+    void OnUpdate() override {
+        ++updates;
+        CAnimView::OnUpdate();
+    }
+    struct Over {
+        std::optional<Rect> area;
+        int copiesBefore;  // how many copies the surface had seen when the drawing over began
+    };
+    std::vector<Over> over;
+    int backgrounds = 0;
+    int updates = 0;
+};
+
+TEST(AnimViewHooks, DrawingOverFollowsEveryCopyAndTheHooksAreTheDerivedViews) {
+    Scene scene;
+    scene.background = std::make_unique<CDIB>();
+    ASSERT_TRUE(scene.background->Create(20, 10, 3));
+    HookedView view;
+    COSBView& base = view;
+    view.SetScene(&scene);
+    view.DrawBuffer(std::nullopt);
+    EXPECT_TRUE(view.over.empty()) << "no surface: nothing is drawn at all";
+
+    platform::FakeDeviceContext surface;
+    view.SetSurface(&surface);
+    CAnimView& anim = view;
+    ASSERT_TRUE(anim.NewBackground(*scene.background));
+    EXPECT_EQ(view.backgrounds, 1);
+    ASSERT_EQ(view.over.size(), 1u);
+    EXPECT_EQ(view.over[0].area, std::nullopt);
+    EXPECT_EQ(view.over[0].copiesBefore, 1) << "drawn over after the copy";
+
+    base.OnUpdate();
+    EXPECT_EQ(view.updates, 1);
+    EXPECT_EQ(view.over.size(), 2u);
+
+    scene.sprites.SetView(&view);
+    scene.sprites.Insert(MakeSprite(4, 4, kRed, 2, 2));
+    scene.sprites.GetAt(0)->SetPosition(10, 2);
+    view.RenderAndDrawDirtyList();
+    ASSERT_EQ(view.over.size(), 4u);
+    EXPECT_EQ(view.over[2].area, (Rect{10, 2, 14, 6}));
+    EXPECT_EQ(view.over[3].area, (Rect{2, 2, 6, 6}));
+    EXPECT_EQ(view.over[3].copiesBefore, 4);
+
+    base.OnDraw(Rect{0, 0, 5, 5});  // a paint shows the buffer as it stands
+    EXPECT_EQ(surface.dibs.size(), 5u);
+    EXPECT_EQ(surface.dibs.back().destination, (Rect{0, 0, 5, 5}));
+    EXPECT_EQ(view.over.back().area, (Rect{0, 0, 5, 5}));
+    EXPECT_EQ(view.updates, 1) << "painting composes nothing";
+
+    // Outside the buffer nothing is copied, but what lies over the buffer is still drawn.
+    view.DrawBuffer(Rect{100, 100, 110, 110});
+    EXPECT_EQ(surface.dibs.size(), 5u);
+    EXPECT_EQ(view.over.back().area, (Rect{100, 100, 110, 110}));
 }
 
 }  // namespace

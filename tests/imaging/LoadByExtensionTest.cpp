@@ -13,7 +13,6 @@
 #include "platform/Cursor.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
-#include "platform/Program.h"
 #include "tests/imaging/ImageTestUtil.h"
 
 using namespace imaging_test;
@@ -54,7 +53,6 @@ class LoadByExtension : public testing::Test {
     void TearDown() override {
         platform::SetFileDialog(nullptr);
         platform::SetCursorService(nullptr);
-        platform::SetCurrentProgram(platform::Program::player);
     }
     platform::ScriptedFileDialog dialog;
     platform::RecordingMessageBox boxes;
@@ -131,12 +129,13 @@ TEST_F(LoadByExtension, OnlyTheFourCharacterEndingsAreKnown) {
     EXPECT_TRUE(SamePixels(dib, before));
 }
 
-TEST_F(LoadByExtension, DialogFilterDependsOnTheProgram) {
+TEST_F(LoadByExtension, DialogFilterIsTheCallersProgramsWording) {
     CDIB dib;
     EXPECT_FALSE(dib.LoadByExtension(std::nullopt));
-    platform::SetCurrentProgram(platform::Program::editor);
-    EXPECT_FALSE(dib.LoadByExtension(std::nullopt));
-    ASSERT_EQ(dialog.requests.size(), 2u);
+    EXPECT_FALSE(dib.LoadByExtension(std::nullopt, CDIB::DialogWording::editor));
+    EXPECT_FALSE(dib.LoadByExtension(std::nullopt, CDIB::DialogWording::player));
+    EXPECT_FALSE(dib.LoadByExtension("", CDIB::DialogWording::editor)) << "an empty path asks too";
+    ASSERT_EQ(dialog.requests.size(), 4u);
     EXPECT_EQ(
         dialog.requests[0].filter,
         "Archivos de imagen|*.BMP;*.JPG;*.PCX;*.PNG;*.TIF|Archivos JPEG (*.JPG)|*.JPG|Archivos BMP "
@@ -146,6 +145,8 @@ TEST_F(LoadByExtension, DialogFilterDependsOnTheProgram) {
               "Image files|*.BMP;*.JPG;*.PCX;*.PNG;*.TIF|JPEG files (*.JPG)|*.JPG|BMP files (*.BMP)|*.BMP|"
               "PCX files (*.PCX)|*.PCX|PNG files (*.PNG)|*.PNG|TIFF files (*.TIF)|*.TIF|All the files "
               "(*.*)|*.*||;");
+    EXPECT_EQ(dialog.requests[2].filter, dialog.requests[0].filter);
+    EXPECT_EQ(dialog.requests[3].filter, dialog.requests[1].filter);
     EXPECT_EQ(dialog.requests[0].defaultExtension, "jpg");
     EXPECT_TRUE(dialog.requests[0].fileMustExist);
     EXPECT_TRUE(boxes.shown.empty());  // cancelling is silent

@@ -13,7 +13,6 @@
 #include "imaging/Dib.h"
 #include "model/Classes.h"
 #include "platform/File.h"
-#include "platform/Program.h"
 
 // Helpers of the document tests: a scratch folder per test, image files written with our own writers,
 // and sprites made in memory.
@@ -41,18 +40,6 @@ class ScratchFolder {
 
   private:
     std::filesystem::path path_;
-};
-
-// Sets the program for the lifetime of the guard.
-class ScopedProgram {
-  public:
-    explicit ScopedProgram(platform::Program p) : previous_(platform::CurrentProgram()) {
-        platform::SetCurrentProgram(p);
-    }
-    ~ScopedProgram() { platform::SetCurrentProgram(previous_); }
-
-  private:
-    platform::Program previous_;
 };
 
 inline Bytes ReadFileBytes(const std::string& path) {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "archive/Archive.h"
+#include "engine/AnimView.h"
 #include "model/FichaDoc.h"
+#include "platform/DeviceContext.h"
 #include "platform/Media.h"
 #include "platform/MessageBox.h"
 #include "platform/Sound.h"
@@ -75,11 +78,11 @@ const Bytes kEmptyTitle = {
 
 TEST_F(FichaDocTest, TheSeventyThreeByteTitleIsWrittenAndReadByteForByte) {
     ASSERT_EQ(kEmptyTitle.size(), 73u);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     doc.GetCards().Add(std::make_unique<CFicha>());
     EXPECT_EQ(StoreBytes(doc), kEmptyTitle);
 
-    CFichaDoc loaded;
+    CFichaDoc loaded(Variant::player);
     platform::MemoryFile file(kEmptyTitle, "EMPTY.FCA");
     ASSERT_TRUE(loaded.Load(file));
     EXPECT_EQ(loaded.GetCards().GetSize(), 1u);
@@ -92,7 +95,7 @@ TEST_F(FichaDocTest, LeadingWordAndOddFlagsStoreBackAsLoaded) {
     Bytes bytes = kEmptyTitle;
     bytes[0] = 0x2A;  // leading word 42
     bytes[7] = 0x02;  // loop music stored as 2 by some older writer
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     platform::MemoryFile file(bytes, "ODD.FCA");
     ASSERT_TRUE(doc.Load(file));
     EXPECT_EQ(doc.leadingWord, 42u);
@@ -100,7 +103,7 @@ TEST_F(FichaDocTest, LeadingWordAndOddFlagsStoreBackAsLoaded) {
 }
 
 TEST_F(FichaDocTest, BackgroundAndSpritesRoundTripAndTheValueAfterTheImageIsRead) {
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     auto background = std::make_unique<CDibJpeg>();
     Gradient(*background, 64, 48, 200);
     doc.SetBackground(std::move(background));
@@ -110,7 +113,7 @@ TEST_F(FichaDocTest, BackgroundAndSpritesRoundTripAndTheValueAfterTheImageIsRead
     doc.GetCards().Add(std::make_unique<CFicha>());
     Bytes first = StoreBytes(doc);
 
-    CFichaDoc loaded;
+    CFichaDoc loaded(Variant::player);
     platform::MemoryFile file(first, "T.FCA");
     ASSERT_TRUE(loaded.Load(file));
     ASSERT_NE(loaded.GetBackground(), nullptr);
@@ -131,9 +134,8 @@ TEST_F(FichaDocTest, AFileWithoutCardsOpensWithNoCardShown) {
     bytes.push_back(0x00);  // count 0
     std::string path = folder.Path("NOCARDS.FCA");
     WriteFileBytes(path, bytes);
-    for (auto program : {platform::Program::player, platform::Program::editor}) {
-        ScopedProgram p(program);
-        CFichaDoc doc;
+    for (Variant variant : {Variant::player, Variant::editor}) {
+        CFichaDoc doc(variant);
         ASSERT_TRUE(doc.OnOpenDocument(path));
         EXPECT_EQ(doc.GetCards().GetSize(), 0u);
         EXPECT_EQ(doc.GetCurrentCardPtr(), nullptr);
@@ -147,8 +149,7 @@ TEST_F(FichaDocTest, AFileWithoutCardsOpensWithNoCardShown) {
 
 TEST_F(FichaDocTest, NewDocumentsOfBothPrograms) {
     {
-        ScopedProgram p(platform::Program::editor);
-        CFichaDoc doc;
+        CFichaDoc doc(Variant::editor);
         ASSERT_TRUE(doc.OnNewDocument());
         ASSERT_NE(doc.GetBackground(), nullptr);
         EXPECT_EQ(doc.GetBackground()->GetWidth(), 640);
@@ -164,8 +165,7 @@ TEST_F(FichaDocTest, NewDocumentsOfBothPrograms) {
         EXPECT_FALSE(std::filesystem::exists(undo)) << "closing deletes the snapshot";
     }
     {
-        ScopedProgram p(platform::Program::player);
-        CFichaDoc doc;
+        CFichaDoc doc(Variant::player);
         ASSERT_TRUE(doc.OnNewDocument());
         EXPECT_EQ(doc.GetBackground()->GetWidth(), 320);
         EXPECT_EQ(doc.GetBackground()->GetHeight(), 240);
@@ -179,21 +179,18 @@ TEST_F(FichaDocTest, NewDocumentsOfBothPrograms) {
 
 TEST_F(FichaDocTest, SetBackgroundAsksBeforeDeletingTheSprites) {
     struct Case {
-        platform::Program program;
+        Variant variant;
         MessageAnswer answer;
         const char* question;
         size_t spritesLeft;
     };
     for (const Case& c :
-         {Case{platform::Program::editor, MessageAnswer::yes, "Do you want to delete the sprite list ?", 0},
-          Case{platform::Program::editor, MessageAnswer::no, "Do you want to delete the sprite list ?", 2},
-          Case{platform::Program::player, MessageAnswer::yes, "\xC2\xBF Desea borrar la lista de Sprites ?",
-               0},
-          Case{platform::Program::player, MessageAnswer::no, "\xC2\xBF Desea borrar la lista de Sprites ?",
-               2}}) {
-        ScopedProgram p(c.program);
+         {Case{Variant::editor, MessageAnswer::yes, "Do you want to delete the sprite list ?", 0},
+          Case{Variant::editor, MessageAnswer::no, "Do you want to delete the sprite list ?", 2},
+          Case{Variant::player, MessageAnswer::yes, "\xC2\xBF Desea borrar la lista de Sprites ?", 0},
+          Case{Variant::player, MessageAnswer::no, "\xC2\xBF Desea borrar la lista de Sprites ?", 2}}) {
         box.shown.clear();
-        CFichaDoc doc;
+        CFichaDoc doc(c.variant);
         doc.SetBackground(std::make_unique<CDibJpeg>());
         EXPECT_TRUE(box.shown.empty()) << "no question without sprites";
         doc.GetSpriteList().Insert(MakeSprite(1, 0, 0, 50));
@@ -222,7 +219,7 @@ class CardWithMediaTest : public FichaDocTest {
         WriteBmp(folder.Path("Other.BMP"), 11, 9, 9);
         WriteFileBytes(folder.Path("clip.avi"), Bytes{'R', 'I', 'F', 'F'});
         media.script.frameSize = {32, 24};
-        CFichaDoc doc;
+        CFichaDoc doc(Variant::player);
         auto background = std::make_unique<CDibJpeg>();
         background->Create(100, 80, 3);
         doc.SetBackground(std::move(background));
@@ -253,8 +250,7 @@ class CardWithMediaTest : public FichaDocTest {
 };
 
 TEST_F(CardWithMediaTest, ThePlayerNumbersPictureProxiesMinusKAndHasNoVideoProxy) {
-    ScopedProgram p(platform::Program::player);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     ASSERT_TRUE(doc.OnOpenDocument(path));
     EXPECT_TRUE(doc.HasVideo());
     EXPECT_EQ(Numbers(doc), (std::vector<int32_t>{-2, 1})) << "picture 2 is -2; picture 1 has no name";
@@ -275,8 +271,7 @@ TEST_F(CardWithMediaTest, ThePlayerNumbersPictureProxiesMinusKAndHasNoVideoProxy
 }
 
 TEST_F(CardWithMediaTest, TheEditorNumbersTheVideoMinusOneAndPicturesMinusKPlusOne) {
-    ScopedProgram p(platform::Program::editor);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::editor);
     ASSERT_TRUE(doc.OnOpenDocument(path));
     EXPECT_EQ(Numbers(doc), (std::vector<int32_t>{-3, -1, 1}));
     CSprite* video = doc.GetSpriteList().FindByNumber(-1);
@@ -295,11 +290,10 @@ TEST_F(CardWithMediaTest, TheEditorNumbersTheVideoMinusOneAndPicturesMinusKPlusO
 }
 
 TEST_F(CardWithMediaTest, AMissingVideoInTheEditorIsReportedByTheDeviceAndGetsNoProxy) {
-    ScopedProgram p(platform::Program::editor);
     std::filesystem::remove(folder.Path("clip.avi"));
     media.script.openError = platform::kMediaErrorFileNotFound;
     media.script.openErrorText = "No se encuentra el archivo.";
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::editor);
     ASSERT_TRUE(doc.OnOpenDocument(path));
     EXPECT_EQ(doc.GetSpriteList().FindByNumber(-1), nullptr);
     ASSERT_EQ(box.shown.size(), 1u) << "the device's own box names the missing clip";
@@ -311,9 +305,8 @@ TEST_F(CardWithMediaTest, AMissingVideoInTheEditorIsReportedByTheDeviceAndGetsNo
 }
 
 TEST_F(CardWithMediaTest, StoringWritesNoProxyAndLeavesTheProxiesInPlace) {
-    for (auto program : {platform::Program::editor, platform::Program::player}) {
-        ScopedProgram p(program);
-        CFichaDoc doc;
+    for (Variant variant : {Variant::editor, Variant::player}) {
+        CFichaDoc doc(variant);
         ASSERT_TRUE(doc.OnOpenDocument(path));
         std::vector<int32_t> before = Numbers(doc);
         ASSERT_GT(before.size(), 1u);
@@ -326,8 +319,7 @@ TEST_F(CardWithMediaTest, StoringWritesNoProxyAndLeavesTheProxiesInPlace) {
 }
 
 TEST_F(CardWithMediaTest, UndoRightAfterOpenRestoresTheOpenedStateTwice) {
-    ScopedProgram p(platform::Program::editor);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::editor);
     ASSERT_TRUE(doc.OnOpenDocument(path));
     std::vector<int32_t> opened = Numbers(doc);
     doc.GetCards().Add(std::make_unique<CFicha>());
@@ -347,8 +339,7 @@ TEST_F(CardWithMediaTest, UndoRightAfterOpenRestoresTheOpenedStateTwice) {
 }
 
 TEST_F(CardWithMediaTest, ADamagedSnapshotLeavesTheDocumentAsItIs) {
-    ScopedProgram p(platform::Program::editor);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::editor);
     ASSERT_TRUE(doc.OnOpenDocument(path));
     doc.identifier = "kept";
     WriteFileBytes(doc.GetUndoPath(), Bytes{0x00, 0x00});
@@ -358,9 +349,40 @@ TEST_F(CardWithMediaTest, ADamagedSnapshotLeavesTheDocumentAsItIs) {
     doc.OnCloseDocument();
 }
 
+// Undo brings back the snapshot's content and nothing else: a document that was changed stays changed
+// (the undo is one more change to save), one that was saved stays saved. The views keep showing it.
+TEST_F(CardWithMediaTest, UndoLeavesTheModifiedFlagAsItWas) {
+    CFichaDoc doc(Variant::editor);
+    CAnimView view;
+    doc.SetDirtyView(&view);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    ASSERT_FALSE(doc.IsModified());
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_FALSE(doc.IsModified()) << "undoing on a saved document";
+
+    doc.TakeUndoSnapshot();
+    doc.GetCards().Add(std::make_unique<CFicha>());
+    doc.SetModifiedFlag(true);
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.GetCards().GetSize(), 2u);
+    EXPECT_TRUE(doc.IsModified()) << "undoing on a changed document";
+
+    doc.SetModifiedFlag(false);
+    doc.SetBackground(std::make_unique<CDibJpeg>());  // marks the document modified
+    doc.SetModifiedFlag(false);
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_FALSE(doc.IsModified()) << "installing the snapshot's background is not a change of the user";
+    ASSERT_NE(doc.GetBackground(), nullptr);
+    EXPECT_EQ(doc.GetBackground()->GetWidth(), 100);
+    ASSERT_NE(view.GetBuffer(), nullptr);
+    EXPECT_EQ(view.GetBuffer()->GetWidth(), 100) << "the view was handed the background of the snapshot";
+    EXPECT_EQ(doc.GetViews(), std::vector<CAnimView*>{&view});
+    EXPECT_EQ(doc.GetDirtyView(), &view);
+    doc.OnCloseDocument();
+}
+
 TEST_F(FichaDocTest, ScrollWidgetsAndCardListsAreAppliedOnEntering) {
-    ScopedProgram p(platform::Program::player);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     auto knob = MakeSprite(7, 0, 0, 50);
     knob->SetClickAction(9);
     knob->SetClickArgument(0, "story");
@@ -385,8 +407,7 @@ TEST_F(FichaDocTest, ScrollWidgetsAndCardListsAreAppliedOnEntering) {
 }
 
 TEST_F(FichaDocTest, PlayerNavigationResetsTextScroll) {
-    ScopedProgram p(platform::Program::player);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     for (int i = 0; i < 3; ++i) {
         auto card = std::make_unique<CFicha>();
         card->AddText(std::make_unique<CTexto>());
@@ -405,12 +426,11 @@ TEST_F(FichaDocTest, PlayerNavigationResetsTextScroll) {
 }
 
 TEST_F(FichaDocTest, OpeningTheStartCardOfTheRunState) {
-    ScopedProgram p(platform::Program::player);
-    CFichaDoc source;
+    CFichaDoc source(Variant::player);
     for (int i = 0; i < 3; ++i) source.GetCards().Add(std::make_unique<CFicha>());
     std::string path = SaveTitle(source, "THREE.FCA");
     runState.SetStartCard(2);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     ASSERT_TRUE(doc.OnOpenDocument(path));
     EXPECT_EQ(doc.GetCurrentCard(), 2);
     runState.SetStartCard(3);
@@ -423,28 +443,27 @@ TEST_F(FichaDocTest, OpeningTheStartCardOfTheRunState) {
 class MusicTest : public FichaDocTest {
   protected:
     std::string TitleWithMusic(const std::string& name, const std::string& music, bool loop, bool stop) {
-        CFichaDoc doc;
+        CFichaDoc doc(Variant::player);
         doc.backgroundMusic = music;
         doc.loopMusic = loop;
         doc.stopPreviousMusic = stop;
         doc.GetCards().Add(std::make_unique<CFicha>());
         return SaveTitle(doc, name);
     }
-    ScopedProgram player{platform::Program::player};
 };
 
 TEST_F(MusicTest, MusicDifferingOnlyInLetterCaseGoesOn) {
     WriteFileBytes(folder.Path("theme.wav"), Bytes{'R', 'I', 'F', 'F'});
     std::string a = TitleWithMusic("A.FCA", "theme.wav", true, false);
     std::string b = TitleWithMusic("B.FCA", "Theme.WAV", false, false);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     ASSERT_TRUE(doc.OnOpenDocument(a));
     ASSERT_EQ(sound.plays.size(), 1u);
     EXPECT_EQ(sound.plays[0].path, folder.Path("theme.wav")) << "resolved beside the title";
     EXPECT_TRUE(sound.plays[0].loop);
     EXPECT_EQ(runState.PlayingMusic(), "THEME.WAV");
     EXPECT_EQ(doc.backgroundMusic, "THEME.WAV");
-    CFichaDoc next;
+    CFichaDoc next(Variant::player);
     ASSERT_TRUE(next.OnOpenDocument(b));
     EXPECT_EQ(sound.plays.size(), 1u) << "the same music is not started again";
     EXPECT_EQ(sound.stops, 0);
@@ -455,7 +474,7 @@ TEST_F(MusicTest, OtherMusicStartsAndStopPreviousSilences) {
     std::string b = TitleWithMusic("B.FCA", "two.wav", false, false);
     std::string quiet = TitleWithMusic("Q.FCA", "", false, false);
     std::string stop = TitleWithMusic("S.FCA", "", false, true);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     ASSERT_TRUE(doc.OnOpenDocument(a));
     ASSERT_TRUE(doc.OnOpenDocument(b));
     ASSERT_EQ(sound.plays.size(), 2u);
@@ -471,12 +490,11 @@ TEST_F(MusicTest, OtherMusicStartsAndStopPreviousSilences) {
 TEST_F(MusicTest, NoWaveDeviceNoMusicAndTheEditorNeverPlays) {
     std::string a = TitleWithMusic("A.FCA", "one.wav", false, false);
     sound.devices = 0;
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     ASSERT_TRUE(doc.OnOpenDocument(a));
     EXPECT_TRUE(sound.plays.empty());
     sound.devices = 1;
-    ScopedProgram editor(platform::Program::editor);
-    CFichaDoc edited;
+    CFichaDoc edited(Variant::editor);
     ASSERT_TRUE(edited.OnOpenDocument(a));
     EXPECT_TRUE(sound.plays.empty());
     edited.OnCloseDocument();
@@ -484,32 +502,121 @@ TEST_F(MusicTest, NoWaveDeviceNoMusicAndTheEditorNeverPlays) {
 
 // ---------------------------------------------------------------- failures
 
-TEST_F(FichaDocTest, OpenFailuresShowTheMessageAndLeaveNoDocument) {
-    ScopedProgram p(platform::Program::player);
+// The colour of pixel (x, y) of a 24-bit image as 0xRRGGBB.
+uint32_t ColourAt(const CDIB& dib, int x, int y) {
+    const uint8_t* p = dib.GetPixelAddress(x, y);
+    return p ? uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0] : 0xDEADBEEF;
+}
+
+// A player's action may name a title that is missing or damaged. The title that is showing stays as it
+// is, in both programs, and only the message tells of the failure.
+TEST_F(FichaDocTest, AFailedOpenKeepsTheTitleThatIsShowing) {
+    WriteBmp(folder.Path("pic.bmp"), 12, 10, 7);
+    std::string good;
+    {
+        CFichaDoc source(Variant::player);
+        auto background = std::make_unique<CDibJpeg>();
+        Gradient(*background, 100, 80, 200);
+        source.SetBackground(std::move(background));
+        source.GetSpriteList().Insert(MakeSprite(1, 10, 10, 50));
+        source.GetCards().Add(std::make_unique<CFicha>());
+        auto card = std::make_unique<CFicha>();
+        auto picture = std::make_unique<CFoto>();
+        picture->fileName = "pic.bmp";
+        picture->x = 60;
+        picture->y = 50;
+        card->AddPicture(std::move(picture));
+        source.GetCards().Add(std::move(card));
+        good = SaveTitle(source, "GOOD.FCA");
+    }
+    const std::string missing = folder.Path("MISSING.FCA");
     Bytes badSchema = kEmptyTitle;
     badSchema[27] = 0x02;  // CFicha with schema 2
     Bytes unknownClass = kEmptyTitle;
     unknownClass[31] = 'X';
-    Bytes cut(kEmptyTitle.begin(), kEmptyTitle.begin() + 40);
-    for (const Bytes& bytes : {badSchema, unknownClass, cut}) {
-        std::string path = folder.Path("BAD.FCA");
-        WriteFileBytes(path, bytes);
-        box.shown.clear();
-        CFichaDoc doc;
-        doc.GetSpriteList().Insert(MakeSprite(1, 0, 0, 50));
-        EXPECT_FALSE(doc.OnOpenDocument(path));
-        ASSERT_EQ(box.shown.size(), 1u);
-        EXPECT_EQ(box.shown[0].text, "Formato de archivo no esperado.");
-        EXPECT_EQ(box.shown[0].icon, platform::MessageIcon::exclamation);
-        EXPECT_EQ(doc.GetCards().GetSize(), 0u);
-        EXPECT_TRUE(doc.GetSpriteList().IsEmpty());
-        EXPECT_EQ(doc.GetCurrentCardPtr(), nullptr);
+    Bytes cut = ReadFileBytes(good);
+    cut.resize(cut.size() / 2);  // the file ends half-way
+    Bytes garbage(500);
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 37 + 11);
+    WriteFileBytes(folder.Path("SCHEMA.FCA"), badSchema);
+    WriteFileBytes(folder.Path("CLASS.FCA"), unknownClass);
+    WriteFileBytes(folder.Path("CUT.FCA"), cut);
+    WriteFileBytes(folder.Path("GARBAGE.FCA"), garbage);
+
+    for (Variant variant : {Variant::player, Variant::editor}) {
+        // What a document that shows nothing says about the garbage: the message does not depend on the
+        // title that is showing.
+        std::string garbageMessage;
+        {
+            CFichaDoc fresh(variant);
+            box.shown.clear();
+            EXPECT_FALSE(fresh.OnOpenDocument(folder.Path("GARBAGE.FCA")));
+            ASSERT_EQ(box.shown.size(), 1u);
+            garbageMessage = box.shown[0].text;
+        }
+        CFichaDoc doc(variant);
+        CAnimView view;
+        platform::FakeDeviceContext surface;
+        view.SetSurface(&surface);
+        doc.SetDirtyView(&view);
+        ASSERT_TRUE(doc.OnOpenDocument(good));
+        if (variant == Variant::player)
+            ASSERT_TRUE(doc.GoToCard(1));
+        else
+            doc.SelectCard(1);
+        const std::vector<int32_t> numbers = Numbers(doc);
+        ASSERT_EQ(numbers.size(), 2u) << "the sprite and the proxy of the card's picture";
+        const CDibJpeg* background = doc.GetBackground();
+        const CFicha* card = doc.GetCurrentCardPtr();
+        CSprite* sprite = doc.GetSpriteList().FindByNumber(1);
+        CSprite* proxy = doc.GetSpriteList().GetAt(doc.GetSpriteList().GetAt(0) == sprite ? 1 : 0);
+
+        struct Failure {
+            std::string path;
+            std::string message;
+        };
+        const Failure failures[] = {
+            {missing, "No se encontr\xC3\xB3 " + missing + "."},
+            {folder.Path("SCHEMA.FCA"), "Formato de archivo no esperado."},
+            {folder.Path("CLASS.FCA"), "Formato de archivo no esperado."},
+            {folder.Path("CUT.FCA"), "Formato de archivo no esperado."},
+            {folder.Path("GARBAGE.FCA"), garbageMessage},
+        };
+        for (const Failure& f : failures) {
+            SCOPED_TRACE(f.path);
+            box.shown.clear();
+            EXPECT_FALSE(doc.OnOpenDocument(f.path));
+            ASSERT_EQ(box.shown.size(), 1u);
+            EXPECT_EQ(box.shown[0].text, f.message);
+            EXPECT_EQ(box.shown[0].icon, platform::MessageIcon::exclamation);
+            EXPECT_EQ(doc.GetCards().GetSize(), 2u);
+            EXPECT_EQ(doc.GetCurrentCard(), 1);
+            EXPECT_EQ(doc.GetCurrentCardPtr(), card);
+            EXPECT_EQ(Numbers(doc), numbers);
+            EXPECT_EQ(doc.GetSpriteList().FindByNumber(1), sprite);
+            EXPECT_EQ(doc.GetBackground(), background);
+            EXPECT_EQ(doc.GetPathName(), good);
+            EXPECT_EQ(doc.GetTitle(), "GOOD.FCA");
+            EXPECT_EQ(doc.GetViews(), std::vector<CAnimView*>{&view});
+            EXPECT_EQ(doc.GetDirtyView(), &view);
+            for (CSprite* s : doc.GetSpriteList())
+                EXPECT_EQ(s->GetNotifyObject(), doc.GetSpriteList().GetChangeSink());
+
+            // The view still composes the title: clear the places, compose, and look.
+            CDIB& buffer = *view.GetBuffer();
+            for (auto [x, y] : {std::pair{12, 12}, std::pair{62, 52}, std::pair{90, 5}})
+                std::fill_n(buffer.GetPixelAddress(x, y), 3, uint8_t{0});
+            view.OnUpdate();
+            EXPECT_EQ(ColourAt(buffer, 12, 12), ColourAt(*sprite, 2, 2));
+            EXPECT_EQ(ColourAt(buffer, 62, 52), ColourAt(*proxy, 2, 2));
+            EXPECT_EQ(ColourAt(buffer, 90, 5), ColourAt(*background, 90, 5));
+            view.EmptyDirtyList();
+            sprite->SetPosition(10, 10);
+            EXPECT_EQ(view.GetDirtyList().size(), 1u) << "the sprite still reports to the view";
+            view.EmptyDirtyList();
+        }
+        doc.OnCloseDocument();
     }
-    box.shown.clear();
-    CFichaDoc doc;
-    EXPECT_FALSE(doc.OnOpenDocument(folder.Path("MISSING.FCA")));
-    ASSERT_EQ(box.shown.size(), 1u);
-    EXPECT_EQ(box.shown[0].text, "No se encontró " + folder.Path("MISSING.FCA") + ".");
 }
 
 // A sprite whose image cannot be written, as a full disk would make it.
@@ -519,8 +626,7 @@ class UnwritableSprite : public CPhasedSprite {
 };
 
 TEST_F(FichaDocTest, AFailedSaveKeepsThePreviousFile) {
-    ScopedProgram p(platform::Program::editor);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::editor);
     ASSERT_TRUE(doc.OnNewDocument());
     std::string path = folder.Path("KEEP.FCA");
     ASSERT_TRUE(doc.OnSaveDocument(path));
@@ -555,8 +661,7 @@ class DiskFullSprite : public CPhasedSprite {
 };
 
 TEST_F(FichaDocTest, AFullDiskDuringSaveNamesTheTitleNotTheScratchFile) {
-    ScopedProgram p(platform::Program::editor);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::editor);
     ASSERT_TRUE(doc.OnNewDocument());
     auto bad = std::make_unique<DiskFullSprite>();
     bad->Create(4, 4, 3);
@@ -570,8 +675,7 @@ TEST_F(FichaDocTest, AFullDiskDuringSaveNamesTheTitleNotTheScratchFile) {
 }
 
 TEST_F(FichaDocTest, UndoPathsCountUpPastExistingFiles) {
-    ScopedProgram p(platform::Program::editor);
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::editor);
     doc.SetTitle("zz-undo-test.fca");
     const std::string base = (std::filesystem::temp_directory_path() / "zz-undo-test").string();
     std::string first = doc.MakeUndoPath();
@@ -585,8 +689,7 @@ TEST_F(FichaDocTest, UndoPathsCountUpPastExistingFiles) {
 }
 
 TEST_F(FichaDocTest, ASceneFileHoldsTheFirstNineRowsOnly) {
-    ScopedProgram p(platform::Program::player);
-    CFichaDoc title;
+    CFichaDoc title(Variant::player);
     title.identifier = "scene";
     title.GetSpriteList().Insert(MakeSprite(2, 1, 1, 50));
     platform::MemoryFile file;
@@ -597,12 +700,12 @@ TEST_F(FichaDocTest, ASceneFileHoldsTheFirstNineRowsOnly) {
     }
     std::string path = folder.Path("SCENE.ANM");
     WriteFileBytes(path, file.Bytes());
-    CAnimDoc scene;
+    CAnimDoc scene(Variant::player);
     ASSERT_TRUE(scene.OnOpenDocument(path));
     EXPECT_EQ(scene.identifier, "scene");
     EXPECT_EQ(scene.GetSpriteList().GetCount(), 1u);
     EXPECT_TRUE(box.shown.empty());
-    CAnimDoc fresh;
+    CAnimDoc fresh(Variant::player);
     ASSERT_TRUE(fresh.OnNewDocument());
     EXPECT_EQ(fresh.GetBackground()->GetWidth(), 320);
 }

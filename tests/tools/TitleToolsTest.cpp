@@ -7,7 +7,6 @@
 #include "engine/PhasedSprite.h"
 #include "model/Classes.h"
 #include "model/FichaDoc.h"
-#include "platform/Program.h"
 #include "platform/qt/QtDeviceContext.h"
 #include "tests/model/DocTestSupport.h"
 #include "tools/Fcatool.h"
@@ -21,10 +20,7 @@ using namespace doc_test;
 // Titles made with the model classes in a scratch folder, and the subcommands run on them.
 class TitleToolsTest : public testing::Test {
   protected:
-    void SetUp() override {
-        RegisterTitleClasses();
-        platform::SetCurrentProgram(platform::Program::player);
-    }
+    void SetUp() override { RegisterTitleClasses(); }
 
     std::string Save(CFichaDoc& doc, const std::string& name) {
         platform::MemoryFile file;
@@ -36,7 +32,7 @@ class TitleToolsTest : public testing::Test {
     // A background, a transparent three-frame sprite in front of an opaque one, a hidden-by-card sprite,
     // a scroll knob, and two cards with texts and a picture.
     std::string RichTitle() {
-        CFichaDoc doc;
+        CFichaDoc doc(Variant::player);
         auto background = std::make_unique<CDibJpeg>();
         Gradient(*background, 120, 90, 90);
         doc.SetBackground(std::move(background));
@@ -272,7 +268,7 @@ TEST_F(TitleToolsTest, RenderComposesTheCardAsThePlayerShowsIt) {
 
     // The same card composed by hand: the picture proxy from the document, sprite 3 hidden as the
     // card's deactivation list says, the knob shown because the text needs scrolling, then the text.
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     Bytes bytes = ReadFileBytes(title);
     platform::MemoryFile file(bytes, title);
     ASSERT_TRUE(doc.Load(file));
@@ -320,10 +316,10 @@ TEST_F(TitleToolsTest, CheckListsWhatWouldGoWrong) {
     EXPECT_EQ(clean.status, 0) << clean.out;
     EXPECT_EQ(clean.out, "");
 
-    CFichaDoc other;
+    CFichaDoc other(Variant::player);
     other.GetCards().Add(std::make_unique<CFicha>());
     Save(other, "OTHER.FCA");
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     auto opener = MakeSprite(1, 0, 0, 50);
     opener->SetClickAction(1);
     opener->SetClickArgument(0, "other");
