@@ -51,8 +51,8 @@ std::string RealPath(const std::string& stored, const std::string& folder) {
 }
 
 std::unique_ptr<CAnimDoc> MakeDocumentFor(const std::string& path) {
-    if (EndsWithNoCase(path, ".anm")) return std::make_unique<CAnimDoc>();
-    return std::make_unique<CFichaDoc>();
+    if (EndsWithNoCase(path, ".anm")) return std::make_unique<CAnimDoc>(Variant::player);
+    return std::make_unique<CFichaDoc>(Variant::player);
 }
 
 }  // namespace

@@ -416,7 +416,7 @@ TEST(PlayerSceneActions, OpenACardFromASceneStartsAtTheSpriteNumber) {
     PlayerFixture f;
     SaveCards(f.folder.Path("tour.fca"), 5);
     RegisterTitleClasses();
-    CAnimDoc scene;
+    CAnimDoc scene(Variant::player);
     scene.GetSpriteList().Insert(MakeSprite(4, 10, 10));
     scene.GetSpriteList().FindByNumber(4)->SetClickAction(1);
     scene.GetSpriteList().FindByNumber(4)->SetClickArgument(0, "tour");
@@ -435,7 +435,7 @@ TEST(PlayerSceneActions, OpenACardFromASceneStartsAtTheSpriteNumber) {
 TEST(PlayerSceneActions, HoverShowsTheSecondFrameAndEndEndsAtOnce) {
     PlayerFixture f;
     RegisterTitleClasses();
-    CAnimDoc scene;
+    CAnimDoc scene(Variant::player);
     auto a = MakeSprite(1, 10, 10, 20, 10, 3);
     CPhasedSprite& sa = *a;
     sa.SetMoveAction(3);
@@ -469,7 +469,7 @@ TEST(PlayerActions, SoundNamesResolveBesideTheTitle) {
 TEST(PlayerSceneActions, VolumeKnobAndMenusWorkInAScene) {
     PlayerFixture f;
     RegisterTitleClasses();
-    CAnimDoc scene;
+    CAnimDoc scene(Variant::player);
     scene.GetSpriteList().Insert(MakeSprite(13, 100, 300, 120, 10));
     scene.GetSpriteList().FindByNumber(13)->SetClickAction(13);
     scene.GetSpriteList().Insert(MakeSprite(12, 100, 300, 20, 10, 1, -1));

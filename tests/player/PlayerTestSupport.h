@@ -61,7 +61,7 @@ inline std::unique_ptr<CPhasedSprite> MakeSprite(int32_t number, int32_t x, int3
 // Builds a title sprite by sprite and card by card.
 class TitleBuilder {
   public:
-    TitleBuilder() : doc_(std::make_unique<CFichaDoc>()) { RegisterTitleClasses(); }
+    TitleBuilder() : doc_(std::make_unique<CFichaDoc>(Variant::player)) { RegisterTitleClasses(); }
 
     CPhasedSprite& Sprite(int32_t number, int32_t x, int32_t y, int w = 20, int h = 10, int frames = 1,
                           int32_t plane = 0) {
@@ -118,7 +118,7 @@ class RecordingHost : public PlayerHost {
 
     bool OpenTitle(const std::string& name) override {
         calls.push_back("open " + name);
-        auto doc = std::make_unique<CFichaDoc>();
+        auto doc = std::make_unique<CFichaDoc>(Variant::player);
         doc->SetBaseDirectory(folder_);
         if (!doc->OnOpenDocument(folder_ + "/" + name)) return false;
         view_->SetDocument(doc.get());
