@@ -305,21 +305,50 @@ std::vector<int32_t> SourcePositions(int32_t oldSize, int32_t newSize) {
     return positions;
 }
 
+// One destination row of nearest-neighbour resampling: `offsets` holds, for each of the `count`
+// destination pixels, the byte offset of its source pixel within the source row `in`. Plain pointers,
+// because this runs once for every pixel of an image that may hold millions of them.
+void ResampleRow(const uint8_t* in, uint8_t* out, const size_t* offsets, size_t count, int bytesPerPixel) {
+    const size_t* const end = offsets + count;
+    if (bytesPerPixel == 1) {
+        while (offsets != end) *out++ = in[*offsets++];
+        return;
+    }
+    while (offsets != end) {
+        const uint8_t* pixel = in + *offsets++;
+        out[0] = pixel[0];
+        out[1] = pixel[1];
+        out[2] = pixel[2];
+        out += 3;
+    }
+}
+
 }  // namespace
 
 bool CDIB::Resize(int32_t width, int32_t height) {
     if (!HasImage() || !bits_ || (GetBitCount() != 8 && GetBitCount() != 24)) return false;
     if (!ImageSizeAcceptable(width, height, GetBitCount())) return false;
     const int bpp = GetBitCount() / 8;
-    const int64_t newStride = StrideFor(width, GetBitCount());
+    const int32_t oldHeight = CDIB::GetHeight();
+    const size_t oldStride = static_cast<size_t>(GetStorageWidth());
+    const size_t newStride = static_cast<size_t>(StrideFor(width, GetBitCount()));
+    const size_t rowBytes = static_cast<size_t>(width) * bpp;
     try {
+        // The source column of each destination column is the same in every row: worked out once.
+        std::vector<size_t> offsets(width);
         std::vector<int32_t> columns = SourcePositions(CDIB::GetWidth(), width);
-        std::vector<int32_t> rows = SourcePositions(CDIB::GetHeight(), height);
+        for (int32_t x = 0; x < width; ++x) offsets[x] = static_cast<size_t>(columns[x]) * bpp;
+        std::vector<int32_t> rows = SourcePositions(oldHeight, height);
         std::vector<uint8_t> pixels(newStride * height, 0);
         for (int32_t y = 0; y < height; ++y) {
-            uint8_t* out = pixels.data() + (height - 1 - y) * newStride;
-            for (int32_t x = 0; x < width; ++x)
-                std::memcpy(out + x * bpp, GetPixelAddress(columns[x], rows[y]), bpp);
+            uint8_t* out = pixels.data() + static_cast<size_t>(height - 1 - y) * newStride;
+            // Enlarging repeats source rows; a repeat is the row just made, one stride above in memory.
+            if (y > 0 && rows[y] == rows[y - 1]) {
+                std::memcpy(out, out + newStride, rowBytes);
+                continue;
+            }
+            const uint8_t* in = bits_ + static_cast<size_t>(oldHeight - 1 - rows[y]) * oldStride;
+            ResampleRow(in, out, offsets.data(), offsets.size(), bpp);
         }
         std::vector<uint8_t> header = header_;
         BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(header.data());
