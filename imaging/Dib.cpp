@@ -7,7 +7,9 @@
 #include "imaging/DibJpeg.h"
 #include "imaging/DibPcx.h"
 #include "archive/Archive.h"
+#include "platform/DibStride.h"
 #include "platform/FileDialog.h"
+#include "platform/LittleEndian.h"
 #include "platform/MessageBox.h"
 
 IMPLEMENT_SERIAL(CDIB, CObject, 0)
@@ -19,23 +21,9 @@ constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kCoreHeaderSize = 12;
 
-int64_t StrideFor(int64_t width, int bitCount) {
-    return (width * (bitCount / 8) + 3) & ~int64_t{3};
-}
-
-uint16_t Word(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Dword(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-void PutWord(uint8_t* p, uint16_t v) {
-    p[0] = v & 0xFF;
-    p[1] = v >> 8;
-}
-void PutDword(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
-}
+using platform::DibStride;
+using platform::LoadLe16;
+using platform::LoadLe32;
 
 std::vector<uint8_t> HeaderBlock(const BITMAPINFOHEADER& header, size_t colours) {
     std::vector<uint8_t> block(kInfoHeaderSize + 4 * colours, 0);
@@ -53,7 +41,7 @@ bool ReadInfoHeader(platform::File& file, uint64_t start, BITMAPINFOHEADER& head
     uint8_t raw[kInfoHeaderSize] = {};
     size_t got = file.Read(raw, sizeof raw);
     if (got < 4) return false;
-    uint32_t size = Dword(raw);
+    uint32_t size = LoadLe32(raw);
     if (size == kInfoHeaderSize && got == kInfoHeaderSize) {
         std::memcpy(&header, raw, kInfoHeaderSize);
         os2 = false;
@@ -62,10 +50,10 @@ bool ReadInfoHeader(platform::File& file, uint64_t start, BITMAPINFOHEADER& head
     if (size != kCoreHeaderSize || got < kCoreHeaderSize) return false;
     file.Seek(start + kFileHeaderSize + kCoreHeaderSize);
     header = BITMAPINFOHEADER{};
-    header.biWidth = Word(raw + 4);
-    header.biHeight = Word(raw + 6);
-    header.biPlanes = Word(raw + 8);
-    header.biBitCount = Word(raw + 10);
+    header.biWidth = LoadLe16(raw + 4);
+    header.biHeight = LoadLe16(raw + 6);
+    header.biPlanes = LoadLe16(raw + 8);
+    header.biBitCount = LoadLe16(raw + 10);
     os2 = true;
     return true;
 }
@@ -96,7 +84,7 @@ void SkipStatedSurplus(platform::File& file, uint32_t fileSize, uint32_t offset,
 bool ImageSizeAcceptable(int64_t width, int64_t height, int bitCount) {
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
     if (bitCount != 8 && bitCount != 24 && bitCount != 32) return false;
-    return static_cast<uint64_t>(StrideFor(width, bitCount) * height) <= kMaxImageBytes;
+    return static_cast<uint64_t>(DibStride(width, bitCount) * height) <= kMaxImageBytes;
 }
 
 void RegisterImagingClasses() {
@@ -167,12 +155,13 @@ platform::Rect CDIB::GetRect() const {
 }
 
 int32_t CDIB::GetStorageWidth() const {
-    return HasImage() ? static_cast<int32_t>(StrideFor(CDIB::GetWidth(), GetBitCount())) : 0;
+    return HasImage() ? static_cast<int32_t>(DibStride(CDIB::GetWidth(), GetBitCount())) : 0;
 }
 
 int CDIB::GetNumColors(const BITMAPINFOHEADER& header) {
     int bitCount = header.biBitCount;
-    if (header.biSize == kCoreHeaderSize) bitCount = Word(reinterpret_cast<const uint8_t*>(&header) + 10);
+    // An OS/2 core header keeps its bit count where the 40-byte header keeps the high half of its height.
+    if (header.biSize == kCoreHeaderSize) bitCount = LoadLe16(reinterpret_cast<const uint8_t*>(&header) + 10);
     int colours = bitCount == 1 ? 2 : bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0;
     if (header.biSize == kInfoHeaderSize && header.biClrUsed != 0)
         colours = static_cast<int>(header.biClrUsed);
@@ -207,7 +196,7 @@ bool CDIB::Create(int32_t width, int32_t height, int bytesPerPixel) {
         std::vector<uint8_t> block = HeaderBlock(header, bitCount == 8 ? 256 : 0);
         for (int i = 0; bitCount == 8 && i < 256; ++i)
             std::memset(block.data() + kInfoHeaderSize + 4 * i, i, 3);
-        Replace(std::move(block), std::vector<uint8_t>(StrideFor(width, bitCount) * height, 0));
+        Replace(std::move(block), std::vector<uint8_t>(DibStride(width, bitCount) * height, 0));
     } catch (const std::bad_alloc&) {
         Clear();
         return false;
@@ -243,7 +232,7 @@ bool CDIB::CopyPacked(const BITMAPINFOHEADER* header, const uint8_t* rows) {
     try {
         const uint8_t* raw = reinterpret_cast<const uint8_t*>(header);
         std::vector<uint8_t> block(raw, raw + kInfoHeaderSize + 4 * colours);
-        size_t size = StrideFor(header->biWidth, header->biBitCount) * header->biHeight;
+        size_t size = DibStride(header->biWidth, header->biBitCount) * header->biHeight;
         Replace(std::move(block), std::vector<uint8_t>(rows, rows + size));
     } catch (const std::bad_alloc&) {
         return false;
@@ -256,7 +245,7 @@ bool CDIB::ConvertTo24() {
     if (GetBitCount() == 24) return true;
     if (GetBitCount() != 8) return false;
     const int32_t width = CDIB::GetWidth(), height = CDIB::GetHeight();
-    const int64_t stride8 = GetStorageWidth(), stride24 = StrideFor(width, 24);
+    const int64_t stride8 = GetStorageWidth(), stride24 = DibStride(width, 24);
     // A table shorter than 256 entries leaves the missing colours black.
     uint8_t table[256 * 4] = {};
     size_t tableBytes = std::min<size_t>(header_.size() - kInfoHeaderSize, sizeof table);
@@ -331,7 +320,7 @@ bool CDIB::Resize(int32_t width, int32_t height) {
     const int bpp = GetBitCount() / 8;
     const int32_t oldHeight = CDIB::GetHeight();
     const size_t oldStride = static_cast<size_t>(GetStorageWidth());
-    const size_t newStride = static_cast<size_t>(StrideFor(width, GetBitCount()));
+    const size_t newStride = static_cast<size_t>(DibStride(width, GetBitCount()));
     const size_t rowBytes = static_cast<size_t>(width) * bpp;
     try {
         // The source column of each destination column is the same in every row: worked out once.
@@ -505,7 +494,8 @@ bool CDIB::Read(platform::File& file) {
     try {
         const uint64_t start = file.Position();
         uint8_t fileHeader[kFileHeaderSize];
-        if (!ReadAll(file, fileHeader, sizeof fileHeader) || Word(fileHeader) != kBitmapType) return false;
+        if (!ReadAll(file, fileHeader, sizeof fileHeader) || LoadLe16(fileHeader) != kBitmapType)
+            return false;
         BITMAPINFOHEADER header;
         bool os2 = false;
         if (!ReadInfoHeader(file, start, header, os2)) return false;
@@ -525,11 +515,11 @@ bool CDIB::Read(platform::File& file) {
             reinterpret_cast<BITMAPINFOHEADER*>(block.data())->biClrUsed = 0;
         }
         // The pixel block is exactly what the rows need; it must be in the file before it is allocated.
-        uint64_t size = static_cast<uint64_t>(StrideFor(header.biWidth, bitCount)) * header.biHeight;
+        uint64_t size = static_cast<uint64_t>(DibStride(header.biWidth, bitCount)) * header.biHeight;
         if (file.Remaining() < size) return false;
         std::vector<uint8_t> pixels(size);
         if (!ReadAll(file, pixels.data(), size)) return false;
-        SkipStatedSurplus(file, Dword(fileHeader + 2), Dword(fileHeader + 10), size);
+        SkipStatedSurplus(file, LoadLe32(fileHeader + 2), LoadLe32(fileHeader + 10), size);
         Replace(std::move(block), std::move(pixels));
     } catch (const platform::FileException&) {
         return false;
@@ -544,9 +534,9 @@ bool CDIB::Write(platform::File& file) {
     const uint32_t tableSize = GetBitCount() == 8 ? 1024 : 0;
     const uint32_t pixelSize = static_cast<uint32_t>(GetStorageWidth()) * CDIB::GetHeight();
     uint8_t fileHeader[kFileHeaderSize] = {};
-    PutWord(fileHeader, kBitmapType);
-    PutDword(fileHeader + 2, pixelSize + 54 + tableSize);
-    PutDword(fileHeader + 10, 54 + tableSize);
+    platform::StoreLe16(fileHeader, kBitmapType);
+    platform::StoreLe32(fileHeader + 2, pixelSize + 54 + tableSize);
+    platform::StoreLe32(fileHeader + 10, 54 + tableSize);
     std::vector<uint8_t> block(kInfoHeaderSize + tableSize, 0);
     std::memcpy(block.data(), header_.data(), std::min(block.size(), header_.size()));
     // The file carries a full table for 8 bits and none for 24. A colour count that said otherwise

@@ -11,6 +11,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "platform/DibStride.h"
 #include "platform/MessageBox.h"
 
 IMPLEMENT_SERIAL(CDibJpeg, CDIB, 0)
@@ -248,7 +249,7 @@ bool Decode(DecodeState& s, platform::File& file) {
     // Colour comes out in the DIB's own blue, green, red order, straight into its rows.
     if (cinfo->out_color_space != JCS_GRAYSCALE) cinfo->out_color_space = JCS_EXT_BGR;
     jpeg_calc_output_dimensions(cinfo);
-    const int64_t stride = (3 * static_cast<int64_t>(cinfo->output_width) + 3) & ~int64_t{3};
+    const int64_t stride = platform::DibStride(cinfo->output_width, 24);
     if (!ImageSizeAcceptable(cinfo->output_width, cinfo->output_height, 24) ||
         !AllocatePixels(s, stride * cinfo->output_height)) {
         jpeg_destroy_decompress(cinfo);

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "imaging/ImageFiles.h"
+#include "platform/LittleEndian.h"
 #include "platform/MessageBox.h"
 
 IMPLEMENT_SERIAL(CDibPcx, CDIB, 0)
@@ -18,12 +19,12 @@ constexpr uint8_t kManufacturer = 10;
 constexpr size_t kPaletteSize = 768;
 const char* const kNoMemory = "Memoria insuficiente para descomprimir PCX.";
 
+// The header's coordinates and lengths are signed 16-bit values.
 int16_t Signed16(const uint8_t* p) {
-    return static_cast<int16_t>(p[0] | (p[1] << 8));
+    return static_cast<int16_t>(platform::LoadLe16(p));
 }
 void Put16(uint8_t* p, int32_t v) {
-    p[0] = v & 0xFF;
-    p[1] = (v >> 8) & 0xFF;
+    platform::StoreLe16(p, static_cast<uint16_t>(v));
 }
 
 // The encoded bytes of a PCX image, taken from the file 4096 at a time and counted, so that the file
