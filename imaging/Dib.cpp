@@ -6,6 +6,7 @@
 
 #include "imaging/DibJpeg.h"
 #include "imaging/DibPcx.h"
+#include "imaging/FileEndings.h"
 #include "archive/Archive.h"
 #include "platform/DibStride.h"
 #include "platform/FileDialog.h"
@@ -556,33 +557,51 @@ bool CDIB::Write(platform::File& file) {
 
 // --- files chosen by name or by dialog ---
 
-std::optional<std::string> CDIB::AskPath(const std::string& path, const std::string& filter, bool save) {
-    if (!path.empty()) return path;
+platform::FileDialogRequest CDIB::OpenDialog(const std::string& filter, const std::string& defaultExtension) {
     platform::FileDialogRequest request;
-    request.save = save;
     request.filter = filter;
-    request.fileMustExist = !save;
-    request.overwritePrompt = save;
-    return platform::FileDialogs().Ask(request);
+    request.defaultExtension = defaultExtension;
+    request.fileMustExist = true;
+    return request;
 }
 
-bool CDIB::LoadWith(const std::string& path, const std::string& filter, FileReader reader) {
-    std::optional<std::string> chosen = AskPath(path, filter, false);
+platform::FileDialogRequest CDIB::SaveDialog(const std::string& filter) {
+    platform::FileDialogRequest request;
+    request.save = true;
+    request.filter = filter;
+    request.overwritePrompt = true;
+    return request;
+}
+
+std::optional<std::string> CDIB::AskPath(const std::string& path, const platform::FileDialogRequest& dialog) {
+    if (!path.empty()) return path;
+    return platform::FileDialogs().Ask(dialog);
+}
+
+bool CDIB::LoadChoosingReader(const std::string& path, const platform::FileDialogRequest& dialog,
+                              std::string_view ending, FileReader reader) {
+    // The reader follows the name the dialog gives back, so it is chosen only after asking.
+    std::optional<std::string> chosen = AskPath(path, dialog);
     if (!chosen) return false;
+    if (!ending.empty() && !EndsWithNoCase(*chosen, ending))
+        reader = [](CDIB& dib, platform::File& file) { return dib.CDIB::Read(file); };
     platform::DiskFile file;
     if (file.Open(*chosen, platform::DiskFile::Mode::read) != platform::FileError::none) {
         platform::ShowMessage("Failed to open file");
         return false;
     }
-    if (!reader(*this, file)) {
-        platform::ShowMessage("Failed to load file");
-        return false;
+    bool read = false;
+    try {
+        read = reader(*this, file);
+    } catch (const platform::FileException&) {
+        read = false;
     }
-    return true;
+    if (!read) platform::ShowMessage("Failed to load file");
+    return read;
 }
 
-bool CDIB::SaveWith(const std::string& path, const std::string& filter) {
-    std::optional<std::string> chosen = AskPath(path, filter, true);
+bool CDIB::SaveWith(const std::string& path, const platform::FileDialogRequest& dialog) {
+    std::optional<std::string> chosen = AskPath(path, dialog);
     if (!chosen) return false;
     platform::DiskFile file;
     if (file.Open(*chosen, platform::DiskFile::Mode::write) != platform::FileError::none) {
@@ -597,12 +616,13 @@ bool CDIB::SaveWith(const std::string& path, const std::string& filter) {
 }
 
 bool CDIB::Load(const std::string& path) {
-    return LoadWith(path,
-                    "Archivos JPEG (*.JPG)|*.JPG|Archivos BMP (*.BMP)|*.BMP|Archivos PCX (*.PCX)|*.PCX|"
-                    "Todos los archivos (*.*)|*.*||",
-                    [](CDIB& dib, platform::File& file) { return dib.Read(file); });
+    const char* const filter =
+        "Archivos JPEG (*.JPG)|*.JPG|Archivos BMP (*.BMP)|*.BMP|Archivos PCX (*.PCX)|*.PCX|"
+        "Todos los archivos (*.*)|*.*||";
+    return LoadChoosingReader(path, OpenDialog(filter), "",
+                              [](CDIB& dib, platform::File& file) { return dib.Read(file); });
 }
 
 bool CDIB::Save(const std::string& path) {
-    return SaveWith(path, "Image files (*.DIB, *.BMP)|*.DIB;*.BMP|All files (*.*)|*.*||");
+    return SaveWith(path, SaveDialog("Image files (*.DIB, *.BMP)|*.DIB;*.BMP|All files (*.*)|*.*||"));
 }

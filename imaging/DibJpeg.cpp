@@ -1,6 +1,5 @@
 #include "imaging/DibJpeg.h"
 
-#include <cctype>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -315,12 +314,6 @@ bool Encode(EncodeState& s, platform::File& file, const CDIB& dib) {
     return true;
 }
 
-std::string LastThreeUpper(const std::string& path) {
-    std::string tail = path.size() >= 3 ? path.substr(path.size() - 3) : path;
-    for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return tail;
-}
-
 }  // namespace
 
 bool CDibJpeg::Read(platform::File& file) {
@@ -384,16 +377,11 @@ bool CDibJpeg::Write(platform::File& file) {
 }
 
 bool CDibJpeg::Load(const std::string& path) {
-    std::optional<std::string> chosen =
-        AskPath(path, "JPEG files (*.JPG)|*.JPG|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||", false);
-    if (!chosen) return false;
-    if (LastThreeUpper(*chosen) == "JPG")
-        return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) {
-            return static_cast<CDibJpeg&>(dib).CDibJpeg::Read(file);
-        });
-    return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) { return dib.CDIB::Read(file); });
+    return LoadChoosingReader(
+        path, OpenDialog("JPEG files (*.JPG)|*.JPG|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||"), "JPG",
+        [](CDIB& dib, platform::File& file) { return static_cast<CDibJpeg&>(dib).CDibJpeg::Read(file); });
 }
 
 bool CDibJpeg::Save(const std::string& path) {
-    return SaveWith(path, "Jpeg files (*.JPG)|*.JPG|All files (*.*)|*.*||");
+    return SaveWith(path, SaveDialog("Jpeg files (*.JPG)|*.JPG|All files (*.*)|*.*||"));
 }

@@ -1,7 +1,6 @@
 #include "imaging/DibPcx.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <new>
 
@@ -127,12 +126,6 @@ void EncodeLine(const uint8_t* line, size_t n, std::vector<uint8_t>& out) {
     emit(value, count);
 }
 
-std::string LastThreeUpper(const std::string& path) {
-    std::string tail = path.size() >= 3 ? path.substr(path.size() - 3) : path;
-    for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return tail;
-}
-
 }  // namespace
 
 bool CDibPcx::Read(platform::File& file) {
@@ -244,20 +237,18 @@ bool CDibPcx::Write(platform::File& file) {
     return true;
 }
 
+bool CDibPcx::ReadAsPcx(CDIB& dib, platform::File& file) {
+    return static_cast<CDibPcx&>(dib).CDibPcx::Read(file);
+}
+
 bool CDibPcx::Load(const std::string& path) {
-    // The reader is chosen by the name the dialog gives back, so the choice happens inside the reader.
-    std::optional<std::string> chosen =
-        AskPath(path, "PCX files (*.PCX)|*.PCX|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||", false);
-    if (!chosen) return false;
-    if (LastThreeUpper(*chosen) == "PCX")
-        return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) {
-            return static_cast<CDibPcx&>(dib).CDibPcx::Read(file);
-        });
-    return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) { return dib.CDIB::Read(file); });
+    return LoadChoosingReader(
+        path, OpenDialog("PCX files (*.PCX)|*.PCX|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||"), "PCX",
+        ReadAsPcx);
 }
 
 bool CDibPcx::Save(const std::string& path) {
-    return SaveWith(path, "PCX files (*.PCX)|*.PCX|All files (*.*)|*.*||");
+    return SaveWith(path, SaveDialog("PCX files (*.PCX)|*.PCX|All files (*.*)|*.*||"));
 }
 
 // --- the PCX files of older painting programs, for loading by extension ---
