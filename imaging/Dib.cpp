@@ -400,29 +400,26 @@ void CopyRowTransparent8(uint8_t* out, const uint8_t* in, int32_t w, uint8_t tra
         if (in[x] != transparent) out[x] = in[x];
 }
 
-// Moves the start of a block to non-negative coordinates on both sides and shortens it to fit.
-void ClipAxis(int32_t& d, int32_t& s, int32_t& n, int32_t destinationSize, int32_t sourceSize) {
-    int64_t dd = d, ss = s, nn = n;
-    int64_t shift = std::max<int64_t>({0, -dd, -ss});
-    dd += shift;
-    ss += shift;
-    nn -= shift;
-    nn = std::min({nn, destinationSize - dd, sourceSize - ss});
-    d = static_cast<int32_t>(std::max<int64_t>(dd, 0));
-    s = static_cast<int32_t>(std::max<int64_t>(ss, 0));
-    n = static_cast<int32_t>(std::max<int64_t>(nn, 0));
-}
-
 }  // namespace
+
+bool ClipBlockSpan(int32_t& d, int32_t& s, int32_t& n, int32_t destinationSize, int32_t sourceSize) {
+    const int64_t shift = std::max<int64_t>({0, -static_cast<int64_t>(d), -static_cast<int64_t>(s)});
+    const int64_t dd = d + shift, ss = s + shift;
+    const int64_t nn = std::min<int64_t>({n - shift, destinationSize - dd, sourceSize - ss});
+    if (nn <= 0) return false;
+    d = static_cast<int32_t>(dd);
+    s = static_cast<int32_t>(ss);
+    n = static_cast<int32_t>(nn);
+    return true;
+}
 
 void CDIB::CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx, int32_t sy,
                     uint32_t transparent) {
     if (!destination || w <= 0 || h <= 0 || !bits_ || !destination->bits_) return;
     const int bitCount = GetBitCount();
     if (bitCount != destination->GetBitCount() || (bitCount != 8 && bitCount != 24)) return;
-    ClipAxis(dx, sx, w, destination->CDIB::GetWidth(), CDIB::GetWidth());
-    ClipAxis(dy, sy, h, destination->CDIB::GetHeight(), CDIB::GetHeight());
-    if (w <= 0 || h <= 0) return;
+    if (!ClipBlockSpan(dx, sx, w, destination->CDIB::GetWidth(), CDIB::GetWidth())) return;
+    if (!ClipBlockSpan(dy, sy, h, destination->CDIB::GetHeight(), CDIB::GetHeight())) return;
     const size_t rowBytes = static_cast<size_t>(w) * (bitCount / 8);
     for (int32_t row = h - 1; row >= 0; --row) {
         const uint8_t* in = GetPixelAddress(sx, sy + row);

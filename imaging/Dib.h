@@ -44,6 +44,10 @@ constexpr int32_t kMaxImageSide = 16384;
 constexpr uint64_t kMaxImageBytes = 256ull << 20;
 // True when an image of this size and bit count may be allocated.
 bool ImageSizeAcceptable(int64_t width, int64_t height, int bitCount);
+// Clips one axis of a block copy between two images: moves the destination start `d` and the source
+// start `s` forward together until both lie inside their images and shortens the length `n` to fit
+// both. False, with the values left as they were, when nothing of the block remains.
+bool ClipBlockSpan(int32_t& d, int32_t& s, int32_t& n, int32_t destinationSize, int32_t sourceSize);
 
 // Registers CDIB, CDibPcx and CDibJpeg (schema 0) with the class registry, so that title files can
 // name them. Call once at start, before loading any document.

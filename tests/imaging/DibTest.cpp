@@ -151,6 +151,37 @@ TEST(Dib, CopyBitsClipsToBothImages) {
     EXPECT_TRUE(SamePixels(before, destination));
 }
 
+TEST(Dib, BlockSpansClipToBothImagesEvenAtTheEdgesOfTheIntegerRange) {
+    struct Span {
+        int32_t d, s, n;
+        bool operator==(const Span&) const = default;
+    };
+    auto clip = [](Span span, int32_t destinationSize, int32_t sourceSize) {
+        return ClipBlockSpan(span.d, span.s, span.n, destinationSize, sourceSize) ? span : Span{-7, -7, -7};
+    };
+    const Span none{-7, -7, -7};
+    EXPECT_EQ(clip({2, 0, 4}, 4, 4), (Span{2, 0, 2}));
+    EXPECT_EQ(clip({-1, 0, 3}, 4, 4), (Span{0, 1, 2}));  // both starts move together
+    EXPECT_EQ(clip({0, -3, 5}, 4, 4), (Span{3, 0, 1}));
+    EXPECT_EQ(clip({0, 3, 100}, 4, 4), (Span{0, 3, 1}));
+    EXPECT_EQ(clip({4, 0, 1}, 4, 4), none);
+    EXPECT_EQ(clip({0, -10, 4}, 4, 4), none);
+    EXPECT_EQ(clip({0, 0, 0}, 4, 4), none);
+    EXPECT_EQ(clip({0, 0, -5}, 4, 4), none);
+    // Starts and lengths that would overflow 32 bits on the way.
+    EXPECT_EQ(clip({INT32_MIN, 0, INT32_MAX}, 640, 16), none);
+    EXPECT_EQ(clip({INT32_MAX, 0, INT32_MAX}, 640, 16), none);
+    EXPECT_EQ(clip({-5, INT32_MIN, INT32_MAX}, 640, 16), none);
+    EXPECT_EQ(clip({0, 0, INT32_MAX}, 640, 16), (Span{0, 0, 16}));
+    EXPECT_EQ(clip({-2147483000, -2147483000, INT32_MAX}, 640, 700), (Span{0, 0, 640}));
+    // A refused span leaves the values as they were.
+    int32_t d = 9, s = 1, n = 3;
+    EXPECT_FALSE(ClipBlockSpan(d, s, n, 4, 4));
+    EXPECT_EQ(d, 9);
+    EXPECT_EQ(s, 1);
+    EXPECT_EQ(n, 3);
+}
+
 TEST(Dib, ResizeHalfTakesEverySecondPixelFromTheTopLeft) {
     CDIB dib = CoordinateImage(640, 480);
     CDIB original = dib;
