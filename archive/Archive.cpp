@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/CodePage.h"
+#include "platform/LittleEndian.h"
 
 namespace {
 constexpr uint16_t kNullTag = 0x0000;
@@ -106,13 +107,14 @@ void CArchive::ReadExact(void* data, size_t n) {
 void CArchive::WriteByte(uint8_t v) { Write(&v, 1); }
 
 void CArchive::WriteWord(uint16_t v) {
-    uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+    uint8_t b[2];
+    platform::StoreLe16(b, v);
     Write(b, 2);
 }
 
 void CArchive::WriteDword(uint32_t v) {
-    uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                    static_cast<uint8_t>(v >> 24)};
+    uint8_t b[4];
+    platform::StoreLe32(b, v);
     Write(b, 4);
 }
 
@@ -125,14 +127,13 @@ uint8_t CArchive::ReadByte() {
 uint16_t CArchive::ReadWord() {
     uint8_t b[2];
     ReadExact(b, 2);
-    return static_cast<uint16_t>(b[0] | (b[1] << 8));
+    return platform::LoadLe16(b);
 }
 
 uint32_t CArchive::ReadDword() {
     uint8_t b[4];
     ReadExact(b, 4);
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
-           (static_cast<uint32_t>(b[3]) << 24);
+    return platform::LoadLe32(b);
 }
 
 void CArchive::Io(platform::Rect& r) {

@@ -1,20 +1,6 @@
 #include "engine/BlockCopy.h"
 
-#include <algorithm>
-
 namespace {
-
-// Shifts the block so that both starts are inside their images and shortens it to fit both.
-bool ClipSpan(int32_t& d, int32_t& s, int32_t& n, int32_t destinationSize, int32_t sourceSize) {
-    int64_t shift = std::max<int64_t>({0, -static_cast<int64_t>(d), -static_cast<int64_t>(s)});
-    int64_t dd = d + shift, ss = s + shift;
-    int64_t nn = std::min<int64_t>({static_cast<int64_t>(n) - shift, destinationSize - dd, sourceSize - ss});
-    if (nn <= 0) return false;
-    d = static_cast<int32_t>(dd);
-    s = static_cast<int32_t>(ss);
-    n = static_cast<int32_t>(nn);
-    return true;
-}
 
 void ExpandRow(uint8_t* out, const uint8_t* in, int32_t w, const uint8_t* table, int colours,
                uint32_t transparent) {
@@ -35,8 +21,8 @@ void ExpandRow(uint8_t* out, const uint8_t* in, int32_t w, const uint8_t* table,
 void CopyBlock(CDIB& source, CDIB& destination, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx,
                int32_t sy, uint32_t transparent) {
     // Sizes come from the headers: a phased sprite reports its cell size through GetWidth.
-    if (!ClipSpan(dx, sx, w, destination.CDIB::GetWidth(), source.CDIB::GetWidth())) return;
-    if (!ClipSpan(dy, sy, h, destination.CDIB::GetHeight(), source.CDIB::GetHeight())) return;
+    if (!ClipBlockSpan(dx, sx, w, destination.CDIB::GetWidth(), source.CDIB::GetWidth())) return;
+    if (!ClipBlockSpan(dy, sy, h, destination.CDIB::GetHeight(), source.CDIB::GetHeight())) return;
     if (source.GetBitCount() == destination.GetBitCount()) {
         source.CopyBits(&destination, dx, dy, w, h, sx, sy, transparent);
         return;

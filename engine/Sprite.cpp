@@ -1,7 +1,6 @@
 #include "engine/Sprite.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 
 #include "engine/BlockCopy.h"
@@ -24,13 +23,6 @@ int32_t SaturatingAdd(int32_t a, int32_t b) {
 
 bool ValidArgument(int index) {
     return index >= 0 && index < CSprite::kArgumentCount;
-}
-
-bool EndsWithPcx(const std::string& path) {
-    if (path.size() < 3) return false;
-    std::string ending = path.substr(path.size() - 3);
-    for (char& c : ending) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return ending == "PCX";
 }
 
 }  // namespace
@@ -78,31 +70,10 @@ platform::Rect CSprite::GetRect() const {
 }
 
 bool CSprite::LoadBitmapFile(const std::string& path) {
-    std::string chosen = path;
-    if (chosen.empty()) {
-        platform::FileDialogRequest request;
-        request.filter =
-            "BMP and PCX files|*.pcx;*.bmp|BMP files (*.bmp)|*.bmp|PCX files(*.pcx)|*.pcx|"
-            "All the files (*.*)|*.*||";
-        request.defaultExtension = "bmp";
-        request.fileMustExist = true;
-        std::optional<std::string> answer = platform::FileDialogs().Ask(request);
-        if (!answer) return false;
-        chosen = *answer;
-    }
-    platform::DiskFile file;
-    if (file.Open(chosen, platform::DiskFile::Mode::read) != platform::FileError::none) {
-        platform::ShowMessage("Failed to open file");
-        return false;
-    }
-    bool ok = false;
-    try {
-        ok = EndsWithPcx(chosen) ? CDibPcx::Read(file) : CDIB::Read(file);
-    } catch (const platform::FileException&) {
-        ok = false;
-    }
-    if (!ok) platform::ShowMessage("Failed to load file");
-    return ok;
+    const char* const filter =
+        "BMP and PCX files|*.pcx;*.bmp|BMP files (*.bmp)|*.bmp|PCX files(*.pcx)|*.pcx|"
+        "All the files (*.*)|*.*||";
+    return LoadChoosingReader(path, OpenDialog(filter, "bmp"), "PCX", ReadAsPcx);
 }
 
 const std::string& CSprite::GetClickArgument(int index) const {

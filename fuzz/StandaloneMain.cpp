@@ -1,6 +1,7 @@
 // Runs a fuzz target without libFuzzer, as an ordinary test: every seed of the corpus directory, then
 // a few thousand deterministic mutations of them (byte flips, boundary values, truncations, repeated and
 // inserted chunks), within a time budget so that sanitizer builds stay quick.
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -60,9 +61,13 @@ void Mutate(Input& in, Random& rng) {
 
 std::vector<Input> ReadSeeds(const char* directory) {
     std::vector<Input> seeds;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        if (!entry.is_regular_file()) continue;
-        std::ifstream f(entry.path(), std::ios::binary);
+    // In the order of their names, so that every run mutates the same inputs the same way.
+    std::vector<std::filesystem::path> paths;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        if (entry.is_regular_file()) paths.push_back(entry.path());
+    std::sort(paths.begin(), paths.end());
+    for (const auto& path : paths) {
+        std::ifstream f(path, std::ios::binary);
         seeds.emplace_back(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
     }
     return seeds;
@@ -84,14 +89,23 @@ int main(int argc, char** argv) {
     }
     for (const Input& seed : seeds) LLVMFuzzerTestOneInput(seed.data(), seed.size());
     LLVMFuzzerTestOneInput(nullptr, 0);
+    // Each seed in turn gets an equal share of the mutations and of the time still left, so that a seed
+    // whose inputs are slow (a tiny file describing a huge image) cannot use up the others' time.
     Random rng;
-    auto start = std::chrono::steady_clock::now();
+    const auto start = std::chrono::steady_clock::now();
+    auto elapsed = [&start] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
     long done = 0;
-    for (; done < mutations; ++done) {
-        if (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() > budget) break;
-        Input input = seeds[rng.Below(seeds.size())];
-        Mutate(input, rng);
-        LLVMFuzzerTestOneInput(input.data(), input.size());
+    for (size_t s = 0; s < seeds.size(); ++s) {
+        const size_t left = seeds.size() - s;
+        const long share = (mutations - done) / static_cast<long>(left);
+        const double deadline = elapsed() + (budget - elapsed()) / static_cast<double>(left);
+        for (long n = 0; n < share && elapsed() < deadline; ++n, ++done) {
+            Input input = seeds[s];
+            Mutate(input, rng);
+            LLVMFuzzerTestOneInput(input.data(), input.size());
+        }
     }
     std::printf("%zu seeds and %ld mutations ran\n", seeds.size(), done);
     return 0;

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Regenerates the seed corpus of the fuzz targets: tiny BMP, PCX and TIFF files written here, and JPEG
 and PNG files made from the BMP by `fcatool convert`.  Usage: make_corpus.py PATH/TO/fcatool"""
+import base64
 import os
 import struct
 import subprocess
@@ -68,6 +69,13 @@ def bmp_other(bits, compression=0, top_down=False):
     return b"BM" + struct.pack("<IHHI", offset + len(rows), 0, 0, offset) + info + tables + rows
 
 
+# Found by fuzzing, kept byte for byte: 130 bytes of 4-bit run-length BMP that describe 16383 x 5376
+# pixels, which the target halves. Halving it once took longer than ten seconds.
+RLE_HUGE_HALVED = base64.b64decode(
+    "Qk2gAAAAAAAAAHYAAAAoAAAA/z8AAAAVAAABAAQAAgAAACoAAAAqAAAAAAAAAAAAAAAAAPEHAA/wBwADABIwVgAEAAMSNVYABAAD"
+    "EgAENFYCBDRWAAADEgAENFYENFaGAAADEgAKNFYJAP3tAAQ0VgAAAxIABDRWABIABDRWAAAAAQ==")
+
+
 def pcx(planes):
     header = struct.pack("<BBBBhhhhhh", 10, 5, 1, 8, 0, 0, W - 1, H - 1, 0, 0) + b"\0" * 49
     header += struct.pack("<Bh", planes, W) + b"\0" * 60
@@ -118,6 +126,7 @@ def main():
     write("bmp_reader", "rle8.bmp", bmp_other(8, compression=1))
     write("bmp_reader", "bitfields-565.bmp", bmp_other(16, compression=3))
     write("bmp_reader", "top-down-32.bmp", bmp_other(32, compression=3, top_down=True))
+    write("bmp_reader", "rle-huge-halved.bmp", RLE_HUGE_HALVED)
     write("pcx_reader", "three-planes.pcx", pcx(3))
     write("pcx_reader", "one-plane.pcx", pcx(1))
     write("pcx_reader", "monochrome.pcx", pcx_low_colour(1, 1))

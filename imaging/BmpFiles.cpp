@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "imaging/ImageFiles.h"
+#include "platform/DibStride.h"
+#include "platform/LittleEndian.h"
 
 // Loading by extension takes BMP files from anywhere, not only those the programs write: 1, 4, 8, 16,
 // 24 and 32 bits, run-length 4 and 8, bit fields, top-down rows, and the header versions that Windows
@@ -15,12 +17,8 @@ namespace {
 constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
 
-uint16_t Word(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Dword(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+using platform::LoadLe16;
+using platform::LoadLe32;
 
 struct Bgr {
     uint8_t b = 0, g = 0, r = 0;
@@ -81,15 +79,15 @@ bool ReadLayout(platform::File& file, BmpLayout& b) {
     const uint64_t start = file.Position();
     uint8_t fh[kFileHeaderSize];
     uint8_t ih[124] = {};
-    if (file.Read(fh, sizeof fh) != sizeof fh || Word(fh) != 0x4D42) return false;
+    if (file.Read(fh, sizeof fh) != sizeof fh || LoadLe16(fh) != 0x4D42) return false;
     if (file.Read(ih, 4) != 4) return false;
-    const uint32_t size = Dword(ih);
+    const uint32_t size = LoadLe32(ih);
     if (!HeaderSizeKnown(size) || file.Read(ih + 4, size - 4) != size - 4) return false;
     const bool core = size == 12;
-    int64_t height = core ? Word(ih + 6) : static_cast<int32_t>(Dword(ih + 8));
-    b.width = core ? Word(ih + 4) : static_cast<int32_t>(Dword(ih + 4));
-    b.bits = core ? Word(ih + 10) : Word(ih + 14);
-    b.compression = core ? kRgb : Dword(ih + 16);
+    int64_t height = core ? LoadLe16(ih + 6) : static_cast<int32_t>(LoadLe32(ih + 8));
+    b.width = core ? LoadLe16(ih + 4) : static_cast<int32_t>(LoadLe32(ih + 4));
+    b.bits = core ? LoadLe16(ih + 10) : LoadLe16(ih + 14);
+    b.compression = core ? kRgb : LoadLe32(ih + 16);
     b.topDown = height < 0;
     height = height < 0 ? -height : height;
     if (!ImageSizeAcceptable(b.width, height, 24) || !FormatKnown(b)) return false;
@@ -102,10 +100,10 @@ bool ReadLayout(platform::File& file, BmpLayout& b) {
             if (file.Read(masks, sizeof masks) != sizeof masks) return false;
             m = masks;
         }
-        b.red = Mask(Dword(m)), b.green = Mask(Dword(m + 4)), b.blue = Mask(Dword(m + 8));
+        b.red = Mask(LoadLe32(m)), b.green = Mask(LoadLe32(m + 4)), b.blue = Mask(LoadLe32(m + 8));
     }
     if (b.bits <= 8) {
-        const uint32_t used = core ? 0 : Dword(ih + 32);
+        const uint32_t used = core ? 0 : LoadLe32(ih + 32);
         const uint32_t entries = std::min<uint32_t>(used ? used : 1u << b.bits, 256);
         const size_t entrySize = core ? 3 : 4;
         std::vector<uint8_t> table(entries * entrySize);
@@ -113,7 +111,7 @@ bool ReadLayout(platform::File& file, BmpLayout& b) {
         for (uint32_t i = 0; i < entries; ++i) std::memcpy(&b.palette[i], &table[i * entrySize], 3);
     }
     // The offset of the rows is trusted when it lies after the headers; some writers leave it 0.
-    const uint32_t offset = Dword(fh + 10);
+    const uint32_t offset = LoadLe32(fh + 10);
     b.pixelStart = offset >= kFileHeaderSize + size ? start + offset : file.Position();
     return true;
 }
@@ -128,7 +126,7 @@ void ConvertRow(const BmpLayout& b, const uint8_t* in, uint8_t* out) {
         } else if (b.bits == 24) {
             c = {in[3 * x], in[3 * x + 1], in[3 * x + 2]};
         } else {
-            const uint32_t px = b.bits == 16 ? Word(in + 2 * x) : Dword(in + 4 * x);
+            const uint32_t px = b.bits == 16 ? LoadLe16(in + 2 * x) : LoadLe32(in + 4 * x);
             c = {b.blue.Apply(px), b.green.Apply(px), b.red.Apply(px)};
         }
         out[0] = c.b, out[1] = c.g, out[2] = c.r;
@@ -136,7 +134,7 @@ void ConvertRow(const BmpLayout& b, const uint8_t* in, uint8_t* out) {
 }
 
 bool DecodeRows(platform::File& file, const BmpLayout& b, CDIB& result) {
-    const uint64_t stride = ((static_cast<uint64_t>(b.width) * b.bits + 31) / 32) * 4;
+    const uint64_t stride = static_cast<uint64_t>(platform::DibStride(b.width, b.bits));
     file.Seek(b.pixelStart);
     if (file.Remaining() < stride * b.height) return false;
     std::vector<uint8_t> row(stride);

@@ -6,8 +6,11 @@
 
 #include "imaging/DibJpeg.h"
 #include "imaging/DibPcx.h"
+#include "imaging/FileEndings.h"
 #include "archive/Archive.h"
+#include "platform/DibStride.h"
 #include "platform/FileDialog.h"
+#include "platform/LittleEndian.h"
 #include "platform/MessageBox.h"
 
 IMPLEMENT_SERIAL(CDIB, CObject, 0)
@@ -19,23 +22,9 @@ constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kCoreHeaderSize = 12;
 
-int64_t StrideFor(int64_t width, int bitCount) {
-    return (width * (bitCount / 8) + 3) & ~int64_t{3};
-}
-
-uint16_t Word(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Dword(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-void PutWord(uint8_t* p, uint16_t v) {
-    p[0] = v & 0xFF;
-    p[1] = v >> 8;
-}
-void PutDword(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
-}
+using platform::DibStride;
+using platform::LoadLe16;
+using platform::LoadLe32;
 
 std::vector<uint8_t> HeaderBlock(const BITMAPINFOHEADER& header, size_t colours) {
     std::vector<uint8_t> block(kInfoHeaderSize + 4 * colours, 0);
@@ -53,7 +42,7 @@ bool ReadInfoHeader(platform::File& file, uint64_t start, BITMAPINFOHEADER& head
     uint8_t raw[kInfoHeaderSize] = {};
     size_t got = file.Read(raw, sizeof raw);
     if (got < 4) return false;
-    uint32_t size = Dword(raw);
+    uint32_t size = LoadLe32(raw);
     if (size == kInfoHeaderSize && got == kInfoHeaderSize) {
         std::memcpy(&header, raw, kInfoHeaderSize);
         os2 = false;
@@ -62,10 +51,10 @@ bool ReadInfoHeader(platform::File& file, uint64_t start, BITMAPINFOHEADER& head
     if (size != kCoreHeaderSize || got < kCoreHeaderSize) return false;
     file.Seek(start + kFileHeaderSize + kCoreHeaderSize);
     header = BITMAPINFOHEADER{};
-    header.biWidth = Word(raw + 4);
-    header.biHeight = Word(raw + 6);
-    header.biPlanes = Word(raw + 8);
-    header.biBitCount = Word(raw + 10);
+    header.biWidth = LoadLe16(raw + 4);
+    header.biHeight = LoadLe16(raw + 6);
+    header.biPlanes = LoadLe16(raw + 8);
+    header.biBitCount = LoadLe16(raw + 10);
     os2 = true;
     return true;
 }
@@ -96,7 +85,7 @@ void SkipStatedSurplus(platform::File& file, uint32_t fileSize, uint32_t offset,
 bool ImageSizeAcceptable(int64_t width, int64_t height, int bitCount) {
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
     if (bitCount != 8 && bitCount != 24 && bitCount != 32) return false;
-    return static_cast<uint64_t>(StrideFor(width, bitCount) * height) <= kMaxImageBytes;
+    return static_cast<uint64_t>(DibStride(width, bitCount) * height) <= kMaxImageBytes;
 }
 
 void RegisterImagingClasses() {
@@ -167,12 +156,13 @@ platform::Rect CDIB::GetRect() const {
 }
 
 int32_t CDIB::GetStorageWidth() const {
-    return HasImage() ? static_cast<int32_t>(StrideFor(CDIB::GetWidth(), GetBitCount())) : 0;
+    return HasImage() ? static_cast<int32_t>(DibStride(CDIB::GetWidth(), GetBitCount())) : 0;
 }
 
 int CDIB::GetNumColors(const BITMAPINFOHEADER& header) {
     int bitCount = header.biBitCount;
-    if (header.biSize == kCoreHeaderSize) bitCount = Word(reinterpret_cast<const uint8_t*>(&header) + 10);
+    // An OS/2 core header keeps its bit count where the 40-byte header keeps the high half of its height.
+    if (header.biSize == kCoreHeaderSize) bitCount = LoadLe16(reinterpret_cast<const uint8_t*>(&header) + 10);
     int colours = bitCount == 1 ? 2 : bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0;
     if (header.biSize == kInfoHeaderSize && header.biClrUsed != 0)
         colours = static_cast<int>(header.biClrUsed);
@@ -207,7 +197,7 @@ bool CDIB::Create(int32_t width, int32_t height, int bytesPerPixel) {
         std::vector<uint8_t> block = HeaderBlock(header, bitCount == 8 ? 256 : 0);
         for (int i = 0; bitCount == 8 && i < 256; ++i)
             std::memset(block.data() + kInfoHeaderSize + 4 * i, i, 3);
-        Replace(std::move(block), std::vector<uint8_t>(StrideFor(width, bitCount) * height, 0));
+        Replace(std::move(block), std::vector<uint8_t>(DibStride(width, bitCount) * height, 0));
     } catch (const std::bad_alloc&) {
         Clear();
         return false;
@@ -243,7 +233,7 @@ bool CDIB::CopyPacked(const BITMAPINFOHEADER* header, const uint8_t* rows) {
     try {
         const uint8_t* raw = reinterpret_cast<const uint8_t*>(header);
         std::vector<uint8_t> block(raw, raw + kInfoHeaderSize + 4 * colours);
-        size_t size = StrideFor(header->biWidth, header->biBitCount) * header->biHeight;
+        size_t size = DibStride(header->biWidth, header->biBitCount) * header->biHeight;
         Replace(std::move(block), std::vector<uint8_t>(rows, rows + size));
     } catch (const std::bad_alloc&) {
         return false;
@@ -256,7 +246,7 @@ bool CDIB::ConvertTo24() {
     if (GetBitCount() == 24) return true;
     if (GetBitCount() != 8) return false;
     const int32_t width = CDIB::GetWidth(), height = CDIB::GetHeight();
-    const int64_t stride8 = GetStorageWidth(), stride24 = StrideFor(width, 24);
+    const int64_t stride8 = GetStorageWidth(), stride24 = DibStride(width, 24);
     // A table shorter than 256 entries leaves the missing colours black.
     uint8_t table[256 * 4] = {};
     size_t tableBytes = std::min<size_t>(header_.size() - kInfoHeaderSize, sizeof table);
@@ -305,21 +295,50 @@ std::vector<int32_t> SourcePositions(int32_t oldSize, int32_t newSize) {
     return positions;
 }
 
+// One destination row of nearest-neighbour resampling: `offsets` holds, for each of the `count`
+// destination pixels, the byte offset of its source pixel within the source row `in`. Plain pointers,
+// because this runs once for every pixel of an image that may hold millions of them.
+void ResampleRow(const uint8_t* in, uint8_t* out, const size_t* offsets, size_t count, int bytesPerPixel) {
+    const size_t* const end = offsets + count;
+    if (bytesPerPixel == 1) {
+        while (offsets != end) *out++ = in[*offsets++];
+        return;
+    }
+    while (offsets != end) {
+        const uint8_t* pixel = in + *offsets++;
+        out[0] = pixel[0];
+        out[1] = pixel[1];
+        out[2] = pixel[2];
+        out += 3;
+    }
+}
+
 }  // namespace
 
 bool CDIB::Resize(int32_t width, int32_t height) {
     if (!HasImage() || !bits_ || (GetBitCount() != 8 && GetBitCount() != 24)) return false;
     if (!ImageSizeAcceptable(width, height, GetBitCount())) return false;
     const int bpp = GetBitCount() / 8;
-    const int64_t newStride = StrideFor(width, GetBitCount());
+    const int32_t oldHeight = CDIB::GetHeight();
+    const size_t oldStride = static_cast<size_t>(GetStorageWidth());
+    const size_t newStride = static_cast<size_t>(DibStride(width, GetBitCount()));
+    const size_t rowBytes = static_cast<size_t>(width) * bpp;
     try {
+        // The source column of each destination column is the same in every row: worked out once.
+        std::vector<size_t> offsets(width);
         std::vector<int32_t> columns = SourcePositions(CDIB::GetWidth(), width);
-        std::vector<int32_t> rows = SourcePositions(CDIB::GetHeight(), height);
+        for (int32_t x = 0; x < width; ++x) offsets[x] = static_cast<size_t>(columns[x]) * bpp;
+        std::vector<int32_t> rows = SourcePositions(oldHeight, height);
         std::vector<uint8_t> pixels(newStride * height, 0);
         for (int32_t y = 0; y < height; ++y) {
-            uint8_t* out = pixels.data() + (height - 1 - y) * newStride;
-            for (int32_t x = 0; x < width; ++x)
-                std::memcpy(out + x * bpp, GetPixelAddress(columns[x], rows[y]), bpp);
+            uint8_t* out = pixels.data() + static_cast<size_t>(height - 1 - y) * newStride;
+            // Enlarging repeats source rows; a repeat is the row just made, one stride above in memory.
+            if (y > 0 && rows[y] == rows[y - 1]) {
+                std::memcpy(out, out + newStride, rowBytes);
+                continue;
+            }
+            const uint8_t* in = bits_ + static_cast<size_t>(oldHeight - 1 - rows[y]) * oldStride;
+            ResampleRow(in, out, offsets.data(), offsets.size(), bpp);
         }
         std::vector<uint8_t> header = header_;
         BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(header.data());
@@ -381,29 +400,26 @@ void CopyRowTransparent8(uint8_t* out, const uint8_t* in, int32_t w, uint8_t tra
         if (in[x] != transparent) out[x] = in[x];
 }
 
-// Moves the start of a block to non-negative coordinates on both sides and shortens it to fit.
-void ClipAxis(int32_t& d, int32_t& s, int32_t& n, int32_t destinationSize, int32_t sourceSize) {
-    int64_t dd = d, ss = s, nn = n;
-    int64_t shift = std::max<int64_t>({0, -dd, -ss});
-    dd += shift;
-    ss += shift;
-    nn -= shift;
-    nn = std::min({nn, destinationSize - dd, sourceSize - ss});
-    d = static_cast<int32_t>(std::max<int64_t>(dd, 0));
-    s = static_cast<int32_t>(std::max<int64_t>(ss, 0));
-    n = static_cast<int32_t>(std::max<int64_t>(nn, 0));
-}
-
 }  // namespace
+
+bool ClipBlockSpan(int32_t& d, int32_t& s, int32_t& n, int32_t destinationSize, int32_t sourceSize) {
+    const int64_t shift = std::max<int64_t>({0, -static_cast<int64_t>(d), -static_cast<int64_t>(s)});
+    const int64_t dd = d + shift, ss = s + shift;
+    const int64_t nn = std::min<int64_t>({n - shift, destinationSize - dd, sourceSize - ss});
+    if (nn <= 0) return false;
+    d = static_cast<int32_t>(dd);
+    s = static_cast<int32_t>(ss);
+    n = static_cast<int32_t>(nn);
+    return true;
+}
 
 void CDIB::CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx, int32_t sy,
                     uint32_t transparent) {
     if (!destination || w <= 0 || h <= 0 || !bits_ || !destination->bits_) return;
     const int bitCount = GetBitCount();
     if (bitCount != destination->GetBitCount() || (bitCount != 8 && bitCount != 24)) return;
-    ClipAxis(dx, sx, w, destination->CDIB::GetWidth(), CDIB::GetWidth());
-    ClipAxis(dy, sy, h, destination->CDIB::GetHeight(), CDIB::GetHeight());
-    if (w <= 0 || h <= 0) return;
+    if (!ClipBlockSpan(dx, sx, w, destination->CDIB::GetWidth(), CDIB::GetWidth())) return;
+    if (!ClipBlockSpan(dy, sy, h, destination->CDIB::GetHeight(), CDIB::GetHeight())) return;
     const size_t rowBytes = static_cast<size_t>(w) * (bitCount / 8);
     for (int32_t row = h - 1; row >= 0; --row) {
         const uint8_t* in = GetPixelAddress(sx, sy + row);
@@ -476,7 +492,8 @@ bool CDIB::Read(platform::File& file) {
     try {
         const uint64_t start = file.Position();
         uint8_t fileHeader[kFileHeaderSize];
-        if (!ReadAll(file, fileHeader, sizeof fileHeader) || Word(fileHeader) != kBitmapType) return false;
+        if (!ReadAll(file, fileHeader, sizeof fileHeader) || LoadLe16(fileHeader) != kBitmapType)
+            return false;
         BITMAPINFOHEADER header;
         bool os2 = false;
         if (!ReadInfoHeader(file, start, header, os2)) return false;
@@ -496,11 +513,11 @@ bool CDIB::Read(platform::File& file) {
             reinterpret_cast<BITMAPINFOHEADER*>(block.data())->biClrUsed = 0;
         }
         // The pixel block is exactly what the rows need; it must be in the file before it is allocated.
-        uint64_t size = static_cast<uint64_t>(StrideFor(header.biWidth, bitCount)) * header.biHeight;
+        uint64_t size = static_cast<uint64_t>(DibStride(header.biWidth, bitCount)) * header.biHeight;
         if (file.Remaining() < size) return false;
         std::vector<uint8_t> pixels(size);
         if (!ReadAll(file, pixels.data(), size)) return false;
-        SkipStatedSurplus(file, Dword(fileHeader + 2), Dword(fileHeader + 10), size);
+        SkipStatedSurplus(file, LoadLe32(fileHeader + 2), LoadLe32(fileHeader + 10), size);
         Replace(std::move(block), std::move(pixels));
     } catch (const platform::FileException&) {
         return false;
@@ -515,9 +532,9 @@ bool CDIB::Write(platform::File& file) {
     const uint32_t tableSize = GetBitCount() == 8 ? 1024 : 0;
     const uint32_t pixelSize = static_cast<uint32_t>(GetStorageWidth()) * CDIB::GetHeight();
     uint8_t fileHeader[kFileHeaderSize] = {};
-    PutWord(fileHeader, kBitmapType);
-    PutDword(fileHeader + 2, pixelSize + 54 + tableSize);
-    PutDword(fileHeader + 10, 54 + tableSize);
+    platform::StoreLe16(fileHeader, kBitmapType);
+    platform::StoreLe32(fileHeader + 2, pixelSize + 54 + tableSize);
+    platform::StoreLe32(fileHeader + 10, 54 + tableSize);
     std::vector<uint8_t> block(kInfoHeaderSize + tableSize, 0);
     std::memcpy(block.data(), header_.data(), std::min(block.size(), header_.size()));
     // The file carries a full table for 8 bits and none for 24. A colour count that said otherwise
@@ -537,33 +554,51 @@ bool CDIB::Write(platform::File& file) {
 
 // --- files chosen by name or by dialog ---
 
-std::optional<std::string> CDIB::AskPath(const std::string& path, const std::string& filter, bool save) {
-    if (!path.empty()) return path;
+platform::FileDialogRequest CDIB::OpenDialog(const std::string& filter, const std::string& defaultExtension) {
     platform::FileDialogRequest request;
-    request.save = save;
     request.filter = filter;
-    request.fileMustExist = !save;
-    request.overwritePrompt = save;
-    return platform::FileDialogs().Ask(request);
+    request.defaultExtension = defaultExtension;
+    request.fileMustExist = true;
+    return request;
 }
 
-bool CDIB::LoadWith(const std::string& path, const std::string& filter, FileReader reader) {
-    std::optional<std::string> chosen = AskPath(path, filter, false);
+platform::FileDialogRequest CDIB::SaveDialog(const std::string& filter) {
+    platform::FileDialogRequest request;
+    request.save = true;
+    request.filter = filter;
+    request.overwritePrompt = true;
+    return request;
+}
+
+std::optional<std::string> CDIB::AskPath(const std::string& path, const platform::FileDialogRequest& dialog) {
+    if (!path.empty()) return path;
+    return platform::FileDialogs().Ask(dialog);
+}
+
+bool CDIB::LoadChoosingReader(const std::string& path, const platform::FileDialogRequest& dialog,
+                              std::string_view ending, FileReader reader) {
+    // The reader follows the name the dialog gives back, so it is chosen only after asking.
+    std::optional<std::string> chosen = AskPath(path, dialog);
     if (!chosen) return false;
+    if (!ending.empty() && !EndsWithNoCase(*chosen, ending))
+        reader = [](CDIB& dib, platform::File& file) { return dib.CDIB::Read(file); };
     platform::DiskFile file;
     if (file.Open(*chosen, platform::DiskFile::Mode::read) != platform::FileError::none) {
         platform::ShowMessage("Failed to open file");
         return false;
     }
-    if (!reader(*this, file)) {
-        platform::ShowMessage("Failed to load file");
-        return false;
+    bool read = false;
+    try {
+        read = reader(*this, file);
+    } catch (const platform::FileException&) {
+        read = false;
     }
-    return true;
+    if (!read) platform::ShowMessage("Failed to load file");
+    return read;
 }
 
-bool CDIB::SaveWith(const std::string& path, const std::string& filter) {
-    std::optional<std::string> chosen = AskPath(path, filter, true);
+bool CDIB::SaveWith(const std::string& path, const platform::FileDialogRequest& dialog) {
+    std::optional<std::string> chosen = AskPath(path, dialog);
     if (!chosen) return false;
     platform::DiskFile file;
     if (file.Open(*chosen, platform::DiskFile::Mode::write) != platform::FileError::none) {
@@ -578,12 +613,13 @@ bool CDIB::SaveWith(const std::string& path, const std::string& filter) {
 }
 
 bool CDIB::Load(const std::string& path) {
-    return LoadWith(path,
-                    "Archivos JPEG (*.JPG)|*.JPG|Archivos BMP (*.BMP)|*.BMP|Archivos PCX (*.PCX)|*.PCX|"
-                    "Todos los archivos (*.*)|*.*||",
-                    [](CDIB& dib, platform::File& file) { return dib.Read(file); });
+    const char* const filter =
+        "Archivos JPEG (*.JPG)|*.JPG|Archivos BMP (*.BMP)|*.BMP|Archivos PCX (*.PCX)|*.PCX|"
+        "Todos los archivos (*.*)|*.*||";
+    return LoadChoosingReader(path, OpenDialog(filter), "",
+                              [](CDIB& dib, platform::File& file) { return dib.Read(file); });
 }
 
 bool CDIB::Save(const std::string& path) {
-    return SaveWith(path, "Image files (*.DIB, *.BMP)|*.DIB;*.BMP|All files (*.*)|*.*||");
+    return SaveWith(path, SaveDialog("Image files (*.DIB, *.BMP)|*.DIB;*.BMP|All files (*.*)|*.*||"));
 }

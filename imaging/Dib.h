@@ -3,11 +3,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive/Object.h"
 #include "platform/DeviceContext.h"
 #include "platform/File.h"
+#include "platform/FileDialog.h"
 #include "platform/Geometry.h"
 
 // The 40-byte header of a Windows device-independent bitmap, in file order.
@@ -42,6 +44,10 @@ constexpr int32_t kMaxImageSide = 16384;
 constexpr uint64_t kMaxImageBytes = 256ull << 20;
 // True when an image of this size and bit count may be allocated.
 bool ImageSizeAcceptable(int64_t width, int64_t height, int bitCount);
+// Clips one axis of a block copy between two images: moves the destination start `d` and the source
+// start `s` forward together until both lie inside their images and shortens the length `n` to fit
+// both. False, with the values left as they were, when nothing of the block remains.
+bool ClipBlockSpan(int32_t& d, int32_t& s, int32_t& n, int32_t destinationSize, int32_t sourceSize);
 
 // Registers CDIB, CDibPcx and CDibJpeg (schema 0) with the class registry, so that title files can
 // name them. Call once at start, before loading any document.
@@ -124,13 +130,24 @@ class CDIB : public CObject {
     void Clear();
 
   protected:
+    // Reads an image file into `dib`, which is always the object that loads.
     using FileReader = bool (*)(CDIB& dib, platform::File& file);
-    // The open dialog when `path` is empty; nothing when the user cancelled.
-    static std::optional<std::string> AskPath(const std::string& path, const std::string& filter, bool save);
-    // Opens `path` (asking with `filter` when empty) and reads it with `reader`, reporting failures.
-    bool LoadWith(const std::string& path, const std::string& filter, FileReader reader);
-    // Creates `path` (asking with `filter` when empty) and writes this image with the virtual Write.
-    bool SaveWith(const std::string& path, const std::string& filter);
+    // The dialogs of the loads and saves by name: open asks for an existing file, save asks before
+    // overwriting one.
+    static platform::FileDialogRequest OpenDialog(const std::string& filter,
+                                                  const std::string& defaultExtension = "");
+    static platform::FileDialogRequest SaveDialog(const std::string& filter);
+    // `path` itself, or the answer of `dialog` when it is empty; nothing when the user cancelled.
+    static std::optional<std::string> AskPath(const std::string& path,
+                                              const platform::FileDialogRequest& dialog);
+    // The one load by name of the image and its codecs: asks with `dialog` when `path` is empty
+    // (cancelling fails silently), opens the file and reads it with `reader` when the chosen name ends
+    // in `ending` regardless of case (always when `ending` is empty), otherwise with the BMP reader of
+    // CDIB. Failures are reported with "Failed to open file" and "Failed to load file".
+    bool LoadChoosingReader(const std::string& path, const platform::FileDialogRequest& dialog,
+                            std::string_view ending, FileReader reader);
+    // Creates `path` (asking with `dialog` when empty) and writes this image with the virtual Write.
+    bool SaveWith(const std::string& path, const platform::FileDialogRequest& dialog);
     // Installs a header block (40 bytes plus colour table) and an owned pixel block.
     void Replace(std::vector<uint8_t> header, std::vector<uint8_t> pixels);
 

@@ -1,6 +1,5 @@
 #include "imaging/DibJpeg.h"
 
-#include <cctype>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +10,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "platform/DibStride.h"
 #include "platform/MessageBox.h"
 
 IMPLEMENT_SERIAL(CDibJpeg, CDIB, 0)
@@ -248,7 +248,7 @@ bool Decode(DecodeState& s, platform::File& file) {
     // Colour comes out in the DIB's own blue, green, red order, straight into its rows.
     if (cinfo->out_color_space != JCS_GRAYSCALE) cinfo->out_color_space = JCS_EXT_BGR;
     jpeg_calc_output_dimensions(cinfo);
-    const int64_t stride = (3 * static_cast<int64_t>(cinfo->output_width) + 3) & ~int64_t{3};
+    const int64_t stride = platform::DibStride(cinfo->output_width, 24);
     if (!ImageSizeAcceptable(cinfo->output_width, cinfo->output_height, 24) ||
         !AllocatePixels(s, stride * cinfo->output_height)) {
         jpeg_destroy_decompress(cinfo);
@@ -314,12 +314,6 @@ bool Encode(EncodeState& s, platform::File& file, const CDIB& dib) {
     return true;
 }
 
-std::string LastThreeUpper(const std::string& path) {
-    std::string tail = path.size() >= 3 ? path.substr(path.size() - 3) : path;
-    for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return tail;
-}
-
 }  // namespace
 
 bool CDibJpeg::Read(platform::File& file) {
@@ -383,16 +377,11 @@ bool CDibJpeg::Write(platform::File& file) {
 }
 
 bool CDibJpeg::Load(const std::string& path) {
-    std::optional<std::string> chosen =
-        AskPath(path, "JPEG files (*.JPG)|*.JPG|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||", false);
-    if (!chosen) return false;
-    if (LastThreeUpper(*chosen) == "JPG")
-        return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) {
-            return static_cast<CDibJpeg&>(dib).CDibJpeg::Read(file);
-        });
-    return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) { return dib.CDIB::Read(file); });
+    return LoadChoosingReader(
+        path, OpenDialog("JPEG files (*.JPG)|*.JPG|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||"), "JPG",
+        [](CDIB& dib, platform::File& file) { return static_cast<CDibJpeg&>(dib).CDibJpeg::Read(file); });
 }
 
 bool CDibJpeg::Save(const std::string& path) {
-    return SaveWith(path, "Jpeg files (*.JPG)|*.JPG|All files (*.*)|*.*||");
+    return SaveWith(path, SaveDialog("Jpeg files (*.JPG)|*.JPG|All files (*.*)|*.*||"));
 }

@@ -1,11 +1,11 @@
 #include "imaging/DibPcx.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <new>
 
 #include "imaging/ImageFiles.h"
+#include "platform/LittleEndian.h"
 #include "platform/MessageBox.h"
 
 IMPLEMENT_SERIAL(CDibPcx, CDIB, 0)
@@ -18,12 +18,12 @@ constexpr uint8_t kManufacturer = 10;
 constexpr size_t kPaletteSize = 768;
 const char* const kNoMemory = "Memoria insuficiente para descomprimir PCX.";
 
+// The header's coordinates and lengths are signed 16-bit values.
 int16_t Signed16(const uint8_t* p) {
-    return static_cast<int16_t>(p[0] | (p[1] << 8));
+    return static_cast<int16_t>(platform::LoadLe16(p));
 }
 void Put16(uint8_t* p, int32_t v) {
-    p[0] = v & 0xFF;
-    p[1] = (v >> 8) & 0xFF;
+    platform::StoreLe16(p, static_cast<uint16_t>(v));
 }
 
 // The encoded bytes of a PCX image, taken from the file 4096 at a time and counted, so that the file
@@ -74,16 +74,19 @@ struct PcxShape {
     int32_t width, height, lineLength, planes;
 };
 
+// The geometry every PCX header states in the same fields, whatever its colour depth.
+PcxShape ShapeOf(const uint8_t* header) {
+    return {Signed16(header + 8) - Signed16(header + 4) + 1, Signed16(header + 10) - Signed16(header + 6) + 1,
+            Signed16(header + 66), header[65]};
+}
+
 enum class HeaderVerdict { bad, tooLarge, good };
 
 // A header is bad when it cannot describe an image at all; a well-formed one whose image would exceed
 // the memory limits is told apart, because that is reported like a failed allocation.
 HeaderVerdict ParseHeader(const uint8_t* header, PcxShape& shape) {
     if (header[0] != kManufacturer) return HeaderVerdict::bad;
-    shape.width = Signed16(header + 8) - Signed16(header + 4) + 1;
-    shape.height = Signed16(header + 10) - Signed16(header + 6) + 1;
-    shape.planes = header[65];
-    shape.lineLength = Signed16(header + 66);
+    shape = ShapeOf(header);
     if (shape.width <= 0 || shape.height <= 0 || shape.lineLength <= 0) return HeaderVerdict::bad;
     if (shape.planes != 1 && shape.planes != 3) return HeaderVerdict::bad;
     return ImageSizeAcceptable(shape.width, shape.height, 8 * shape.planes) ? HeaderVerdict::good
@@ -124,12 +127,6 @@ void EncodeLine(const uint8_t* line, size_t n, std::vector<uint8_t>& out) {
         }
     }
     emit(value, count);
-}
-
-std::string LastThreeUpper(const std::string& path) {
-    std::string tail = path.size() >= 3 ? path.substr(path.size() - 3) : path;
-    for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return tail;
 }
 
 }  // namespace
@@ -243,20 +240,18 @@ bool CDibPcx::Write(platform::File& file) {
     return true;
 }
 
+bool CDibPcx::ReadAsPcx(CDIB& dib, platform::File& file) {
+    return static_cast<CDibPcx&>(dib).CDibPcx::Read(file);
+}
+
 bool CDibPcx::Load(const std::string& path) {
-    // The reader is chosen by the name the dialog gives back, so the choice happens inside the reader.
-    std::optional<std::string> chosen =
-        AskPath(path, "PCX files (*.PCX)|*.PCX|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||", false);
-    if (!chosen) return false;
-    if (LastThreeUpper(*chosen) == "PCX")
-        return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) {
-            return static_cast<CDibPcx&>(dib).CDibPcx::Read(file);
-        });
-    return LoadWith(*chosen, "", [](CDIB& dib, platform::File& file) { return dib.CDIB::Read(file); });
+    return LoadChoosingReader(
+        path, OpenDialog("PCX files (*.PCX)|*.PCX|BMP files (*.BMP)|*.BMP|All files (*.*)|*.*||"), "PCX",
+        ReadAsPcx);
 }
 
 bool CDibPcx::Save(const std::string& path) {
-    return SaveWith(path, "PCX files (*.PCX)|*.PCX|All files (*.*)|*.*||");
+    return SaveWith(path, SaveDialog("PCX files (*.PCX)|*.PCX|All files (*.*)|*.*||"));
 }
 
 // --- the PCX files of older painting programs, for loading by extension ---
@@ -266,17 +261,13 @@ namespace {
 // Monochrome and 16-colour PCX: 1 bit in 1 to 4 planes, or 2 or 4 bits in one plane. Pixel x takes
 // its index from bit x of every plane (plane 0 the lowest bit), or from its packed bits; the colours
 // come from the header's 16-entry palette, except that a monochrome image is black and white.
-struct LowColourShape {
-    int32_t width, height, lineLength;
-    int bits, planes;
+struct LowColourShape : PcxShape {
+    int bits;
 };
 
 bool ParseLowColour(const uint8_t* header, LowColourShape& shape) {
-    shape.width = Signed16(header + 8) - Signed16(header + 4) + 1;
-    shape.height = Signed16(header + 10) - Signed16(header + 6) + 1;
+    static_cast<PcxShape&>(shape) = ShapeOf(header);
     shape.bits = header[3];
-    shape.planes = header[65];
-    shape.lineLength = Signed16(header + 66);
     const bool packed = (shape.bits == 2 || shape.bits == 4) && shape.planes == 1;
     const bool planar = shape.bits == 1 && shape.planes >= 1 && shape.planes <= 4;
     return header[0] == kManufacturer && (packed || planar) && shape.lineLength > 0 &&
@@ -297,8 +288,7 @@ uint8_t LowColourIndex(const LowColourShape& shape, const std::vector<uint8_t>& 
 bool ReadLowColourPcx(platform::File& file, const uint8_t* header, CDIB& dib) {
     LowColourShape shape;
     if (!ParseLowColour(header, shape)) return false;
-    PcxShape sizes{shape.width, shape.height, shape.lineLength, shape.planes};
-    if (!FitsInFile(sizes, file.Remaining())) return false;
+    if (!FitsInFile(shape, file.Remaining())) return false;
     uint8_t palette[16][3];
     std::memcpy(palette, header + 16, sizeof palette);
     if (shape.bits == 1 && shape.planes == 1) {

@@ -12,4 +12,9 @@ class CDibPcx : public CDIB {
     bool Read(platform::File& file) override;     // leaves the file exactly after the image
     bool Write(platform::File& file) override;
     bool Save(const std::string& path) override;  // always PCX
+
+  protected:
+    // The PCX reader of this class itself, whatever the object's own class overrides: what the loads by
+    // name read a file ending in "PCX" with. `dib` is the loading object, a CDibPcx.
+    static bool ReadAsPcx(CDIB& dib, platform::File& file);
 };

@@ -3,7 +3,6 @@
 #include <png.h>
 #include <tiffio.h>
 
-#include <cctype>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -73,12 +72,6 @@ void CopyRaster(const std::vector<uint32_t>& raster, uint32_t width, uint32_t he
 }
 
 }  // namespace
-
-std::string ExtensionOf(const std::string& path) {
-    std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : path;
-    for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return tail;
-}
 
 bool ReadPngImage(platform::File& file, CDIB& dib) {
     try {

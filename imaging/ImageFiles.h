@@ -20,6 +20,3 @@ bool ReadTiffImage(platform::File& file, CDIB& dib);
 
 // Writes a 24-bit image as an 8-bit RGB PNG; false (and nothing written) when encoding fails.
 bool WritePngImage(const CDIB& dib, platform::File& file);
-
-// The last four characters of a path upper-cased (the whole path when shorter): ".JPG", ".PNG"...
-std::string ExtensionOf(const std::string& path);

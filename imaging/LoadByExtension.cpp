@@ -1,8 +1,8 @@
 #include "imaging/Dib.h"
 #include "imaging/DibJpeg.h"
+#include "imaging/FileEndings.h"
 #include "imaging/ImageFiles.h"
 #include "platform/Cursor.h"
-#include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -36,15 +36,10 @@ bool DecodeByExtension(const std::string& extension, platform::File& file, CDIB&
 }  // namespace
 
 bool CDIB::LoadByExtension(const std::optional<std::string>& path, DialogWording wording) {
-    std::optional<std::string> chosen = path;
-    if (!chosen || chosen->empty()) {
-        platform::FileDialogRequest request;
-        request.filter = wording == DialogWording::editor ? kEditorFilter : kPlayerFilter;
-        request.defaultExtension = "jpg";
-        request.fileMustExist = true;
-        chosen = platform::FileDialogs().Ask(request);
-        if (!chosen) return false;
-    }
+    platform::FileDialogRequest request = OpenDialog("", "jpg");
+    request.filter = wording == DialogWording::editor ? kEditorFilter : kPlayerFilter;
+    std::optional<std::string> chosen = AskPath(path.value_or(""), request);
+    if (!chosen) return false;
     bool loaded = false;
     {
         // Large pictures take a while to decode; the hourglass goes away again before any message.

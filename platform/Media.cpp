@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/DibStride.h"
+
 namespace platform {
 
 namespace {
@@ -73,7 +75,7 @@ class ScriptedSource : public MediaSource {
         const Size s = script_.frameSize;
         if (s.cx <= 0 || s.cy <= 0 || s.cx > kMaxMediaSide || s.cy > kMaxMediaSide)
             return kMediaErrorInvalidFile;
-        stride_ = (s.cx * 3 + 3) & ~3;
+        stride_ = int32_t(DibStride(s.cx, 24));
         if (uint64_t(stride_) * uint64_t(s.cy) > kMaxMediaFrameBytes) return kMediaErrorInvalidFile;
         bits_.assign(size_t(stride_) * size_t(s.cy), 0);
         Paint(0);

@@ -6,6 +6,7 @@
 #include "imaging/Dib.h"
 #include "imaging/DibJpeg.h"
 #include "imaging/DibPcx.h"
+#include "imaging/FileEndings.h"
 #include "imaging/ImageFiles.h"
 #include "platform/MessageBox.h"
 #include "tools/Fcatool.h"

@@ -14,6 +14,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "platform/DibStride.h"
+
 namespace platform {
 
 namespace {
@@ -170,7 +172,7 @@ uint32_t FfmpegSource::OpenDecoder(std::string& text) {
 }
 
 uint32_t FfmpegSource::AllocatePicture(std::string& text) {
-    const uint64_t stride = (uint64_t(size_.cx) * 3 + 3) & ~uint64_t(3);
+    const uint64_t stride = uint64_t(DibStride(size_.cx, 24));
     if (stride * uint64_t(size_.cy) > kMaxMediaFrameBytes)
         return Failure(kMediaErrorInvalidFile, "El tamaño de imagen del vídeo no es válido.", text);
     stride_ = int32_t(stride);

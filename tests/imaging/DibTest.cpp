@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "imaging/Dib.h"
@@ -150,6 +151,37 @@ TEST(Dib, CopyBitsClipsToBothImages) {
     EXPECT_TRUE(SamePixels(before, destination));
 }
 
+TEST(Dib, BlockSpansClipToBothImagesEvenAtTheEdgesOfTheIntegerRange) {
+    struct Span {
+        int32_t d, s, n;
+        bool operator==(const Span&) const = default;
+    };
+    auto clip = [](Span span, int32_t destinationSize, int32_t sourceSize) {
+        return ClipBlockSpan(span.d, span.s, span.n, destinationSize, sourceSize) ? span : Span{-7, -7, -7};
+    };
+    const Span none{-7, -7, -7};
+    EXPECT_EQ(clip({2, 0, 4}, 4, 4), (Span{2, 0, 2}));
+    EXPECT_EQ(clip({-1, 0, 3}, 4, 4), (Span{0, 1, 2}));  // both starts move together
+    EXPECT_EQ(clip({0, -3, 5}, 4, 4), (Span{3, 0, 1}));
+    EXPECT_EQ(clip({0, 3, 100}, 4, 4), (Span{0, 3, 1}));
+    EXPECT_EQ(clip({4, 0, 1}, 4, 4), none);
+    EXPECT_EQ(clip({0, -10, 4}, 4, 4), none);
+    EXPECT_EQ(clip({0, 0, 0}, 4, 4), none);
+    EXPECT_EQ(clip({0, 0, -5}, 4, 4), none);
+    // Starts and lengths that would overflow 32 bits on the way.
+    EXPECT_EQ(clip({INT32_MIN, 0, INT32_MAX}, 640, 16), none);
+    EXPECT_EQ(clip({INT32_MAX, 0, INT32_MAX}, 640, 16), none);
+    EXPECT_EQ(clip({-5, INT32_MIN, INT32_MAX}, 640, 16), none);
+    EXPECT_EQ(clip({0, 0, INT32_MAX}, 640, 16), (Span{0, 0, 16}));
+    EXPECT_EQ(clip({-2147483000, -2147483000, INT32_MAX}, 640, 700), (Span{0, 0, 640}));
+    // A refused span leaves the values as they were.
+    int32_t d = 9, s = 1, n = 3;
+    EXPECT_FALSE(ClipBlockSpan(d, s, n, 4, 4));
+    EXPECT_EQ(d, 9);
+    EXPECT_EQ(s, 1);
+    EXPECT_EQ(n, 3);
+}
+
 TEST(Dib, ResizeHalfTakesEverySecondPixelFromTheTopLeft) {
     CDIB dib = CoordinateImage(640, 480);
     CDIB original = dib;
@@ -186,6 +218,91 @@ TEST(Dib, EnlargingRepeatsPixelsInsteadOfReadingPastTheImage) {
         }
     EXPECT_TRUE(dib.ResizePercent(-100));  // percentages below 0 enlarge
     EXPECT_EQ(dib.GetWidth(), 12);
+}
+
+namespace {
+
+// Nearest-neighbour resampling written out plainly, one pixel at a time through GetPixelAddress. The
+// stepping rule of Resize (steps of 1 + quotient, one more whenever the remainders add up to the new
+// size) lands destination pixel i on source pixel floor(i * old / new), which is what this takes.
+CDIB ReferenceResize(const CDIB& source, int32_t width, int32_t height) {
+    CDIB result;
+    result.Create(width, height, source.GetBitCount() / 8);
+    const int bpp = source.GetBitCount() / 8;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            const int32_t sx = static_cast<int32_t>(int64_t{x} * source.GetWidth() / width);
+            const int32_t sy = static_cast<int32_t>(int64_t{y} * source.GetHeight() / height);
+            std::memcpy(result.GetPixelAddress(x, y), source.GetPixelAddress(sx, sy), bpp);
+        }
+    return result;
+}
+
+// An image of the given depth whose bytes, padding included, all differ from their neighbours.
+CDIB PatternImage(int32_t width, int32_t height, int bytesPerPixel) {
+    CDIB dib;
+    dib.Create(width, height, bytesPerPixel);
+    for (int32_t i = 0; i < dib.GetStorageWidth() * height; ++i)
+        dib.GetBits()[i] = static_cast<uint8_t>(7 * i + 1);
+    if (bytesPerPixel == 1)
+        for (int i = 0; i < 1024; ++i) dib.GetColorTable()[i] = static_cast<uint8_t>(255 - i);
+    return dib;
+}
+
+// Every byte the resized image holds, header and colour table included, against the reference.
+void ExpectSameAsReference(const CDIB& resized, const CDIB& original, int32_t width, int32_t height) {
+    CDIB reference = ReferenceResize(original, width, height);
+    ASSERT_EQ(resized.GetWidth(), width);
+    ASSERT_EQ(resized.GetHeight(), height);
+    ASSERT_EQ(resized.GetBitCount(), original.GetBitCount());
+    ASSERT_EQ(resized.GetStorageWidth(), reference.GetStorageWidth());
+    const size_t size = static_cast<size_t>(reference.GetStorageWidth()) * height;
+    EXPECT_EQ(resized.GetHeader()->biSizeImage, size);
+    EXPECT_EQ(std::memcmp(resized.GetBits(), reference.GetBits(), size), 0);
+    ASSERT_EQ(resized.GetNumColors(), original.GetNumColors());
+    if (original.GetColorTable()) {
+        EXPECT_EQ(std::memcmp(resized.GetColorTable(), original.GetColorTable(), 4 * original.GetNumColors()),
+                  0);
+    }
+}
+
+}  // namespace
+
+TEST(Dib, ResizeGivesTheBytesOfPlainPixelByPixelResampling) {
+    const int32_t sides[] = {1, 2, 3, 5, 17};
+    for (int bpp : {1, 3})
+        for (int32_t fromWidth : sides)
+            for (int32_t fromHeight : {1, 4, 9})
+                for (int32_t toWidth : sides)
+                    for (int32_t toHeight : {1, 2, 7, 13}) {
+                        SCOPED_TRACE(testing::Message()
+                                     << bpp * 8 << " bits, " << fromWidth << "x" << fromHeight << " to "
+                                     << toWidth << "x" << toHeight);
+                        const CDIB original = PatternImage(fromWidth, fromHeight, bpp);
+                        CDIB dib = original;
+                        ASSERT_TRUE(dib.Resize(toWidth, toHeight));
+                        ExpectSameAsReference(dib, original, toWidth, toHeight);
+                    }
+}
+
+TEST(Dib, ResizePercentGivesTheBytesOfPlainResamplingOfItsSize) {
+    for (int bpp : {1, 3})
+        for (int32_t side : {1, 2, 3, 5, 17, 100})
+            for (int percent : {0, 10, 33, 50, 75, 99, -1, -50, -100, -250}) {
+                SCOPED_TRACE(testing::Message()
+                             << bpp * 8 << " bits, " << side << "x" << side + 3 << ", " << percent << "%");
+                const CDIB original = PatternImage(side, side + 3, bpp);
+                const int32_t width = side - percent * side / 100,
+                              height = side + 3 - percent * (side + 3) / 100;
+                CDIB dib = original;
+                if (width <= 0 || height <= 0) {
+                    EXPECT_FALSE(dib.ResizePercent(percent));
+                    EXPECT_TRUE(SamePixels(dib, original));
+                    continue;
+                }
+                ASSERT_TRUE(dib.ResizePercent(percent));
+                ExpectSameAsReference(dib, original, width, height);
+            }
 }
 
 TEST(Dib, ConvertTo24UsesTheColourTable) {
