@@ -410,7 +410,7 @@ void PlaybackClip::OpenSound() {
     if (output.WaveDeviceCount() <= 0) return;
     sound_ = output.OpenClipStream();
     if (sound_ &&
-        (sound_->Rate() < kMinClipSoundRate || sound_->Rate() > kMaxClipSoundRate || sound_->Capacity() == 0))
+        (sound_->Rate() < kMinSoundRate || sound_->Rate() > kMaxSoundRate || sound_->Capacity() == 0))
         sound_.reset();
 }
 

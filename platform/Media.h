@@ -52,9 +52,8 @@ constexpr uint32_t kClipSoundAheadMs = 500;
 constexpr uint32_t kClipSoundDriftMs = 200;
 // How many times one top-up of the queue may start a repeating play's sound again from the loop's start.
 constexpr int kMaxSoundRestarts = 8;
-// Sound tracks outside these rates and channel counts are refused as damaged: the clip plays silent.
-constexpr int kMinClipSoundRate = 1000;
-constexpr int kMaxClipSoundRate = 192000;
+// Sound tracks with more channels, or of rates outside those of Sound.h, are refused as damaged: the clip
+// plays silent.
 constexpr int kMaxClipSoundChannels = 8;
 
 // The largest frames a clip may have: wider or taller clips, or clips whose picture would need more bytes,

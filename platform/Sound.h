@@ -8,6 +8,11 @@
 
 namespace platform {
 
+// Sounds of rates outside these are damaged files and are refused: a rate of a few frames a second would
+// make a small file grow without measure when it is brought to the output's rate.
+constexpr int kMinSoundRate = 1000;
+constexpr int kMaxSoundRate = 192000;
+
 // A stream of sound that plays beside the wave sound, as a clip's sound track played beside the music and
 // the action sounds: the owner queues interleaved 16-bit stereo frames (left, right) at Rate(), and the
 // output plays them as they come, with the program's volume, summed with whatever else plays. The queue

@@ -84,7 +84,7 @@ int FindSoundStream(AVFormatContext* format, const AVCodec** decoder) {
     const int index = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, decoder, 0);
     if (index < 0 || !*decoder) return -1;
     const AVCodecParameters* par = format->streams[index]->codecpar;
-    if (par->sample_rate < kMinClipSoundRate || par->sample_rate > kMaxClipSoundRate) return -1;
+    if (par->sample_rate < kMinSoundRate || par->sample_rate > kMaxSoundRate) return -1;
     if (par->ch_layout.nb_channels < 1 || par->ch_layout.nb_channels > kMaxClipSoundChannels) return -1;
     return index;
 }
@@ -189,7 +189,7 @@ void SoundTrack::Close() {
 }
 
 bool SoundTrack::Start(uint32_t ms, int rate) {
-    if (!format_ || rate < kMinClipSoundRate || rate > kMaxClipSoundRate) return false;
+    if (!format_ || rate < kMinSoundRate || rate > kMaxSoundRate) return false;
     // A new resampler for every start: the old one still holds the sound from before the seek.
     resampler_.reset();
     av_channel_layout_uninit(&inLayout_);
@@ -261,7 +261,7 @@ bool SoundTrack::NextFrame() {
 // sides, as the platform played it, not 3 dB down.
 bool SoundTrack::Configure(const AVFrame* frame) {
     const int channels = frame->ch_layout.nb_channels;
-    if (frame->sample_rate < kMinClipSoundRate || frame->sample_rate > kMaxClipSoundRate || channels < 1 ||
+    if (frame->sample_rate < kMinSoundRate || frame->sample_rate > kMaxSoundRate || channels < 1 ||
         channels > kMaxClipSoundChannels)
         return false;
     if (resampler_ && frame->sample_rate == inRate_ && frame->format == inFormat_ &&

@@ -57,6 +57,41 @@ class SdlClipStream : public AudioStream {
     std::shared_ptr<ClipChannel> channel_;
 };
 
+uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+void Put32(std::vector<uint8_t>& b, size_t at, uint64_t v) {
+    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+
+// A RIFF file of the WAVE form. SDL also reads files that lack the RIFF header; the platform's sound
+// service did not, and such files are refused here.
+bool IsWaveFile(const std::vector<uint8_t>& file) {
+    return file.size() >= 12 && std::memcmp(file.data(), "RIFF", 4) == 0 &&
+           std::memcmp(file.data() + 8, "WAVE", 4) == 0;
+}
+
+// SDL's WAV reader allocates each chunk at the length its header claims before reading it, so that a few
+// bytes claiming two gigabytes would take them. The lengths are cut here to what the file holds, in a copy
+// made only when one lies.
+const std::vector<uint8_t>& WithTrueChunkLengths(const std::vector<uint8_t>& file, std::vector<uint8_t>& copy) {
+    const std::vector<uint8_t>* bytes = &file;
+    auto fit = [&](size_t field, uint64_t length) {
+        if (Get32(*bytes, field) <= length) return;
+        if (bytes != &copy) copy = file, bytes = &copy;
+        Put32(copy, field, length);
+    };
+    fit(4, file.size() - 8);
+    for (size_t at = 12; at + 8 <= file.size();) {
+        const uint64_t room = file.size() - (at + 8);
+        fit(at + 4, room);
+        const uint64_t length = Get32(*bytes, at + 4);
+        at += 8 + size_t(length) + size_t(length & 1);
+    }
+    return *bytes;
+}
+
 int16_t Saturate(int64_t v) {
     return static_cast<int16_t>(std::clamp<int64_t>(v, INT16_MIN, INT16_MAX));
 }
@@ -124,8 +159,10 @@ void FinishMix(const int32_t* sums, int16_t* out, size_t count, uint32_t volume)
     }
 }
 
-std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>& file) {
-    if (file.empty() || file.size() > kMaxWavFileBytes) return std::nullopt;
+std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>& given) {
+    if (!IsWaveFile(given) || given.size() > kMaxWavFileBytes) return std::nullopt;
+    std::vector<uint8_t> copy;
+    const std::vector<uint8_t>& file = WithTrueChunkLengths(given, copy);
     SDL_RWops* rw = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
     if (!rw) return std::nullopt;
     SDL_AudioSpec source{};
@@ -134,7 +171,7 @@ std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>
     if (!SDL_LoadWAV_RW(rw, 1, &source, &raw, &length)) return std::nullopt;
     std::unique_ptr<Uint8, WavDeleter> pcm(raw);
     const int frameBytes = static_cast<int>(SDL_AUDIO_BITSIZE(source.format) / 8) * source.channels;
-    if (frameBytes <= 0 || source.freq <= 0) return std::nullopt;
+    if (frameBytes <= 0 || source.freq < kMinSoundRate || source.freq > kMaxSoundRate) return std::nullopt;
     const uint64_t frames = length / static_cast<uint64_t>(frameBytes);
     const uint64_t outFrames = frames * kSoundRate / static_cast<uint64_t>(source.freq) + 1;
     if (outFrames * kSoundChannels * sizeof(int16_t) > kMaxDecodedBytes) return std::nullopt;
@@ -148,6 +185,7 @@ std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>
     const uint64_t whole = frames * static_cast<uint64_t>(frameBytes);
     const uint64_t workBytes = whole * static_cast<uint64_t>(std::max(1, cvt.len_mult));
     if (workBytes > kMaxDecodedBytes || whole > static_cast<uint64_t>(INT32_MAX)) return std::nullopt;
+    if (whole == 0) return std::vector<int16_t>{};
     std::vector<int16_t> samples((workBytes + sizeof(int16_t) - 1) / sizeof(int16_t));
     std::memcpy(samples.data(), pcm.get(), static_cast<size_t>(whole));
     size_t converted = static_cast<size_t>(whole);

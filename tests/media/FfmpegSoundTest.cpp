@@ -251,6 +251,8 @@ TEST(FfmpegSound, LyingSoundHeadersLeaveThePicturePlaying) {
         }
         EXPECT_EQ(window.notices, std::vector<MediaNotice>{MediaNotice::successful});
         EXPECT_EQ(window.drawn.back().frame, 9);
-        if (!sound.clipStreams.empty()) EXPECT_LE(sound.clipStreams[0]->written, uint64_t(2.6 * kRate));
+        if (!sound.clipStreams.empty()) {
+            EXPECT_LE(sound.clipStreams[0]->written, uint64_t(2.6 * kRate));
+        }
     }
 }

@@ -144,6 +144,30 @@ TEST(DecodeWavToStereo, RefusesGarbageTruncatedAndAbsurdInput) {
     }
 }
 
+// The reader allocates what the headers claim; the lengths are cut to the file before it reads them.
+TEST(DecodeWavToStereo, LyingChunkLengthsAreCutToTheFileAndOddFormsRefused) {
+    const std::vector<uint8_t> good = PcmWav(kSoundRate, 1, 50, 777);
+    std::vector<uint8_t> lyingData = good;
+    std::memcpy(lyingData.data() + 40, "\xF0\xFF\xFF\x7F", 4);  // two gigabytes of data
+    std::memcpy(lyingData.data() + 4, "\xFF\xFF\xFF\xFF", 4);
+    auto decoded = DecodeWavToStereo(lyingData);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->size(), 100u) << "the frames there are";
+    EXPECT_NEAR(decoded->back(), 777, 1);
+
+    std::vector<uint8_t> lyingFormat = good;
+    std::memcpy(lyingFormat.data() + 16, "\xF0\xFF\xFF\x7F", 4);  // a format chunk of two gigabytes
+    EXPECT_FALSE(DecodeWavToStereo(lyingFormat));
+
+    // Without its RIFF header SDL would read on; the platform's sound service did not.
+    EXPECT_FALSE(DecodeWavToStereo(std::vector<uint8_t>(good.begin() + 8, good.end())));
+    EXPECT_FALSE(DecodeWavToStereo(PcmWav(999, 1, 50))) << "below a thousand frames a second";
+    EXPECT_FALSE(DecodeWavToStereo(PcmWav(400000, 1, 50)));
+    EXPECT_TRUE(DecodeWavToStereo(PcmWav(8000, 1, 50)));
+    auto empty = DecodeWavToStereo(PcmWav(22050, 2, 0));
+    EXPECT_TRUE(!empty || empty->empty()) << "no data, no sound";
+}
+
 TEST(WavePlayer, PlaysOnceOrLoopsWithEachSidesVolume) {
     WavePlayer player;
     player.Start({100, 200, 300, 400}, false);  // two frames
