@@ -7,6 +7,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/Media.h"
 #include "platform/sdl/SdlSound.h"
 #include "tests/platform/TestSupport.h"
 
@@ -416,4 +417,75 @@ TEST(SdlClipStream, TheDeviceWritesTheMixOfBothChannelsAtTheVolume) {
     using Frame = std::pair<int16_t, int16_t>;
     const std::set<Frame> expected = {{10000, 30000}, {15000, 32767}, {0, 0}};
     for (const Frame& frame : seen) EXPECT_TRUE(expected.count(frame)) << frame.first << ", " << frame.second;
+}
+
+namespace {
+
+// Passes everything to the real output and counts how often the clip's sound was started again.
+class CountingStream : public AudioStream {
+  public:
+    CountingStream(std::unique_ptr<AudioStream> real, int& clears)
+        : real_(std::move(real)), clears_(clears) {}
+    int Rate() const override { return real_->Rate(); }
+    size_t Capacity() const override { return real_->Capacity(); }
+    size_t Write(const int16_t* frames, size_t count) override {
+        const size_t n = real_->Write(frames, count);
+        written += n;
+        return n;
+    }
+    size_t Queued() const override { return real_->Queued(); }
+    void SetPaused(bool paused) override { real_->SetPaused(paused); }
+    void Clear() override {
+        ++clears_;
+        real_->Clear();
+    }
+    size_t written = 0;
+
+  private:
+    std::unique_ptr<AudioStream> real_;
+    int& clears_;
+};
+
+class CountingSound : public RecordingSound {
+  public:
+    explicit CountingSound(SdlSound& real) : real_(real) {}
+    std::unique_ptr<AudioStream> OpenClipStream() override {
+        auto stream = std::make_unique<CountingStream>(real_.OpenClipStream(), clears);
+        last = stream.get();
+        return stream;
+    }
+    int clears = 0;
+    CountingStream* last = nullptr;
+
+  private:
+    SdlSound& real_;
+};
+
+}  // namespace
+
+// In real time, pumped as the player's timer pumps it, the clip's sound keeps pace with the picture on
+// SDL's device: it is started once and never again, and the device plays what was queued.
+TEST(SdlClipStream, AClipPumpedInRealTimeKeepsItsSoundInStep) {
+    SdlSound sdl;
+    if (sdl.WaveDeviceCount() == 0) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
+    CountingSound sound(sdl);
+    RecordingMedia media;
+    media.script.length = 3000;
+    media.script.sound = true;
+    media.output = &sound;
+    auto clip = media.CreateClip();
+    ASSERT_EQ(clip->Open("clip.avi", nullptr), kMediaOk);
+    ASSERT_EQ(clip->Play({}), kMediaOk);
+    ASSERT_NE(sound.last, nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(1500)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        clip->Pump();
+        EXPECT_LE(sound.last->Queued(), size_t(kSoundRate) * 7 / 10);
+    }
+    // A machine busy with other work may stall a thread once past the tolerance; more is a fault.
+    EXPECT_LE(sound.clears, 2);
+    const double played = double(sound.last->written - sound.last->Queued()) / kSoundRate;
+    EXPECT_NEAR(played, clip->Position() / 1000.0, 0.25);
+    EXPECT_GT(clip->Position(), 1400u);
 }
