@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Regenerates the seed corpus of the fuzz targets: tiny BMP, PCX and TIFF files written here, and JPEG
-and PNG files made from the BMP by `fcatool convert`.  Usage: make_corpus.py PATH/TO/fcatool"""
+"""Regenerates the seed corpus of the fuzz targets: tiny BMP, PCX, TIFF and PCM WAV files written here,
+JPEG and PNG files made from the BMP by `fcatool convert`, and ADPCM WAV files made by the `ffmpeg`
+command.  Usage: make_corpus.py PATH/TO/fcatool, or make_corpus.py --wav for the WAV files alone."""
 import base64
 import os
 import struct
@@ -115,7 +116,59 @@ def tiff():
     return b"II*\0" + struct.pack("<I", 8) + ifd + b"\0\0\0\0" + strip
 
 
+def wav(fmt, channels, rate, bits, data, block=None, extra=b""):
+    """A RIFF WAVE file with a "fmt " chunk (and `extra` bytes after its 16) and a "data" chunk."""
+    block = block or channels * bits // 8
+    fmt_chunk = struct.pack("<HHIIHH", fmt, channels, rate, rate * block, block, bits) + extra
+    body = b"WAVE" + b"fmt " + struct.pack("<I", len(fmt_chunk)) + fmt_chunk
+    body += b"data" + struct.pack("<I", len(data)) + data + (b"\0" if len(data) % 2 else b"")
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+
+def tone(frames, channels, bits):
+    """A square wave, 16 frames a period, the right side at half strength."""
+    out = b""
+    for f in range(frames):
+        for c in range(channels):
+            v = (1 if f % 16 < 8 else -1) * (0.5 if c else 0.9)
+            out += bytes((int(128 + 127 * v),)) if bits == 8 else struct.pack("<h", int(32767 * v))
+    return out
+
+
+def adpcm_wav(codec, channels):
+    """A tenth of a second of a sine, encoded by ffmpeg (into a file, so that it writes the lengths)."""
+    out = os.path.join(HERE, "corpus", "scratch.wav")
+    try:
+        subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                        "sine=frequency=440:sample_rate=8000:duration=0.1", "-ac", str(channels),
+                        "-map_metadata", "-1", "-fflags", "+bitexact", "-flags", "+bitexact",
+                        "-c:a", codec, out], check=True)
+        with open(out, "rb") as f:
+            return f.read()
+    finally:
+        if os.path.exists(out):
+            os.remove(out)
+
+
+def wav_corpus():
+    write("wav_reader", "pcm8-mono.wav", wav(1, 1, 11025, 8, tone(200, 1, 8)))
+    write("wav_reader", "pcm16-stereo.wav", wav(1, 2, 22050, 16, tone(200, 2, 16)))
+    write("wav_reader", "adpcm-ms.wav", adpcm_wav("adpcm_ms", 1))
+    write("wav_reader", "adpcm-ima-stereo.wav", adpcm_wav("adpcm_ima_wav", 2))
+    whole = wav(1, 2, 44100, 16, tone(100, 2, 16))
+    write("wav_reader", "truncated.wav", whole[:len(whole) * 2 // 3])
+    lying = bytearray(wav(1, 1, 8000, 16, tone(100, 1, 16)))
+    lying[40:44] = struct.pack("<I", 0x7FFFFFF0)  # a data chunk far longer than the file
+    write("wav_reader", "lying-length.wav", bytes(lying))
+    write("wav_reader", "no-riff-header.wav", lying[8:])
+    write("wav_reader", "rate-one.wav", wav(1, 2, 1, 16, tone(100, 2, 16)))
+
+
 def main():
+    if sys.argv[1] == "--wav":
+        wav_corpus()
+        return
+    wav_corpus()
     fcatool = sys.argv[1]
     write("bmp_reader", "true-colour.bmp", bmp24())
     write("bmp_reader", "eight-bit.bmp", bmp8())

@@ -98,6 +98,25 @@ class ScriptedSource : public MediaSource {
         return {script_.frameSize.cx, script_.frameSize.cy, 24, stride_, bits_.data(), nullptr};
     }
 
+    bool HasSound() const override { return script_.sound; }
+    bool StartSound(uint32_t ms, int rate) override {
+        if (!script_.sound || script_.soundFails || rate <= 0) return false;
+        rate_ = uint64_t(rate);
+        soundFrame_ = uint64_t(ms) * rate_ / 1000;
+        return true;
+    }
+    size_t ReadSound(int16_t* out, size_t frames) override {
+        const uint32_t length = script_.soundLength ? script_.soundLength : script_.length;
+        const uint64_t end = uint64_t(length) * rate_ / 1000;
+        size_t n = 0;
+        for (; n < frames && soundFrame_ < end; ++n, ++soundFrame_) {
+            const auto ms = int16_t(soundFrame_ * 1000 / rate_ % 32768);
+            out[2 * n] = ms;
+            out[2 * n + 1] = int16_t(-ms);
+        }
+        return n;
+    }
+
   private:
     uint32_t FrameAt(uint32_t ms) const {
         const uint32_t d = script_.frameDuration;
@@ -120,6 +139,8 @@ class ScriptedSource : public MediaSource {
     std::vector<uint8_t> bits_;
     int32_t stride_ = 0;
     uint32_t frame_ = 0;
+    uint64_t rate_ = 1;
+    uint64_t soundFrame_ = 0;
 };
 
 NoMedia noMedia;
@@ -137,8 +158,8 @@ bool MediaErrorString(uint32_t code, std::string& text) {
     return false;
 }
 
-PlaybackClip::PlaybackClip(std::unique_ptr<MediaSource> source, std::vector<std::string>* log)
-    : source_(std::move(source)), log_(log) {}
+PlaybackClip::PlaybackClip(std::unique_ptr<MediaSource> source, std::vector<std::string>* log, Sound* output)
+    : source_(std::move(source)), log_(log), output_(output) {}
 
 PlaybackClip::~PlaybackClip() = default;
 
@@ -179,6 +200,7 @@ uint32_t PlaybackClip::Open(const std::string& path, MediaWindow* parent) {
     visible_ = false;
     windowHandle_ = parent ? NextWindowHandle() : 0;
     errorText_.clear();
+    OpenSound();
     return kMediaOk;
 }
 
@@ -186,6 +208,8 @@ uint32_t PlaybackClip::Close() {
     Log("Close");
     if (!open_) return NotOpen();
     if (visible_ && parent_) parent_->EraseMediaArea(window_);
+    StopSound();
+    sound_.reset();
     source_->Close();
     open_ = false;
     parent_ = notify_ = nullptr;
@@ -232,13 +256,17 @@ uint32_t PlaybackClip::Play(const MediaPlay& play) {
     visible_ = parent_ != nullptr;
     ShowFrame();
     StartClock();
+    StartSound();
     return kMediaOk;
 }
 
 uint32_t PlaybackClip::Pause() {
     Log("Pause");
     if (!open_) return NotOpen();
-    if (mode_ == MediaMode::playing) mode_ = MediaMode::paused;
+    if (mode_ == MediaMode::playing) {
+        mode_ = MediaMode::paused;
+        if (sound_) sound_->SetPaused(true);
+    }
     return kMediaOk;
 }
 
@@ -248,6 +276,7 @@ uint32_t PlaybackClip::Resume() {
     if (mode_ == MediaMode::paused) {
         mode_ = MediaMode::playing;
         StartClock();
+        if (sound_) sound_->SetPaused(false);
     }
     return kMediaOk;
 }
@@ -257,6 +286,7 @@ uint32_t PlaybackClip::Stop() {
     if (!open_) return NotOpen();
     EndPendingPlay(MediaNotice::aborted);
     mode_ = MediaMode::stopped;
+    StopSound();
     return kMediaOk;
 }
 
@@ -266,6 +296,7 @@ uint32_t PlaybackClip::Seek(uint32_t position) {
     if (position > length_) return Fail(kMediaErrorOutOfRange);
     EndPendingPlay(MediaNotice::aborted);
     mode_ = MediaMode::stopped;
+    StopSound();
     std::string text;
     const uint32_t code = source_->SeekTo(position, text);
     if (code != kMediaOk) return Fail(code, std::move(text));
@@ -313,7 +344,10 @@ void PlaybackClip::EndPendingPlay(MediaNotice notice) {
 }
 
 void PlaybackClip::Advance(uint32_t elapsed) {
-    if (open_ && mode_ == MediaMode::playing) Run(uint64_t(position_) + elapsed);
+    if (open_ && mode_ == MediaMode::playing) {
+        Run(uint64_t(position_) + elapsed);
+        FollowSound(elapsed);
+    }
     DeliverNotices();
 }
 
@@ -368,6 +402,125 @@ void PlaybackClip::Loop(uint64_t target) {
     ShowFrame();
 }
 
+// The stream is asked for only when the clip has a track and there is a device to play it on; otherwise
+// the clip costs no sound work at all.
+void PlaybackClip::OpenSound() {
+    sound_.reset();
+    soundPlaying_ = false;
+    if (!source_->HasSound()) return;
+    Sound& output = output_ ? *output_ : Sounds();
+    if (output.WaveDeviceCount() <= 0) return;
+    sound_ = output.OpenClipStream();
+    if (sound_ &&
+        (sound_->Rate() < kMinSoundRate || sound_->Rate() > kMaxSoundRate || sound_->Capacity() == 0))
+        sound_.reset();
+}
+
+uint64_t PlaybackClip::SoundFrames(uint64_t ms) const {
+    return ms * uint64_t(sound_->Rate()) / 1000;
+}
+
+// Starts the sound at the picture's position, with both clocks at zero. A track that cannot be decoded is
+// given up for as long as the clip stays open: the picture plays alone.
+void PlaybackClip::StartSound() {
+    soundPlaying_ = false;
+    if (!sound_) return;
+    sound_->Clear();
+    if (!source_->StartSound(position_, sound_->Rate())) {
+        sound_.reset();
+        return;
+    }
+    sound_->SetPaused(false);
+    soundPlaying_ = true;
+    soundEnded_ = trackOut_ = false;
+    pictureMs_ = soundQueued_ = 0;
+    soundAt_ = SoundFrames(position_);
+    FeedSound();
+}
+
+void PlaybackClip::StopSound() {
+    if (sound_) sound_->Clear();
+    soundPlaying_ = false;
+}
+
+// After the picture moved on by `elapsed`: compares what the output has played with the time the picture
+// played. Close enough, the queue is topped up; too far apart (the owner was away longer than the queue
+// lasts, or the output plays at another pace), the sound starts again where the picture stands.
+void PlaybackClip::FollowSound(uint32_t elapsed) {
+    if (!soundPlaying_ || !sound_) return;
+    pictureMs_ += elapsed;
+    const uint64_t queued = std::min<uint64_t>(sound_->Queued(), soundQueued_);
+    const uint64_t played = soundQueued_ - queued;
+    const uint64_t picture = SoundFrames(pictureMs_);
+    const bool drifted =
+        (played > picture ? played - picture : picture - played) > SoundFrames(kClipSoundDriftMs);
+    if (mode_ != MediaMode::playing) {
+        // The play is over: a tail in time plays out, a tail left behind would come too late.
+        if (drifted) sound_->Clear();
+        soundPlaying_ = false;
+        return;
+    }
+    // Once the whole track is queued its end plays out; there is nothing to compare any more.
+    if (soundEnded_) return;
+    if (drifted) {
+        StartSound();
+        return;
+    }
+    FeedSound();
+}
+
+// Queues the sound up to a short stretch ahead of the picture, never more than the stream holds.
+void PlaybackClip::FeedSound() {
+    constexpr size_t kPieceFrames = 1024;
+    int16_t piece[kPieceFrames * 2];
+    const uint64_t target = SoundFrames(pictureMs_ + kClipSoundAheadMs);
+    restarts_ = 0;
+    while (soundPlaying_ && !soundEnded_ && soundQueued_ < target) {
+        const size_t queued = sound_->Queued();
+        const size_t room = sound_->Capacity() > queued ? sound_->Capacity() - queued : 0;
+        size_t frames = size_t(std::min<uint64_t>({kPieceFrames, target - soundQueued_, room}));
+        if (frames == 0 || !NextSoundPiece(piece, frames)) break;
+        const size_t taken = sound_->Write(piece, frames);
+        soundQueued_ += taken;
+        if (taken < frames) break;
+    }
+}
+
+// The next frames of the play's sound: the track up to the end of the play; in a repeating play, silence
+// where the track is shorter than the loop, and the track again from the loop's start. False when nothing
+// more comes (the play's end, or a track that fails), with `frames` the number written otherwise.
+bool PlaybackClip::NextSoundPiece(int16_t* piece, size_t& frames) {
+    const uint64_t end = SoundFrames(playTo_);
+    if (soundAt_ >= end) {
+        // A loop too short to be worth its seeks goes round only a few times a feed.
+        if (!repeat_ || playTo_ <= playFrom_ || ++restarts_ > kMaxSoundRestarts) {
+            soundEnded_ = !repeat_ || playTo_ <= playFrom_;
+            return false;
+        }
+        if (!source_->StartSound(playFrom_, sound_->Rate())) {
+            StopSound();
+            sound_.reset();
+            return false;
+        }
+        soundAt_ = SoundFrames(playFrom_);
+        trackOut_ = false;
+        if (soundAt_ >= end) return false;
+    }
+    frames = size_t(std::min<uint64_t>(frames, end - soundAt_));
+    const size_t got = trackOut_ ? 0 : source_->ReadSound(piece, frames);
+    if (got < frames) trackOut_ = true;
+    if (trackOut_ && !repeat_) {
+        if (got == 0) {
+            soundEnded_ = true;
+            return false;
+        }
+        frames = got;
+    }
+    std::fill(piece + 2 * got, piece + 2 * frames, int16_t{0});
+    soundAt_ += frames;
+    return true;
+}
+
 void PlaybackClip::ShowFrame() {
     if (parent_ && visible_) parent_->DrawMediaFrame({source_->Picture(), window_, position_});
 }
@@ -387,7 +540,7 @@ std::unique_ptr<MediaClip> NoMedia::CreateClip() {
 
 std::unique_ptr<MediaClip> RecordingMedia::CreateClip() {
     ++clipsCreated;
-    return std::make_unique<PlaybackClip>(std::make_unique<ScriptedSource>(script), &calls);
+    return std::make_unique<PlaybackClip>(std::make_unique<ScriptedSource>(script), &calls, output);
 }
 
 MediaFactory& Media() {

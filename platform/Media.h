@@ -10,6 +10,7 @@
 
 #include "platform/DeviceContext.h"
 #include "platform/Geometry.h"
+#include "platform/Sound.h"
 
 namespace platform {
 
@@ -18,8 +19,13 @@ namespace platform {
 //
 // Everything runs on the user-interface thread. Nothing plays by itself: the owner calls Advance (or Pump)
 // from its timer, and the clip decodes the frames that fell due, hands the newest to its window and only
-// then delivers the completion notices, as posted window messages would arrive. Sound tracks of clips are
-// not played.
+// then delivers the completion notices, as posted window messages would arrive.
+//
+// A clip's sound track plays while the clip plays, through a clip stream of the sound output, beside the
+// wave sound and with the same volume. The picture keeps the time: the sound starts at the clip's position,
+// pauses, stops and starts again with the picture, goes round with a repeating play, and is started again
+// at the picture's position when it has drifted from it. Only a short stretch is decoded ahead. Without a
+// sound device, or when the track cannot be decoded, the clip plays its picture alone.
 
 // Error codes. 0 is success; the others keep the numbers of the Windows media control interface, so that
 // failures are reported with the codes the titles were made with.
@@ -39,6 +45,16 @@ enum MediaError : uint32_t {
 // The layer's text for an error code (UTF-8), as the platform's error-string call gives it; false for a
 // code the layer does not know.
 bool MediaErrorString(uint32_t code, std::string& text);
+
+// How far ahead of the picture a clip's sound is decoded and queued, and how far the sound may stand from
+// the picture before it is started again at the picture's position.
+constexpr uint32_t kClipSoundAheadMs = 500;
+constexpr uint32_t kClipSoundDriftMs = 200;
+// How many times one top-up of the queue may start a repeating play's sound again from the loop's start.
+constexpr int kMaxSoundRestarts = 8;
+// Sound tracks with more channels, or of rates outside those of Sound.h, are refused as damaged: the clip
+// plays silent.
+constexpr int kMaxClipSoundChannels = 8;
 
 // The largest frames a clip may have: wider or taller clips, or clips whose picture would need more bytes,
 // are refused at Open, so that a lying header cannot make the layer allocate without bound.
@@ -154,13 +170,24 @@ class MediaSource {
     virtual bool DecodeUntil(uint32_t ms) = 0;
     // The current picture, 24 bits, bottom-up.
     virtual DibView Picture() const = 0;
+
+    // The sound track, for backends that decode one. HasSound says, cheaply, whether the open clip has a
+    // track worth trying. StartSound makes the track read from `ms` on, converted to interleaved 16-bit
+    // stereo at `rate` frames a second; false when it cannot be decoded. ReadSound then gives up to `frames`
+    // frames, fewer only at the end of the track.
+    virtual bool HasSound() const { return false; }
+    virtual bool StartSound(uint32_t ms, int rate) { return false; }
+    virtual size_t ReadSound(int16_t* out, size_t frames) { return 0; }
 };
 
 // The commands, the play state and the notices of a clip, on top of a backend's source. When `log` is
-// given every command is written to it (the test double uses this); it must outlive the clip.
+// given every command is written to it (the test double uses this); it must outlive the clip. The sound
+// track plays through `output`, or through the installed sound service when none is given; it is asked for
+// a clip stream at Open.
 class PlaybackClip final : public MediaClip {
   public:
-    explicit PlaybackClip(std::unique_ptr<MediaSource> source, std::vector<std::string>* log = nullptr);
+    explicit PlaybackClip(std::unique_ptr<MediaSource> source, std::vector<std::string>* log = nullptr,
+                          Sound* output = nullptr);
     ~PlaybackClip() override;
 
     uint32_t Open(const std::string& path, MediaWindow* parent) override;
@@ -197,9 +224,17 @@ class PlaybackClip final : public MediaClip {
     void ShowFrame();
     void DeliverNotices();
     void StartClock();
+    void OpenSound();
+    void StartSound();
+    void StopSound();
+    void FollowSound(uint32_t elapsed);
+    void FeedSound();
+    bool NextSoundPiece(int16_t* piece, size_t& frames);
+    uint64_t SoundFrames(uint64_t ms) const;
 
     std::unique_ptr<MediaSource> source_;
     std::vector<std::string>* log_;
+    Sound* output_;
     bool open_ = false;
     MediaWindow* parent_ = nullptr;
     MediaMode mode_ = MediaMode::notReady;
@@ -215,6 +250,18 @@ class PlaybackClip final : public MediaClip {
     bool visible_ = false;
     std::chrono::steady_clock::time_point clock_;
     std::string errorText_;
+
+    // The sound track while it plays. Both clocks count from the moment the sound was started: the
+    // picture's in milliseconds played, the sound's in frames queued; the track's own place is in frames of
+    // clip time.
+    std::unique_ptr<AudioStream> sound_;
+    bool soundPlaying_ = false;
+    bool soundEnded_ = false;  // nothing more is queued in this play
+    bool trackOut_ = false;    // the track ran out before the end of this pass
+    int restarts_ = 0;         // loops of the sound in the current feed
+    uint64_t pictureMs_ = 0;
+    uint64_t soundQueued_ = 0;
+    uint64_t soundAt_ = 0;
 };
 
 // Makes clips; programs install the backend they link (FFmpeg), as they install their message box.
@@ -232,6 +279,9 @@ class NoMedia : public MediaFactory {
 
 // Test double: clips whose Open answers from the script and whose frames are synthetic, solid pictures
 // whose blue value is the frame's index (modulo 256). Every command of every clip is recorded in `calls`.
+// With a sound track, each frame of sound holds its clip time: the left sample the millisecond (modulo
+// 32768), the right sample its negative; the track plays through `output` (the installed sound service when
+// none is given).
 class RecordingMedia : public MediaFactory {
   public:
     struct Script {
@@ -240,12 +290,16 @@ class RecordingMedia : public MediaFactory {
         Size frameSize{160, 120};
         uint32_t length = 1000;
         uint32_t frameDuration = 100;
+        bool sound = false;
+        uint32_t soundLength = 0;  // 0: as long as the clip
+        bool soundFails = false;   // the track is there but does not decode
     };
     std::unique_ptr<MediaClip> CreateClip() override;
 
     Script script;
     std::vector<std::string> calls;
     int clipsCreated = 0;
+    Sound* output = nullptr;
 };
 
 // The factory every layer makes clips with; NoMedia until a program installs one. nullptr restores it.

@@ -3,6 +3,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -17,6 +19,9 @@ namespace {
 constexpr uint64_t kMaxWavFileBytes = 64ull << 20;
 constexpr uint64_t kMaxDecodedBytes = 256ull << 20;
 constexpr int kDeviceFrames = 2048;
+
+// The audio thread mixes in pieces of this many frames, on its stack.
+constexpr size_t kMixFrames = 512;
 
 struct WavDeleter {
     void operator()(Uint8* b) const { SDL_FreeWAV(b); }
@@ -36,10 +41,128 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
+// A clip stream of the SDL output. The channel is shared with the output, so either may go first.
+class SdlClipStream : public AudioStream {
+  public:
+    explicit SdlClipStream(std::shared_ptr<ClipChannel> channel) : channel_(std::move(channel)) {}
+    ~SdlClipStream() override { channel_->Close(); }
+    int Rate() const override { return kSoundRate; }
+    size_t Capacity() const override { return channel_->Capacity(); }
+    size_t Write(const int16_t* frames, size_t count) override { return channel_->Write(frames, count); }
+    size_t Queued() const override { return channel_->Queued(); }
+    void SetPaused(bool paused) override { channel_->SetPaused(paused); }
+    void Clear() override { channel_->Clear(); }
+
+  private:
+    std::shared_ptr<ClipChannel> channel_;
+};
+
+uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+void Put32(std::vector<uint8_t>& b, size_t at, uint64_t v) {
+    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+
+// A RIFF file of the WAVE form. SDL also reads files that lack the RIFF header; the platform's sound
+// service did not, and such files are refused here.
+bool IsWaveFile(const std::vector<uint8_t>& file) {
+    return file.size() >= 12 && std::memcmp(file.data(), "RIFF", 4) == 0 &&
+           std::memcmp(file.data() + 8, "WAVE", 4) == 0;
+}
+
+// SDL's WAV reader allocates each chunk at the length its header claims before reading it, so that a few
+// bytes claiming two gigabytes would take them. The lengths are cut here to what the file holds, in a copy
+// made only when one lies.
+const std::vector<uint8_t>& WithTrueChunkLengths(const std::vector<uint8_t>& file, std::vector<uint8_t>& copy) {
+    const std::vector<uint8_t>* bytes = &file;
+    auto fit = [&](size_t field, uint64_t length) {
+        if (Get32(*bytes, field) <= length) return;
+        if (bytes != &copy) copy = file, bytes = &copy;
+        Put32(copy, field, length);
+    };
+    fit(4, file.size() - 8);
+    for (size_t at = 12; at + 8 <= file.size();) {
+        const uint64_t room = file.size() - (at + 8);
+        fit(at + 4, room);
+        const uint64_t length = Get32(*bytes, at + 4);
+        at += 8 + size_t(length) + size_t(length & 1);
+    }
+    return *bytes;
+}
+
+int16_t Saturate(int64_t v) {
+    return static_cast<int16_t>(std::clamp<int64_t>(v, INT16_MIN, INT16_MAX));
+}
+
 }  // namespace
 
-std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>& file) {
-    if (file.empty() || file.size() > kMaxWavFileBytes) return std::nullopt;
+ClipChannel::ClipChannel(size_t capacity) : ring_(capacity * kSoundChannels), capacity_(capacity) {}
+
+size_t ClipChannel::Write(const int16_t* frames, size_t count) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const size_t n = std::min(count, capacity_ - count_);
+    for (size_t i = 0; i < n; ++i) {
+        const size_t at = (head_ + count_ + i) % capacity_;
+        ring_[2 * at] = frames[2 * i];
+        ring_[2 * at + 1] = frames[2 * i + 1];
+    }
+    count_ += n;
+    return n;
+}
+
+size_t ClipChannel::Queued() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return count_;
+}
+
+void ClipChannel::Clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    head_ = count_ = 0;
+}
+
+void ClipChannel::SetPaused(bool paused) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    paused_ = paused;
+}
+
+uint64_t ClipChannel::FramesPlayed() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return played_;
+}
+
+void ClipChannel::Fill(int16_t* out, size_t frames) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const size_t n = paused_ || closed_ ? 0 : std::min(frames, count_);
+    for (size_t i = 0; i < n; ++i) {
+        const size_t at = (head_ + i) % capacity_;
+        out[2 * i] = ring_[2 * at];
+        out[2 * i + 1] = ring_[2 * at + 1];
+    }
+    std::fill(out + 2 * n, out + 2 * frames, int16_t{0});
+    if (n > 0) head_ = (head_ + n) % capacity_;
+    count_ -= n;
+    played_ += n;
+}
+
+void AddToMix(int32_t* sums, const int16_t* frames, size_t count) {
+    for (size_t i = 0; i < count * kSoundChannels; ++i) sums[i] += frames[i];
+}
+
+void FinishMix(const int32_t* sums, int16_t* out, size_t count, uint32_t volume) {
+    const int64_t left = volume & 0xFFFF;
+    const int64_t right = volume >> 16;
+    for (size_t f = 0; f < count; ++f) {
+        out[2 * f] = Saturate(sums[2 * f] * left / 0xFFFF);
+        out[2 * f + 1] = Saturate(sums[2 * f + 1] * right / 0xFFFF);
+    }
+}
+
+std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>& given) {
+    if (!IsWaveFile(given) || given.size() > kMaxWavFileBytes) return std::nullopt;
+    std::vector<uint8_t> copy;
+    const std::vector<uint8_t>& file = WithTrueChunkLengths(given, copy);
     SDL_RWops* rw = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
     if (!rw) return std::nullopt;
     SDL_AudioSpec source{};
@@ -48,7 +171,7 @@ std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>
     if (!SDL_LoadWAV_RW(rw, 1, &source, &raw, &length)) return std::nullopt;
     std::unique_ptr<Uint8, WavDeleter> pcm(raw);
     const int frameBytes = static_cast<int>(SDL_AUDIO_BITSIZE(source.format) / 8) * source.channels;
-    if (frameBytes <= 0 || source.freq <= 0) return std::nullopt;
+    if (frameBytes <= 0 || source.freq < kMinSoundRate || source.freq > kMaxSoundRate) return std::nullopt;
     const uint64_t frames = length / static_cast<uint64_t>(frameBytes);
     const uint64_t outFrames = frames * kSoundRate / static_cast<uint64_t>(source.freq) + 1;
     if (outFrames * kSoundChannels * sizeof(int16_t) > kMaxDecodedBytes) return std::nullopt;
@@ -62,6 +185,7 @@ std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>
     const uint64_t whole = frames * static_cast<uint64_t>(frameBytes);
     const uint64_t workBytes = whole * static_cast<uint64_t>(std::max(1, cvt.len_mult));
     if (workBytes > kMaxDecodedBytes || whole > static_cast<uint64_t>(INT32_MAX)) return std::nullopt;
+    if (whole == 0) return std::vector<int16_t>{};
     std::vector<int16_t> samples((workBytes + sizeof(int16_t) - 1) / sizeof(int16_t));
     std::memcpy(samples.data(), pcm.get(), static_cast<size_t>(whole));
     size_t converted = static_cast<size_t>(whole);
@@ -134,9 +258,28 @@ SdlSound::~SdlSound() {
 }
 
 void SdlSound::Callback(void* self, uint8_t* stream, int length) {
-    auto* sound = static_cast<SdlSound*>(self);
     const size_t frames = static_cast<size_t>(length) / (sizeof(int16_t) * kSoundChannels);
-    sound->player_.Fill(reinterpret_cast<int16_t*>(stream), frames, sound->volume_.load());
+    static_cast<SdlSound*>(self)->Render(reinterpret_cast<int16_t*>(stream), frames);
+}
+
+// Runs on the audio thread with the device locked: the wave sound and every clip stream, summed.
+void SdlSound::Render(int16_t* out, size_t frames) {
+    int32_t sums[kMixFrames * kSoundChannels];
+    int16_t part[kMixFrames * kSoundChannels];
+    const uint32_t volume = volume_.load();
+    for (size_t done = 0; done < frames;) {
+        const size_t n = std::min(kMixFrames, frames - done);
+        std::fill(sums, sums + n * kSoundChannels, 0);
+        player_.Fill(part, n, 0xFFFFFFFF);
+        AddToMix(sums, part, n);
+        for (const auto& channel : channels_) {
+            if (channel->Closed()) continue;
+            channel->Fill(part, n);
+            AddToMix(sums, part, n);
+        }
+        FinishMix(sums, out + done * kSoundChannels, n, volume);
+        done += n;
+    }
 }
 
 bool SdlSound::PlayFile(const std::string& path, bool loop) {
@@ -166,6 +309,17 @@ uint32_t SdlSound::GetVolume() {
 }
 void SdlSound::SetVolume(uint32_t volume) {
     volume_.store(volume);
+}
+
+std::unique_ptr<AudioStream> SdlSound::OpenClipStream() {
+    if (device_ == 0) return nullptr;
+    auto channel = std::make_shared<ClipChannel>(kClipStreamFrames);
+    SDL_LockAudioDevice(device_);
+    // The streams closed since the last open are forgotten here, on this thread, not by the audio thread.
+    std::erase_if(channels_, [](const std::shared_ptr<ClipChannel>& c) { return c->Closed(); });
+    channels_.push_back(channel);
+    SDL_UnlockAudioDevice(device_);
+    return std::make_unique<SdlClipStream>(std::move(channel));
 }
 
 bool SdlSound::IsPlaying() {

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,8 +39,49 @@ class WavePlayer {
     bool playing_ = false;
 };
 
-// Wave output on SDL's audio subsystem, one sound at a time. Without an audio device it runs silent:
-// WaveDeviceCount is 0 and PlayFile returns false.
+// The queue of one clip stream on the output: a ring of stereo frames of fixed size, written by the
+// user-interface thread and played by the audio thread, both under the channel's own lock, held only to
+// copy frames.
+class ClipChannel {
+  public:
+    explicit ClipChannel(size_t capacity);
+    size_t Capacity() const { return capacity_; }
+    // Queues up to `count` frames; returns how many fitted.
+    size_t Write(const int16_t* frames, size_t count);
+    size_t Queued() const;
+    void Clear();
+    void SetPaused(bool paused);
+    // Writes `frames` frames: the queued ones first, silence after them, and only silence while paused or
+    // closed.
+    void Fill(int16_t* out, size_t frames);
+    // A closed channel plays nothing more; the output forgets it.
+    void Close() { closed_ = true; }
+    bool Closed() const { return closed_; }
+    uint64_t FramesPlayed() const;
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<int16_t> ring_;
+    size_t capacity_;
+    size_t head_ = 0;  // the oldest queued frame
+    size_t count_ = 0;
+    bool paused_ = false;
+    uint64_t played_ = 0;
+    std::atomic<bool> closed_{false};
+};
+
+// The mixer of the output. Each channel's frames are added into 32-bit sums; the sums are then scaled by the
+// volume word (left channel in the low 16 bits, right in the high 16 bits, 0xFFFF full) and saturated to 16
+// bits, as the platform's mixer clipped two loud sounds instead of letting them wrap round.
+void AddToMix(int32_t* sums, const int16_t* frames, size_t count);
+void FinishMix(const int32_t* sums, int16_t* out, size_t count, uint32_t volume);
+
+// Frames a clip stream can hold queued: one second, twice what the media layer keeps ahead.
+constexpr size_t kClipStreamFrames = kSoundRate;
+
+// Wave output on SDL's audio subsystem, one sound at a time, mixed with the clip streams that play beside
+// it. Without an audio device it runs silent: WaveDeviceCount is 0, PlayFile returns false and
+// OpenClipStream nullptr.
 class SdlSound : public Sound {
   public:
     SdlSound();
@@ -51,6 +94,7 @@ class SdlSound : public Sound {
     void Stop() override;
     uint32_t GetVolume() override;
     void SetVolume(uint32_t volume) override;
+    std::unique_ptr<AudioStream> OpenClipStream() override;
 
     bool IsPlaying();
     bool IsLooping();
@@ -58,10 +102,12 @@ class SdlSound : public Sound {
 
   private:
     static void Callback(void* self, uint8_t* stream, int length);
+    void Render(int16_t* out, size_t frames);
 
     uint32_t device_ = 0;  // SDL_AudioDeviceID; 0 when none could be opened
     bool initialised_ = false;
     WavePlayer player_;  // shared with the audio thread: changed only under the device lock
+    std::vector<std::shared_ptr<ClipChannel>> channels_;  // the same
     std::atomic<uint32_t> volume_{0xFFFFFFFF};
 };
 

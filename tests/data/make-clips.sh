@@ -23,3 +23,22 @@ make -c:v mjpeg -q:v 2 -pix_fmt yuvj420p clip-mjpeg.avi
 make -c:v cinepak -g 5 clip-cinepak.avi
 # MS Video 1, 15-bit colour.
 make -c:v msvideo1 clip-msvideo1.avi
+
+# Clips with a sound track, MS Video 1 pictures as above. The sound is a sine at 0.6 of full scale, 440 Hz
+# for the first second and 880 Hz for the second, so that a test can tell where in the track the sound it
+# hears comes from by counting zero crossings.
+tone() {
+  echo "aevalsrc='0.6*sin(2*PI*if(lt(t\,1)\,440\,880)*t)$2':s=$1:d=2"
+}
+sound() {
+  local rate=$1 right=$2
+  shift 2
+  ffmpeg -hide_banner -loglevel error -y -f lavfi -i "$pattern" -f lavfi -i "$(tone "$rate" "$right")" \
+    -map_metadata -1 -fflags +bitexact -flags +bitexact -c:v msvideo1 "$@"
+}
+# 8-bit PCM, mono, 11025 Hz.
+sound 11025 "" -c:a pcm_u8 -ac 1 clip-sound-pcm8.avi
+# Microsoft ADPCM, mono, 8000 Hz.
+sound 8000 "" -c:a adpcm_ms -ac 1 clip-sound-adpcm-ms.avi
+# IMA ADPCM, stereo, 8000 Hz: the tone on the left, silence on the right.
+sound 8000 "|0" -c:a adpcm_ima_wav clip-sound-adpcm-ima.avi

@@ -2,8 +2,12 @@
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <thread>
 
+#include "platform/Media.h"
 #include "platform/sdl/SdlSound.h"
 #include "tests/platform/TestSupport.h"
 
@@ -24,9 +28,9 @@ void PutTag(std::vector<uint8_t>& out, const char* tag) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(tag[i]));
 }
 
-// A PCM WAV file: `frames` frames of 16-bit samples, every channel holding `value`.
-std::vector<uint8_t> PcmWav(int rate, int channels, size_t frames, int16_t value = 1000) {
-    const uint32_t dataBytes = static_cast<uint32_t>(frames * channels * 2);
+// A PCM WAV file of 16-bit samples, interleaved.
+std::vector<uint8_t> WavOf(int rate, int channels, const std::vector<int16_t>& samples) {
+    const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
     std::vector<uint8_t> wav;
     PutTag(wav, "RIFF");
     Put32(wav, 36 + dataBytes);
@@ -41,9 +45,54 @@ std::vector<uint8_t> PcmWav(int rate, int channels, size_t frames, int16_t value
     Put16(wav, 16);
     PutTag(wav, "data");
     Put32(wav, dataBytes);
-    for (size_t i = 0; i < frames * channels; ++i) Put16(wav, static_cast<uint16_t>(value));
+    for (int16_t s : samples) Put16(wav, static_cast<uint16_t>(s));
     return wav;
 }
+
+// A PCM WAV file: `frames` frames of 16-bit samples, every channel holding `value`.
+std::vector<uint8_t> PcmWav(int rate, int channels, size_t frames, int16_t value = 1000) {
+    return WavOf(rate, channels, std::vector<int16_t>(frames * channels, value));
+}
+
+// A stereo WAV file at the device rate, every frame (left, right).
+std::vector<uint8_t> StereoWav(size_t frames, int16_t left, int16_t right) {
+    std::vector<int16_t> samples;
+    for (size_t f = 0; f < frames; ++f) samples.insert(samples.end(), {left, right});
+    return WavOf(kSoundRate, 2, samples);
+}
+
+std::vector<int16_t> Mixed(const std::vector<int16_t>& wave, const std::vector<int16_t>& clip,
+                           uint32_t volume) {
+    const size_t frames = wave.size() / 2;
+    std::vector<int32_t> sums(wave.size(), 0);
+    AddToMix(sums.data(), wave.data(), frames);
+    AddToMix(sums.data(), clip.data(), frames);
+    std::vector<int16_t> out(wave.size());
+    FinishMix(sums.data(), out.data(), frames, volume);
+    return out;
+}
+
+// Sets an environment variable for the lifetime of the guard.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        const char* old = getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+  private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
 
 template <typename Condition>
 bool WaitFor(Condition done, int milliseconds = 3000) {
@@ -94,6 +143,30 @@ TEST(DecodeWavToStereo, RefusesGarbageTruncatedAndAbsurdInput) {
     if (decoded) {
         EXPECT_LE(decoded->size(), 2u * 50u * 2u + 16u);
     }
+}
+
+// The reader allocates what the headers claim; the lengths are cut to the file before it reads them.
+TEST(DecodeWavToStereo, LyingChunkLengthsAreCutToTheFileAndOddFormsRefused) {
+    const std::vector<uint8_t> good = PcmWav(kSoundRate, 1, 50, 777);
+    std::vector<uint8_t> lyingData = good;
+    std::memcpy(lyingData.data() + 40, "\xF0\xFF\xFF\x7F", 4);  // two gigabytes of data
+    std::memcpy(lyingData.data() + 4, "\xFF\xFF\xFF\xFF", 4);
+    auto decoded = DecodeWavToStereo(lyingData);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->size(), 100u) << "the frames there are";
+    EXPECT_NEAR(decoded->back(), 777, 1);
+
+    std::vector<uint8_t> lyingFormat = good;
+    std::memcpy(lyingFormat.data() + 16, "\xF0\xFF\xFF\x7F", 4);  // a format chunk of two gigabytes
+    EXPECT_FALSE(DecodeWavToStereo(lyingFormat));
+
+    // Without its RIFF header SDL would read on; the platform's sound service did not.
+    EXPECT_FALSE(DecodeWavToStereo(std::vector<uint8_t>(good.begin() + 8, good.end())));
+    EXPECT_FALSE(DecodeWavToStereo(PcmWav(999, 1, 50))) << "below a thousand frames a second";
+    EXPECT_FALSE(DecodeWavToStereo(PcmWav(400000, 1, 50)));
+    EXPECT_TRUE(DecodeWavToStereo(PcmWav(8000, 1, 50)));
+    auto empty = DecodeWavToStereo(PcmWav(22050, 2, 0));
+    EXPECT_TRUE(!empty || empty->empty()) << "no data, no sound";
 }
 
 TEST(WavePlayer, PlaysOnceOrLoopsWithEachSidesVolume) {
@@ -204,4 +277,215 @@ TEST(SdlSoundSilent, WithoutADeviceTheProgramRunsSilent) {
         setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
     else
         unsetenv("SDL_AUDIODRIVER");
+}
+
+TEST(SdlMixer, SumsTheChannelsAppliesEachSidesVolumeAndSaturates) {
+    const std::vector<int16_t> wave = {1000, -1000, 30000, -30000, 20000, 0, -32768, 32767};
+    const std::vector<int16_t> clip = {2000, 500, 10000, -10000, -20000, 0, -32768, 32767};
+    EXPECT_EQ(Mixed(wave, clip, 0xFFFFFFFF),
+              (std::vector<int16_t>{3000, -500, 32767, -32768, 0, 0, -32768, 32767}));
+    // Left at half, right full: the sum is scaled first, so that two loud sounds turned down do not clip.
+    EXPECT_EQ(Mixed(wave, clip, 0xFFFF8000),
+              (std::vector<int16_t>{1500, -500, 20000, -32768, 0, 0, -32768, 32767}));
+    EXPECT_EQ(Mixed(wave, clip, 0x00000000), std::vector<int16_t>(8, 0));
+    // Left in the low word, right in the high word.
+    EXPECT_EQ(Mixed({1000, 1000}, {0, 0}, 0x0000FFFF), (std::vector<int16_t>{1000, 0}));
+    EXPECT_EQ(Mixed({1000, 1000}, {0, 0}, 0xFFFF0000), (std::vector<int16_t>{0, 1000}));
+    // One channel alone at full volume comes out unchanged.
+    EXPECT_EQ(Mixed(wave, std::vector<int16_t>(8, 0), 0xFFFFFFFF), wave);
+}
+
+TEST(ClipChannel, QueuesUpToItsCapacityPlaysInOrderAndPausesAndClears) {
+    ClipChannel channel(4);
+    const int16_t frames[] = {1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 6, -6};
+    EXPECT_EQ(channel.Write(frames, 3), 3u);
+    EXPECT_EQ(channel.Write(frames + 6, 3), 1u) << "one frame of room left";
+    EXPECT_EQ(channel.Queued(), 4u);
+    int16_t out[12];
+    channel.Fill(out, 2);
+    EXPECT_EQ(std::vector<int16_t>(out, out + 4), (std::vector<int16_t>{1, -1, 2, -2}));
+    // The ring goes round: two frames more fit where the first two were.
+    EXPECT_EQ(channel.Write(frames + 8, 2), 2u);
+    channel.SetPaused(true);
+    channel.Fill(out, 3);
+    EXPECT_EQ(std::vector<int16_t>(out, out + 6), std::vector<int16_t>(6, 0)) << "paused plays silence";
+    EXPECT_EQ(channel.Queued(), 4u) << "and keeps its queue";
+    channel.SetPaused(false);
+    channel.Fill(out, 6);
+    EXPECT_EQ(std::vector<int16_t>(out, out + 12),
+              (std::vector<int16_t>{3, -3, 4, -4, 5, -5, 6, -6, 0, 0, 0, 0}))
+        << "the queue, then silence";
+    EXPECT_EQ(channel.FramesPlayed(), 6u);
+    channel.Write(frames, 2);
+    channel.Clear();
+    EXPECT_EQ(channel.Queued(), 0u);
+    channel.Write(frames, 2);
+    channel.Close();
+    channel.Fill(out, 1);
+    EXPECT_EQ(out[0], 0) << "a closed channel plays nothing";
+}
+
+TEST(SdlClipStream, PlaysBesideTheWaveSoundAndSurvivesItsStop) {
+    SdlSound sound;
+    if (sound.WaveDeviceCount() == 0) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
+    TempDir dir;
+    ASSERT_TRUE(sound.PlayFile(dir.Write("music.wav", StereoWav(44100, 100, 100)), true));
+    auto stream = sound.OpenClipStream();
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream->Rate(), kSoundRate);
+    EXPECT_EQ(stream->Capacity(), kClipStreamFrames);
+    std::vector<int16_t> frames(2 * kClipStreamFrames + 200, 7);
+    EXPECT_EQ(stream->Write(frames.data(), kClipStreamFrames + 100), kClipStreamFrames) << "bounded";
+    stream->Clear();
+    ASSERT_EQ(stream->Write(frames.data(), 4410), 4410u);
+    // A new wave sound, or none, leaves the clip's sound alone.
+    sound.Stop();
+    EXPECT_TRUE(WaitFor([&] { return stream->Queued() == 0; })) << "the device plays the clip's frames";
+    EXPECT_FALSE(sound.IsPlaying());
+
+    stream->SetPaused(true);
+    ASSERT_EQ(stream->Write(frames.data(), 2000), 2000u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(stream->Queued(), 2000u) << "a paused stream is not played";
+    stream->SetPaused(false);
+    EXPECT_TRUE(WaitFor([&] { return stream->Queued() == 0; }));
+    // Streams come and go while the device plays; closed ones are forgotten.
+    for (int i = 0; i < 20; ++i) {
+        auto other = sound.OpenClipStream();
+        ASSERT_TRUE(other);
+        other->Write(frames.data(), 100);
+    }
+    stream.reset();
+}
+
+TEST(SdlClipStream, AStreamOutlivingItsOutputIsHarmless) {
+    std::unique_ptr<AudioStream> stream;
+    {
+        SdlSound sound;
+        if (sound.WaveDeviceCount() == 0) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
+        stream = sound.OpenClipStream();
+        ASSERT_TRUE(stream);
+    }
+    std::vector<int16_t> frames(200, 1);
+    EXPECT_EQ(stream->Write(frames.data(), 100), 100u);
+    EXPECT_EQ(stream->Queued(), 100u);
+}
+
+TEST(SdlClipStream, WithoutADeviceThereIsNoStream) {
+    ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+    SdlSound sound;
+    EXPECT_EQ(sound.WaveDeviceCount(), 0);
+    EXPECT_EQ(sound.OpenClipStream(), nullptr);
+}
+
+// The disk driver writes what the device plays to a file: the wave sound alone, then the wave and a clip
+// stream together, with the volume word applied to the sum and the sum saturated.
+TEST(SdlClipStream, TheDeviceWritesTheMixOfBothChannelsAtTheVolume) {
+    TempDir dir;
+    const std::string out = dir.Path() + "/out.raw";
+    {
+        ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+        ScopedEnv file("SDL_DISKAUDIOFILE", out);
+        SdlSound sound;
+        if (sound.WaveDeviceCount() == 0) GTEST_SKIP() << "SDL has no disk audio driver";
+        sound.SetVolume(0xFFFF8000);  // left at half, right full
+        ASSERT_TRUE(sound.PlayFile(dir.Write("music.wav", StereoWav(4410, 20000, 30000)), true));
+        auto stream = sound.OpenClipStream();
+        ASSERT_TRUE(stream);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        std::vector<int16_t> clip(2 * 8820);
+        for (size_t f = 0; f < 8820; ++f) clip[2 * f] = 10000, clip[2 * f + 1] = 10000;
+        ASSERT_EQ(stream->Write(clip.data(), 8820), 8820u);
+        ASSERT_TRUE(WaitFor([&] { return stream->Queued() == 0; }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    std::ifstream in(out, std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_GT(bytes.size(), 4u * 8820u);
+    std::multiset<std::pair<int16_t, int16_t>> seen;
+    for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+        int16_t left, right;
+        std::memcpy(&left, &bytes[i], 2);
+        std::memcpy(&right, &bytes[i + 2], 2);
+        seen.insert({left, right});
+    }
+    // The wave alone: 20000 at half is 10000, 30000 at full stays. Both: 30000 at half is 15000, 40000 at
+    // full saturates.
+    EXPECT_GE(seen.count({10000, 30000}), 4410u);
+    EXPECT_GE(seen.count({15000, 32767}), 8000u);
+    EXPECT_LE(seen.count({15000, 32767}), 8820u);
+    using Frame = std::pair<int16_t, int16_t>;
+    const std::set<Frame> expected = {{10000, 30000}, {15000, 32767}, {0, 0}};
+    for (const Frame& frame : seen) EXPECT_TRUE(expected.count(frame)) << frame.first << ", " << frame.second;
+}
+
+namespace {
+
+// Passes everything to the real output and counts how often the clip's sound was started again.
+class CountingStream : public AudioStream {
+  public:
+    CountingStream(std::unique_ptr<AudioStream> real, int& clears)
+        : real_(std::move(real)), clears_(clears) {}
+    int Rate() const override { return real_->Rate(); }
+    size_t Capacity() const override { return real_->Capacity(); }
+    size_t Write(const int16_t* frames, size_t count) override {
+        const size_t n = real_->Write(frames, count);
+        written += n;
+        return n;
+    }
+    size_t Queued() const override { return real_->Queued(); }
+    void SetPaused(bool paused) override { real_->SetPaused(paused); }
+    void Clear() override {
+        ++clears_;
+        real_->Clear();
+    }
+    size_t written = 0;
+
+  private:
+    std::unique_ptr<AudioStream> real_;
+    int& clears_;
+};
+
+class CountingSound : public RecordingSound {
+  public:
+    explicit CountingSound(SdlSound& real) : real_(real) {}
+    std::unique_ptr<AudioStream> OpenClipStream() override {
+        auto stream = std::make_unique<CountingStream>(real_.OpenClipStream(), clears);
+        last = stream.get();
+        return stream;
+    }
+    int clears = 0;
+    CountingStream* last = nullptr;
+
+  private:
+    SdlSound& real_;
+};
+
+}  // namespace
+
+// In real time, pumped as the player's timer pumps it, the clip's sound keeps pace with the picture on
+// SDL's device: it is started once and never again, and the device plays what was queued.
+TEST(SdlClipStream, AClipPumpedInRealTimeKeepsItsSoundInStep) {
+    SdlSound sdl;
+    if (sdl.WaveDeviceCount() == 0) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
+    CountingSound sound(sdl);
+    RecordingMedia media;
+    media.script.length = 3000;
+    media.script.sound = true;
+    media.output = &sound;
+    auto clip = media.CreateClip();
+    ASSERT_EQ(clip->Open("clip.avi", nullptr), kMediaOk);
+    ASSERT_EQ(clip->Play({}), kMediaOk);
+    ASSERT_NE(sound.last, nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(1500)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        clip->Pump();
+        EXPECT_LE(sound.last->Queued(), size_t(kSoundRate) * 7 / 10);
+    }
+    // A machine busy with other work may stall a thread once past the tolerance; more is a fault.
+    EXPECT_LE(sound.clears, 2);
+    const double played = double(sound.last->written - sound.last->Queued()) / kSoundRate;
+    EXPECT_NEAR(played, clip->Position() / 1000.0, 0.25);
+    EXPECT_GT(clip->Position(), 1400u);
 }
