@@ -12,16 +12,16 @@
 // so the order of this list is part of the format.
 enum ClickAction : int32_t {
     kActionNone = 0,
-    kActionOpenCard = 1,         // open another title at a chosen card
-    kActionNextCard = 2,         // at the last card, open another title
-    kActionPreviousCard = 3,     // at the first card, open another title at a chosen card
-    kActionCardsList = 4,        // choose a card in the cards list
-    kActionTextLineUp = 5,       // scroll the text named by argument 1
+    kActionOpenCard = 1,      // open another title at a chosen card
+    kActionNextCard = 2,      // at the last card, open another title
+    kActionPreviousCard = 3,  // at the first card, open another title at a chosen card
+    kActionCardsList = 4,     // choose a card in the cards list
+    kActionTextLineUp = 5,    // scroll the text named by argument 1
     kActionTextLineDown = 6,
     kActionTextPageUp = 7,
     kActionTextPageDown = 8,
-    kActionTextScrollKnob = 9,   // dragged to scroll the text
-    kActionTextScrollBar = 10,   // the knob's track; no click behaviour
+    kActionTextScrollKnob = 9,  // dragged to scroll the text
+    kActionTextScrollBar = 10,  // the knob's track; no click behaviour
     kActionPlaySound = 11,
     kActionVolumeKnob = 12,      // dragged to set the volume
     kActionVolumeBar = 13,       // the volume knob's track; no click behaviour
@@ -30,17 +30,17 @@ enum ClickAction : int32_t {
     kActionPlayVideoTitle = 16,  // open the title numbered after the current card
     kActionVideoPlay = 17,
     kActionVideoStop = 18,
-    kActionVideoStart = 19,      // no click behaviour
+    kActionVideoStart = 19,        // no click behaviour
     kActionVideoFastForward = 20,  // no click behaviour
-    kActionVideoRewind = 21,     // no click behaviour
-    kActionVideoBar = 22,        // the video knob's track; no click behaviour
-    kActionVideoKnob = 23,       // dragged to seek the card's video
-    kActionShowSprites = 24,     // the sprites of the number list in argument 1
+    kActionVideoRewind = 21,       // no click behaviour
+    kActionVideoBar = 22,          // the video knob's track; no click behaviour
+    kActionVideoKnob = 23,         // dragged to seek the card's video
+    kActionShowSprites = 24,       // the sprites of the number list in argument 1
     kActionHideSprites = 25,
     kActionAbleSprites = 26,
     kActionDisableSprites = 27,
     kActionSlideShow = 28,
-    kActionShowMenu = 29,        // show the sprites numbered after this one
+    kActionShowMenu = 29,  // show the sprites numbered after this one
     kActionShowBitmap = 30,
     kActionEndProgram = 31,
     kActionLinkToUrl = 32,
@@ -63,10 +63,10 @@ constexpr bool IsVideoWidgetAction(int32_t code) {
 // argument 1 is used.
 enum MoveAction : int32_t {
     kMoveActionNone = 0,
-    kMoveActionChangeFrame = 1,   // "Sprite - Change plane": the frame (cell row) of a phased sprite
-    kMoveActionAnimate = 2,       // the sprite numbered by argument 1, or the hovered one
-    kMoveActionShowSprites = 3,   // shown while the pointer is over the sprite
-    kMoveActionHideSprites = 4,   // hidden while the pointer is over the sprite
+    kMoveActionChangeFrame = 1,  // "Sprite - Change plane": the frame (cell row) of a phased sprite
+    kMoveActionAnimate = 2,      // the sprite numbered by argument 1, or the hovered one
+    kMoveActionShowSprites = 3,  // shown while the pointer is over the sprite
+    kMoveActionHideSprites = 4,  // hidden while the pointer is over the sprite
     kMoveActionPlaySound = 5,
 };
 constexpr int32_t kMoveActionCount = 6;
@@ -109,7 +109,8 @@ constexpr std::array<const char*, kClickActionCount> kClickActionLabels = {
     "Internet - Send E-Mail",
 };
 constexpr std::array<const char*, kMoveActionCount> kMoveActionLabels = {
-    "None", "Sprite - Change plane", "Sprite - Animate", "Sprite - Show", "Sprite - Hide", "Sound - Play a sound",
+    "None",          "Sprite - Change plane", "Sprite - Animate",
+    "Sprite - Show", "Sprite - Hide",         "Sound - Play a sound",
 };
 
 // The menu with a sound: when the menu sprite of this number opens, the sound named by click argument 1

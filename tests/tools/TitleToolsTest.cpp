@@ -5,6 +5,7 @@
 
 #include "engine/AnimView.h"
 #include "engine/PhasedSprite.h"
+#include "model/Actions.h"
 #include "model/Classes.h"
 #include "model/FichaDoc.h"
 #include "platform/Program.h"
@@ -47,13 +48,13 @@ class TitleToolsTest : public testing::Test {
         front->SetNumFrames(3);
         front->SetTransparent(true);
         front->SetText("bot\xF3n");
-        front->SetClickAction(24);
+        front->SetClickAction(kActionShowSprites);
         front->SetClickArgument(0, "3");
         doc.GetSpriteList().Insert(std::move(front));
         doc.GetSpriteList().Insert(MakeSprite(2, 20, 15, 40, 30, 20));
         doc.GetSpriteList().Insert(MakeSprite(3, 60, 40, 30, 10, 10));
         auto knob = MakeSprite(4, 100, 5, 20, 6, 6);
-        knob->SetClickAction(9);
+        knob->SetClickAction(kActionTextScrollKnob);
         knob->SetClickArgument(0, "story");
         doc.GetSpriteList().Insert(std::move(knob));
         std::filesystem::create_directories(folder.Path("fotos"));
@@ -278,7 +279,7 @@ TEST_F(TitleToolsTest, RenderComposesTheCardAsThePlayerShowsIt) {
     ASSERT_TRUE(doc.Load(file));
     doc.SetPathName(title);
     ASSERT_TRUE(doc.GoToCard(0));
-    ASSERT_NE(doc.GetSpriteList().FindByNumber(-1), nullptr) << "the picture resolves in FOTOS\\ or beside";
+    ASSERT_NE(doc.GetSpriteList().FindByNumber(PictureProxyNumber(0, false)), nullptr) << "the picture resolves in FOTOS\\ or beside";
     doc.GetSpriteList().FindByNumber(3)->SetVisible(false);
     const CTexto* story = doc.CardAt(0)->TextAt(0);
     ASSERT_GE(story->CountBreaks(), story->VisibleLines()) << "the fixture's text must need scrolling";
@@ -325,16 +326,16 @@ TEST_F(TitleToolsTest, CheckListsWhatWouldGoWrong) {
     Save(other, "OTHER.FCA");
     CFichaDoc doc;
     auto opener = MakeSprite(1, 0, 0, 50);
-    opener->SetClickAction(1);
+    opener->SetClickAction(kActionOpenCard);
     opener->SetClickArgument(0, "other");
     opener->SetClickArgument(1, "3");
     doc.GetSpriteList().Insert(std::move(opener));
     auto scroller = MakeSprite(2, 0, 0, 50);
-    scroller->SetClickAction(6);
+    scroller->SetClickAction(kActionTextLineDown);
     scroller->SetClickArgument(0, "nowhere");
     doc.GetSpriteList().Insert(std::move(scroller));
     auto sound = MakeSprite(3, 0, 0, 50);
-    sound->SetMoveAction(5);
+    sound->SetMoveAction(kMoveActionPlaySound);
     sound->SetMoveArgument(0, "C:\\SND\\MISSING.WAV");
     doc.GetSpriteList().Insert(std::move(sound));
     auto card = std::make_unique<CFicha>();
