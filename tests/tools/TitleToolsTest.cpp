@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <filesystem>
+#include <functional>
 
 #include "engine/AnimView.h"
 #include "engine/PhasedSprite.h"
@@ -80,6 +81,25 @@ class TitleToolsTest : public testing::Test {
         doc.identifier = "Ra\xEDz";
         doc.GetCards().captionField = "story";
         return Save(doc, "RICH.FCA");
+    }
+
+    // Reads an extracted manifest, lets `edit` change it and its first sprite, and writes it back.
+    static void EditManifest(
+        const std::string& path,
+        const std::function<void(json::Value& manifest, json::Value& firstSprite)>& edit) {
+        json::Value manifest;
+        std::string error;
+        Bytes text = ReadFileBytes(path);
+        ASSERT_TRUE(json::Parse(std::string(text.begin(), text.end()), manifest, error)) << error;
+        json::Value sprites = *manifest.Find("sprites");
+        json::Value first = sprites.Items()[0];
+        edit(manifest, first);
+        json::Value rebuilt = json::Value::Array();
+        rebuilt.Append(first);
+        for (size_t i = 1; i < sprites.Size(); ++i) rebuilt.Append(sprites.Items()[i]);
+        manifest.Set("sprites", rebuilt);
+        std::string out = json::Write(manifest);
+        WriteFileBytes(path, Bytes(out.begin(), out.end()));
     }
 
     struct Run {
@@ -173,20 +193,10 @@ TEST_F(TitleToolsTest, NonZeroLeadingAndReservedWordsSurviveExtractAndBuild) {
     const std::string dir = folder.Path("parts");
     ASSERT_EQ(Call(fcatool::RunExtract, {title, dir}).status, 0);
     // Words that only other writers put there: set them in the manifest.
-    json::Value manifest;
-    std::string error;
-    Bytes text = ReadFileBytes(dir + "/manifest.json");
-    ASSERT_TRUE(json::Parse(std::string(text.begin(), text.end()), manifest, error));
-    manifest.Set("leading_word", int64_t{0xCAFEBABE});
-    json::Value sprites = *manifest.Find("sprites");
-    json::Value first = sprites.Items()[0];
-    first.Set("reserved_word", -7);
-    json::Value rebuilt = json::Value::Array();
-    rebuilt.Append(first);
-    for (size_t i = 1; i < sprites.Size(); ++i) rebuilt.Append(sprites.Items()[i]);
-    manifest.Set("sprites", rebuilt);
-    std::string out = json::Write(manifest);
-    WriteFileBytes(dir + "/manifest.json", Bytes(out.begin(), out.end()));
+    EditManifest(dir + "/manifest.json", [](json::Value& manifest, json::Value& first) {
+        manifest.Set("leading_word", int64_t{0xCAFEBABE});
+        first.Set("reserved_word", -7);
+    });
     ASSERT_EQ(Call(fcatool::RunBuild, {dir + "/manifest.json", "-o", folder.Path("ODD.FCA")}).status, 0);
 
     Bytes odd = ReadFileBytes(folder.Path("ODD.FCA"));
@@ -197,6 +207,34 @@ TEST_F(TitleToolsTest, NonZeroLeadingAndReservedWordsSurviveExtractAndBuild) {
     ASSERT_EQ(
         Call(fcatool::RunBuild, {folder.Path("odd/manifest.json"), "-o", folder.Path("ODD2.FCA")}).status, 0);
     EXPECT_EQ(ReadFileBytes(folder.Path("ODD2.FCA")), odd);
+}
+
+TEST_F(TitleToolsTest, BuildKeepsTheManifestsSpriteOrderWhateverThePlanes) {
+    std::string title = RichTitle();
+    const std::string dir = folder.Path("parts");
+    ASSERT_EQ(Call(fcatool::RunExtract, {title, dir}).status, 0);
+    // The front sprite moves behind all others but stays first, as a title from another writer may
+    // hold it; a sheet of more frames than the bitmap has rows is dropped as loading drops it.
+    EditManifest(dir + "/manifest.json", [](json::Value&, json::Value& first) {
+        first.Set("plane", 90);
+        first.Set("frames", 1000);
+    });
+    ASSERT_EQ(Call(fcatool::RunBuild, {dir + "/manifest.json", "-o", folder.Path("ORDER.FCA")}).status, 0);
+
+    CFichaDoc doc;
+    std::string message;
+    ASSERT_TRUE(fcatool::LoadTitle(folder.Path("ORDER.FCA"), doc, false, nullptr, message)) << message;
+    std::vector<int32_t> planes;
+    for (CSprite* s : doc.GetSpriteList()) planes.push_back(s->GetPlane());
+    EXPECT_EQ(planes, (std::vector<int32_t>{90, 20, 30, 40}));
+    auto* front = dynamic_cast<CPhasedSprite*>(doc.GetSpriteList().GetAt(0));
+    ASSERT_NE(front, nullptr);
+    EXPECT_EQ(front->GetNumFrames(), 1);
+    ASSERT_EQ(Call(fcatool::RunExtract, {folder.Path("ORDER.FCA"), folder.Path("order")}).status, 0);
+    ASSERT_EQ(
+        Call(fcatool::RunBuild, {folder.Path("order/manifest.json"), "-o", folder.Path("ORDER2.FCA")}).status,
+        0);
+    EXPECT_EQ(ReadFileBytes(folder.Path("ORDER2.FCA")), ReadFileBytes(folder.Path("ORDER.FCA")));
 }
 
 TEST_F(TitleToolsTest, AnOldLayoutCardComesBackInLayoutThreeWithTheSameContent) {
