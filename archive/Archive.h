@@ -128,17 +128,3 @@ private:
     std::vector<LoadEntry> loadTable_{LoadEntry{}};
     uint32_t objectSchema_ = 0xFFFFFFFF;
 };
-
-// Serialize for owning arrays of objects: the count, then each element as an object pointer.
-template <class T>
-void SerializeOwnedArray(CArchive& ar, std::vector<std::unique_ptr<T>>& items) {
-    if (ar.IsStoring()) {
-        ar.WriteCount(static_cast<uint32_t>(items.size()));
-        for (const auto& item : items) ar.WriteObject(item.get());
-    } else {
-        items.clear();
-        uint32_t count = ar.ReadCount();
-        items.reserve(count);
-        for (uint32_t i = 0; i < count; ++i) items.push_back(ar.ReadOwned<T>());
-    }
-}

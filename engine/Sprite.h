@@ -108,6 +108,8 @@ class CSprite : public CDibPcx {
     // Takes the transparent colour from the top-left pixel of the bitmap.
     virtual void ComputeTransparentColour();
     virtual int32_t GetReserved() const { return reserved_; }
+    // The word stored after the image; only other writers put anything but 0 there.
+    virtual void SetReserved(int32_t word) { reserved_ = word; }
 
   protected:
     // The full bitmap's size, whatever cell size a derived class reports through GetWidth/GetHeight.

@@ -21,20 +21,9 @@ CSpriteList::CSpriteList(Variant variant) : sink_(*this), variant_(variant) {}
 CSpriteList::~CSpriteList() = default;
 
 void CSpriteList::Serialize(CArchive& ar) {
-    if (ar.IsStoring()) {
-        ar.WriteCount(static_cast<uint32_t>(sprites_.size()));
-        for (const auto& sprite : sprites_) ar.WriteObject(sprite.get());
-        return;
-    }
-    DeleteAll();
-    std::vector<std::unique_ptr<CSprite>> loaded;
-    uint32_t count = ar.ReadCount();
-    loaded.reserve(count);
-    // Each element must be a new sprite: a null pointer or a reference to a sprite read before would
-    // leave the list with an empty place or a sprite owned twice, so ReadOwned rejects both.
-    for (uint32_t i = 0; i < count; ++i) loaded.push_back(ar.ReadOwned<CSprite>());
-    sprites_ = std::move(loaded);
-    for (const auto& sprite : sprites_) Adopt(*sprite);
+    sprites_.Serialize(ar);
+    if (ar.IsLoading())
+        for (CSprite* sprite : sprites_) Adopt(*sprite);
 }
 
 void CSpriteList::Adopt(CSprite& sprite) {
@@ -44,17 +33,13 @@ void CSpriteList::Adopt(CSprite& sprite) {
 
 void CSpriteList::SetVariant(Variant variant) {
     variant_ = variant;
-    for (const auto& sprite : sprites_) sprite->SetVariant(variant);
+    for (CSprite* sprite : sprites_) sprite->SetVariant(variant);
 }
 
 void CSpriteList::SwapSprites(CSpriteList& other) {
-    sprites_.swap(other.sprites_);
-    for (const auto& sprite : sprites_) Adopt(*sprite);
-    for (const auto& sprite : other.sprites_) other.Adopt(*sprite);
-}
-
-bool CSpriteList::Contains(const CSprite* sprite) const {
-    return std::any_of(sprites_.begin(), sprites_.end(), [&](const auto& s) { return s.get() == sprite; });
+    std::swap(sprites_, other.sprites_);
+    for (CSprite* sprite : sprites_) Adopt(*sprite);
+    for (CSprite* sprite : other.sprites_) other.Adopt(*sprite);
 }
 
 bool CSpriteList::Insert(std::unique_ptr<CSprite> sprite) {
@@ -66,19 +51,14 @@ bool CSpriteList::Insert(std::unique_ptr<CSprite> sprite) {
     }
     Adopt(*sprite);
     const int32_t plane = sprite->GetPlane();
-    auto at = std::find_if(sprites_.begin(), sprites_.end(),
-                           [plane](const auto& s) { return s->GetPlane() >= plane; });
-    sprites_.insert(at, std::move(sprite));
-    return true;
+    size_t at = 0;
+    while (at < sprites_.GetSize() && sprites_.GetAt(at)->GetPlane() < plane) ++at;
+    return sprites_.InsertAt(at, std::move(sprite));
 }
 
 std::unique_ptr<CSprite> CSpriteList::Remove(CSprite* sprite) {
-    auto it =
-        std::find_if(sprites_.begin(), sprites_.end(), [&](const auto& s) { return s.get() == sprite; });
-    if (it == sprites_.end()) return nullptr;
-    std::unique_ptr<CSprite> taken = std::move(*it);
-    sprites_.erase(it);
-    taken->SetNotifyObject(nullptr);
+    std::unique_ptr<CSprite> taken = sprites_.Remove(sprite);
+    if (taken) taken->SetNotifyObject(nullptr);
     return taken;
 }
 
@@ -87,27 +67,27 @@ void CSpriteList::Reorder(CSprite* sprite) {
 }
 
 CSprite* CSpriteList::HitTest(int32_t x, int32_t y) const {
-    for (const auto& sprite : sprites_)
-        if (sprite->HitTest(x, y)) return sprite.get();
+    for (CSprite* sprite : sprites_)
+        if (sprite->HitTest(x, y)) return sprite;
     return nullptr;
 }
 
 CSprite* CSpriteList::FindByNumber(int32_t number) const {
-    for (const auto& sprite : sprites_)
-        if (sprite->GetNumber() == number) return sprite.get();
+    for (CSprite* sprite : sprites_)
+        if (sprite->GetNumber() == number) return sprite;
     return nullptr;
 }
 
 CSprite* CSpriteList::FindByClickAction(int32_t action) const {
-    for (const auto& sprite : sprites_)
-        if (sprite->GetClickAction() == action) return sprite.get();
+    for (CSprite* sprite : sprites_)
+        if (sprite->GetClickAction() == action) return sprite;
     return nullptr;
 }
 
 bool CSpriteList::AnimateAll() {
     bool any = false;
-    for (const auto& sprite : sprites_) {
-        auto* phased = dynamic_cast<CPhasedSprite*>(sprite.get());
+    for (CSprite* sprite : sprites_) {
+        auto* phased = dynamic_cast<CPhasedSprite*>(sprite);
         if (!phased || !phased->IsAnimated()) continue;
         any = true;
         phased->AnimationTick();
@@ -116,7 +96,7 @@ bool CSpriteList::AnimateAll() {
 }
 
 void CSpriteList::DeleteAll() {
-    sprites_.clear();
+    sprites_.DeleteAll();
 }
 
 namespace {

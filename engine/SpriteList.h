@@ -9,6 +9,7 @@
 
 #include "engine/Sprite.h"
 #include "archive/Object.h"
+#include "archive/OwnedArray.h"
 
 class CPhasedSprite;
 
@@ -81,27 +82,14 @@ class CSpriteList : public CObject {
     SpriteChangeSink* GetChangeSink() { return &sink_; }
 
     // Iteration from head (front) to tail (back).
-    size_t GetCount() const { return sprites_.size(); }
-    bool IsEmpty() const { return sprites_.empty(); }
-    CSprite* GetAt(size_t index) const { return index < sprites_.size() ? sprites_[index].get() : nullptr; }
-    bool Contains(const CSprite* sprite) const;
+    size_t GetCount() const { return sprites_.GetSize(); }
+    bool IsEmpty() const { return sprites_.IsEmpty(); }
+    CSprite* GetAt(size_t index) const { return sprites_.GetAt(index); }
+    bool Contains(const CSprite* sprite) const { return sprites_.Contains(sprite); }
 
-    class Iterator {
-      public:
-        using Base = std::vector<std::unique_ptr<CSprite>>::const_iterator;
-        explicit Iterator(Base it) : it_(it) {}
-        CSprite* operator*() const { return it_->get(); }
-        Iterator& operator++() {
-            ++it_;
-            return *this;
-        }
-        bool operator==(const Iterator& other) const = default;
-
-      private:
-        Base it_;
-    };
-    Iterator begin() const { return Iterator(sprites_.begin()); }
-    Iterator end() const { return Iterator(sprites_.end()); }
+    using Iterator = COwnedArray<CSprite>::Iterator;
+    Iterator begin() const { return sprites_.begin(); }
+    Iterator end() const { return sprites_.end(); }
 
   private:
     class ChangeSink : public SpriteChangeSink {
@@ -118,7 +106,7 @@ class CSpriteList : public CObject {
     // Makes `sprite` report to this list and behave for its program.
     void Adopt(CSprite& sprite);
 
-    std::vector<std::unique_ptr<CSprite>> sprites_;
+    COwnedArray<CSprite> sprites_;
     ChangeSink sink_;
     Variant variant_;
 };

@@ -1,6 +1,5 @@
 #include "model/Ficha.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -47,8 +46,8 @@ void CFicha::LoadOldLayout(CArchive& ar) {
 }
 
 CTexto* CFicha::TextAtPoint(int32_t x, int32_t y) const {
-    for (const auto& t : texts)
-        if (t->Hit(x, y)) return t.get();
+    for (CTexto* t : texts)
+        if (t->Hit(x, y)) return t;
     return nullptr;
 }
 
@@ -58,23 +57,7 @@ void CFicha::ResetTextScroll() {
 
 void CArrayFichas::Serialize(CArchive& ar) {
     ar.Io(captionField);
-    SerializeOwnedArray(ar, items_);
-}
-
-void CArrayFichas::InsertAt(size_t i, std::unique_ptr<CFicha> card) {
-    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(std::min(i, items_.size())), std::move(card));
-}
-
-std::unique_ptr<CFicha> CArrayFichas::RemoveAt(size_t i) {
-    if (i >= items_.size()) return nullptr;
-    std::unique_ptr<CFicha> card = std::move(items_[i]);
-    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(i));
-    return card;
-}
-
-void CArrayFichas::DeleteAll() {
-    // From the front, one by one, as the cards were always deleted.
-    while (!items_.empty()) items_.erase(items_.begin());
+    COwnedArray<CFicha>::Serialize(ar);
 }
 
 std::string CArrayFichas::CaptionOfCard(size_t i) const {
@@ -90,8 +73,8 @@ std::string CArrayFichas::CaptionOfCard(size_t i) const {
 std::vector<std::string> CArrayFichas::DistinctIdentifiers() const {
     std::vector<std::string> identifiers;
     std::set<std::string> seen;
-    for (const auto& card : items_)
-        for (const auto& t : card->texts)
+    for (const CFicha* card : *this)
+        for (const CTexto* t : card->texts)
             if (seen.insert(t->identifier).second) identifiers.push_back(t->identifier);
     return identifiers;
 }

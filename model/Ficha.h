@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "model/Foto.h"
 #include "archive/Object.h"
+#include "archive/OwnedArray.h"
+#include "model/Foto.h"
 #include "model/Texto.h"
 #include "model/Video.h"
 
@@ -44,20 +45,11 @@ class CFicha : public CObject {
 };
 
 // The cards of a title in presentation order, and the identifier of the text that captions each card.
-class CArrayFichas : public CObject {
+class CArrayFichas : public COwnedArray<CFicha> {
     DECLARE_SERIAL(CArrayFichas)
   public:
     // The caption field, then the cards as object pointers.
     void Serialize(CArchive& ar) override;
-
-    size_t GetSize() const { return items_.size(); }
-    // The card at i, or none when i is outside the array.
-    CFicha* GetAt(size_t i) const { return i < items_.size() ? items_[i].get() : nullptr; }
-    void Add(std::unique_ptr<CFicha> card) { items_.push_back(std::move(card)); }
-    void InsertAt(size_t i, std::unique_ptr<CFicha> card);
-    // Takes the card at i out; the caller owns it. None when i is outside the array.
-    std::unique_ptr<CFicha> RemoveAt(size_t i);
-    void DeleteAll();
 
     // The string of card i's text named by the caption field (letter case ignored), else
     // "Ficha nº <i + 1>" (Windows-1252 bytes).
@@ -66,11 +58,5 @@ class CArrayFichas : public CObject {
     // (card order, then text order): the choices of the caption-field dialog.
     std::vector<std::string> DistinctIdentifiers() const;
 
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
-
     std::string captionField;
-
-  private:
-    std::vector<std::unique_ptr<CFicha>> items_;
 };

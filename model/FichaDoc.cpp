@@ -21,7 +21,7 @@ class ProxiesTakenOut {
     explicit ProxiesTakenOut(CSpriteList& list) : list_(list) {
         std::vector<CSprite*> proxies;
         for (CSprite* sprite : list_)
-            if (sprite->GetNumber() < 0) proxies.push_back(sprite);
+            if (IsProxyNumber(sprite->GetNumber())) proxies.push_back(sprite);
         for (CSprite* sprite : proxies) taken_.push_back(list_.Remove(sprite));
     }
     ~ProxiesTakenOut() {
@@ -265,14 +265,13 @@ void CFichaDoc::ShowCard(CFicha* card) {
         hasVideo_ = card->video.HasVideo();
         std::vector<CSprite*> proxies;
         for (CSprite* sprite : list)
-            if (sprite->GetNumber() < 0) proxies.push_back(sprite);
+            if (IsProxyNumber(sprite->GetNumber())) proxies.push_back(sprite);
         for (CSprite* sprite : proxies) list.Remove(sprite);
     }
-    const int32_t first = editor ? -2 : -1;
     for (size_t k = 0; k < card->pictures.GetSize(); ++k) {
         const CFoto* picture = card->pictures.GetAt(k);
         if (picture->fileName.empty()) continue;
-        if (auto proxy = MakePictureProxy(*picture, first - static_cast<int32_t>(k)))
+        if (auto proxy = MakePictureProxy(*picture, PictureProxyNumber(k, editor)))
             list.Insert(std::move(proxy));
     }
 }
@@ -281,7 +280,7 @@ void CFichaDoc::RemovePictureProxies() {
     CSpriteList& list = GetSpriteList();
     std::vector<CSprite*> pictures;
     for (CSprite* sprite : list)
-        if (sprite->GetNumber() <= -2) pictures.push_back(sprite);
+        if (IsEditorPictureProxyNumber(sprite->GetNumber())) pictures.push_back(sprite);
     for (CSprite* sprite : pictures) list.Remove(sprite);
 }
 
@@ -346,11 +345,11 @@ bool CFichaDoc::ApplyCurrentCardToSprites() {
     CSpriteList& list = GetSpriteList();
     for (CSprite* sprite : list) {
         const int32_t action = sprite->GetClickAction();
-        if (action >= 5 && action <= 10) {
+        if (IsTextScrollAction(action)) {
             // A scroll widget shows only where its text has more lines than the rectangle holds.
             const CTexto* text = card->texts.FindExact(sprite->GetClickArgument(0));
             sprite->SetVisible(text && text->CountBreaks() >= text->VisibleLines());
-        } else if (action == 17 || action == 18 || action == 22 || action == 23) {
+        } else if (IsVideoWidgetAction(action)) {
             sprite->SetVisible(hasVideo_);
         }
     }

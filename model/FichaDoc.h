@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "model/Actions.h"
 #include "model/AnimDoc.h"
 #include "model/Ficha.h"
 
@@ -101,9 +102,6 @@ class CFichaDoc : public CAnimDoc {
     // The real path of a picture or video named by the title: the editor puts the work directory in
     // front; both resolve the Windows name against the title's folder. Nothing when no such file exists.
     std::optional<std::string> ResolveMediaName(const std::string& storedName) const;
-
-    // Proxy numbers: the player's picture k is -k; the editor's video is -1 and its picture k -(k + 1).
-    static constexpr int32_t kVideoProxyNumber = -1;
 
   private:
     // Exchanges the stored title and the card state with `other`, a document of the same program that

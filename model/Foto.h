@@ -1,11 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "archive/Object.h"
+#include "archive/OwnedArray.h"
 
 class CArchive;
 
@@ -31,23 +30,6 @@ class CFoto : public CObject {
 };
 
 // The pictures of a card, owned; a picture's index fixes its proxy-sprite number.
-class CArrayFotos : public CObject {
+class CArrayFotos : public COwnedArray<CFoto> {
     DECLARE_SERIAL(CArrayFotos)
-  public:
-    void Serialize(CArchive& ar) override;
-
-    size_t GetSize() const { return items_.size(); }
-    // The picture at i, or none when i is outside the array.
-    CFoto* GetAt(size_t i) const { return i < items_.size() ? items_[i].get() : nullptr; }
-    void Add(std::unique_ptr<CFoto> foto) { items_.push_back(std::move(foto)); }
-    void InsertAt(size_t i, std::unique_ptr<CFoto> foto);
-    // Takes the picture at i out; the caller owns it. None when i is outside the array.
-    std::unique_ptr<CFoto> RemoveAt(size_t i);
-    void DeleteAll() { items_.clear(); }
-
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
-
-  private:
-    std::vector<std::unique_ptr<CFoto>> items_;
 };

@@ -179,36 +179,15 @@ bool CTexto::SetScroll(int n) {
     return true;
 }
 
-void CArrayTextos::Serialize(CArchive& ar) {
-    SerializeOwnedArray(ar, items_);
-}
-
-void CArrayTextos::InsertAt(size_t i, std::unique_ptr<CTexto> text) {
-    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(std::min(i, items_.size())), std::move(text));
-}
-
-std::unique_ptr<CTexto> CArrayTextos::Remove(const CTexto* text) {
-    auto it = std::find_if(items_.begin(), items_.end(), [text](const auto& p) { return p.get() == text; });
-    if (it == items_.end()) return nullptr;
-    return RemoveAt(static_cast<size_t>(it - items_.begin()));
-}
-
-std::unique_ptr<CTexto> CArrayTextos::RemoveAt(size_t i) {
-    if (i >= items_.size()) return nullptr;
-    std::unique_ptr<CTexto> text = std::move(items_[i]);
-    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(i));
-    return text;
-}
-
 CTexto* CArrayTextos::FindIgnoringCase(const std::string& key) const {
     std::string upperKey = platform::Cp1252ToUpper(key);
-    for (const auto& t : items_)
-        if (platform::Cp1252ToUpper(t->identifier) == upperKey) return t.get();
+    for (CTexto* t : *this)
+        if (platform::Cp1252ToUpper(t->identifier) == upperKey) return t;
     return nullptr;
 }
 
 CTexto* CArrayTextos::FindExact(const std::string& key) const {
-    for (const auto& t : items_)
-        if (t->identifier == key) return t.get();
+    for (CTexto* t : *this)
+        if (t->identifier == key) return t;
     return nullptr;
 }

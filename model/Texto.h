@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/Object.h"
+#include "archive/OwnedArray.h"
 #include "platform/DeviceContext.h"
 #include "platform/Geometry.h"
 
@@ -74,29 +75,11 @@ class CTexto : public CObject {
 };
 
 // The texts of a card, owned, in drawing order.
-class CArrayTextos : public CObject {
+class CArrayTextos : public COwnedArray<CTexto> {
     DECLARE_SERIAL(CArrayTextos)
   public:
-    void Serialize(CArchive& ar) override;
-
-    size_t GetSize() const { return items_.size(); }
-    // The text at i, or none when i is outside the array.
-    CTexto* GetAt(size_t i) const { return i < items_.size() ? items_[i].get() : nullptr; }
-    void Add(std::unique_ptr<CTexto> text) { items_.push_back(std::move(text)); }
-    void InsertAt(size_t i, std::unique_ptr<CTexto> text);
-    // Takes the first occurrence of `text` out; the caller owns it. None when it is not in the array.
-    std::unique_ptr<CTexto> Remove(const CTexto* text);
-    std::unique_ptr<CTexto> RemoveAt(size_t i);
-    void DeleteAll() { items_.clear(); }
-
     // The first text whose identifier equals the key, letter case ignored (the caption field's lookup).
     CTexto* FindIgnoringCase(const std::string& key) const;
     // The first text whose identifier equals the key byte for byte (the player's scroll actions).
     CTexto* FindExact(const std::string& key) const;
-
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
-
-  private:
-    std::vector<std::unique_ptr<CTexto>> items_;
 };

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "engine/PhasedSprite.h"
+#include "model/Actions.h"
 #include "platform/FileNames.h"
 #include "tools/Fcatool.h"
 #include "tools/TitleFiles.h"
@@ -55,7 +56,7 @@ class TitleChecker {
         // A text widget that the card shows explicitly works only when the card has its text.
         for (int32_t n : CSpriteList::ParseNumberList(card.activationList)) {
             CSprite* s = doc_.GetSpriteList().FindByNumber(n);
-            if (s && s->GetClickAction() >= 5 && s->GetClickAction() <= 10 &&
+            if (s && IsTextScrollAction(s->GetClickAction()) &&
                 !card.texts.FindExact(s->GetClickArgument(0)))
                 Report(where + ": sprite " + std::to_string(n) + " scrolls text \"" +
                        Utf8(s->GetClickArgument(0)) + "\", which the card lacks");
@@ -95,33 +96,33 @@ class TitleChecker {
         const std::string& a1 = s.GetClickArgument(0);
         const std::string& a2 = s.GetClickArgument(1);
         switch (s.GetClickAction()) {
-            case 1:
+            case kActionOpenCard:
                 if (a2 != "*" && !a2.empty())
                     CardIndex(where + ": open a card", a1, std::atol(a2.c_str()) - 1);
                 else
                     TitleCards(a1, where + ": open a card");
                 break;
-            case 2:
+            case kActionNextCard:
                 if (!a1.empty()) TitleCards(a1, where + ": next card");
                 break;
-            case 3:
+            case kActionPreviousCard:
                 if (!a1.empty() && a2 != "*" && std::atol(a2.c_str()) > 0)
                     CardIndex(where + ": previous card", a1, std::atol(a2.c_str()));
                 else if (!a1.empty())
                     TitleCards(a1, where + ": previous card");
                 break;
-            case 5:
-            case 6:
-            case 7:
-            case 8:
-            case 9:
-            case 10:
+            case kActionTextLineUp:
+            case kActionTextLineDown:
+            case kActionTextPageUp:
+            case kActionTextPageDown:
+            case kActionTextScrollKnob:
+            case kActionTextScrollBar:
                 if (!identifiers_.count(a1)) Report(where + ": text \"" + Utf8(a1) + "\" is on no card");
                 break;
-            case 11:
+            case kActionPlaySound:
                 File(where + ": sound", a1);
                 break;
-            case 16:
+            case kActionPlayVideoTitle:
                 for (size_t k = 1; k <= doc_.GetCards().GetSize(); ++k) {
                     char suffix[16];
                     std::snprintf(suffix, sizeof suffix, k < 10 ? "0%1zu" : "%2zu", k);
@@ -131,22 +132,22 @@ class TitleChecker {
                                std::to_string(k - 1) + " not found");
                 }
                 break;
-            case 24:
-            case 25:
-            case 26:
-            case 27:
+            case kActionShowSprites:
+            case kActionHideSprites:
+            case kActionAbleSprites:
+            case kActionDisableSprites:
                 Numbers(where + ": sprite list", a1);
                 break;
-            case 28:
+            case kActionSlideShow:
                 CheckSlideShow(s, where);
                 break;
-            case 29:
-                if (s.GetNumber() == 500)
-                    if (CSprite* music = doc_.GetSpriteList().FindByNumber(501);
+            case kActionShowMenu:
+                if (s.GetNumber() == kSoundMenuNumber)
+                    if (CSprite* music = doc_.GetSpriteList().FindByNumber(kMenuSoundSpriteNumber);
                         music && !music->GetClickArgument(0).empty())
                         File(where + ": menu sound", music->GetClickArgument(0));
                 break;
-            case 30:
+            case kActionShowBitmap:
                 File(where + ": picture", a1);
                 if (!a2.empty()) File(where + ": sound", a2);
                 break;
@@ -167,16 +168,16 @@ class TitleChecker {
     void CheckMoveAction(CSprite& s, const std::string& where) {
         const std::string& a1 = s.GetMoveArgument(0);
         switch (s.GetMoveAction()) {
-            case 2:
+            case kMoveActionAnimate:
                 if (!a1.empty() && !numbers_.count(std::atoi(a1.c_str())))
                     Report(where + ": animate names sprite " + std::to_string(std::atoi(a1.c_str())) +
                            ", which no sprite has");
                 break;
-            case 3:
-            case 4:
+            case kMoveActionShowSprites:
+            case kMoveActionHideSprites:
                 Numbers(where + ": move sprite list", a1);
                 break;
-            case 5:
+            case kMoveActionPlaySound:
                 File(where + ": move sound", a1);
                 break;
             default:

@@ -1,15 +1,15 @@
 #include "tools/TitleFiles.h"
 
 #include <QGuiApplication>
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <map>
 
-#include "engine/PhasedSprite.h"
 #include "archive/Archive.h"
+#include "archive/OwnedArray.h"
+#include "engine/PhasedSprite.h"
 #include "model/ArchiveErrors.h"
 #include "model/Classes.h"
 #include "platform/CodePage.h"
@@ -19,10 +19,11 @@ namespace fcatool {
 
 namespace {
 
-// A sprite that keeps the bytes of its embedded PCX image and writes them back unchanged, so that a
-// title taken apart and built again is the same file, whatever PCX writer made it first.
+// An image (a sprite's PCX, the background's JFIF) that keeps the bytes it was read from and writes them
+// back unchanged, so that a title taken apart and built again is the same file, whatever writer made its
+// images first. The records' own Serialize writes everything around the image.
 template <class Base>
-class RawImageSprite : public Base {
+class VerbatimImage : public Base {
   public:
     bool Read(platform::File& file) override {
         const uint64_t begin = file.Position();
@@ -41,19 +42,9 @@ class RawImageSprite : public Base {
     }
     Bytes raw;
 };
-using RawSprite = RawImageSprite<CSprite>;
-using RawPhasedSprite = RawImageSprite<CPhasedSprite>;
-
-// The same for the background's JFIF stream.
-class RawJpeg : public CDibJpeg {
-  public:
-    bool Write(platform::File& file) override {
-        if (raw.empty()) return CDibJpeg::Write(file);
-        file.Write(raw.data(), raw.size());
-        return true;
-    }
-    Bytes raw;
-};
+using RawSprite = VerbatimImage<CSprite>;
+using RawPhasedSprite = VerbatimImage<CPhasedSprite>;
+using RawJpeg = VerbatimImage<CDibJpeg>;
 
 std::unique_ptr<CObject> CreateRawSprite() {
     return std::make_unique<RawSprite>();
@@ -330,11 +321,11 @@ bool ReadImageFile(const std::string& folder, const std::string& name, Bytes& by
     return true;
 }
 
-// Decodes an image file as the title will read it and checks that the decoder takes exactly the file's
-// bytes: trailing bytes would be read as the next values of the title.
-bool CheckImageFile(CDIB& decoder, const Bytes& bytes, const std::string& name, std::string& error) {
+// Decodes an image file into `image` as the title will read it, and checks that the decoder takes exactly
+// the file's bytes: trailing bytes would be read as the next values of the title.
+bool DecodeImageFile(CDIB& image, const Bytes& bytes, const std::string& name, std::string& error) {
     platform::MemoryFile file(bytes, name);
-    if (!decoder.Read(file)) {
+    if (!image.Read(file)) {
         error = name + ": not an image the title can hold";
         return false;
     }
@@ -351,108 +342,101 @@ bool BackgroundFromJson(const json::Value& b, const std::string& folder, CFichaD
     if (!f.Ok()) return false;
     auto background = std::make_unique<RawJpeg>();
     background->SetQuiet(true);
-    if (!ReadImageFile(folder, name, background->raw, error)) return false;
-    if (!CheckImageFile(*background, background->raw, name, error)) return false;
+    Bytes bytes;
+    if (!ReadImageFile(folder, name, bytes, error) || !DecodeImageFile(*background, bytes, name, error))
+        return false;
     doc.SetBackground(std::move(background));
     return true;
 }
 
-// Writes one sprite's stored form (its class tag, its image bytes and its fields) into `ar`, numbering
-// classes and objects as an archive does.
-class SpriteStreamWriter {
-  public:
-    explicit SpriteStreamWriter(CArchive& ar) : ar_(ar) {}
-
-    void WriteClassTag(const CRuntimeClass* cls) {
-        auto it = classIndex_.find(cls);
-        if (it == classIndex_.end()) {
-            ar_.WriteWord(0xFFFF);
-            ar_.WriteWord(cls->schema);
-            std::string name = cls->name;
-            ar_.WriteWord(static_cast<uint16_t>(name.size()));
-            ar_.Write(name.data(), name.size());
-            classIndex_[cls] = next_++;
-        } else if (it->second < 0x7FFF) {
-            ar_.WriteWord(static_cast<uint16_t>(0x8000 | it->second));
-        } else {
-            ar_.WriteWord(0x7FFF);
-            ar_.WriteDword(0x80000000u | it->second);
-        }
-        ++next_;  // the object that follows
+// Four event arguments: an array of exactly four strings.
+bool ArgumentsFromJson(Fields& f, const std::string& event, CSprite::Arguments& arguments) {
+    const json::Value* args = f.Array((event + "_args").c_str());
+    if (!f.Ok()) return false;
+    if (args->Size() != CSprite::kArgumentCount ||
+        !std::all_of(args->Items().begin(), args->Items().end(),
+                     [](const json::Value& a) { return a.IsString(); })) {
+        f.Fail(event + "_args must hold 4 strings");
+        return false;
     }
+    for (size_t i = 0; i < arguments.size(); ++i)
+        arguments[i] = platform::Utf8ToCp1252(args->Items()[i].AsString());
+    return true;
+}
 
-  private:
-    CArchive& ar_;
-    std::map<const CRuntimeClass*, uint32_t> classIndex_;
-    uint32_t next_ = 1;
-};
-
-bool WriteSpriteFields(Fields& f, CArchive& ar, bool phased) {
-    ar.WriteLong(f.Int("reserved_word"));
-    ar.WriteLong(f.Int("x"));
-    ar.WriteLong(f.Int("y"));
-    ar.WriteLong(f.Int("plane"));
-    ar.WriteString(f.String("text"));
-    ar.WriteLong(f.Int("number"));
-    for (const char* flag : {"transparent", "sensible_rect", "visible", "disabled"})
-        ar.WriteDword(f.Flag(flag));
-    for (const char* event : {"click", "move"}) {
-        ar.WriteLong(f.Int((std::string(event) + "_action").c_str()));
-        const json::Value* args = f.Array((std::string(event) + "_args").c_str());
-        if (!f.Ok()) return false;
-        if (args->Size() != CSprite::kArgumentCount) {
-            f.Fail(std::string(event) + "_args must hold 4 strings");
-            return false;
-        }
-        for (const json::Value& a : args->Items()) {
-            if (!a.IsString()) f.Fail(std::string(event) + "_args must hold 4 strings");
-            ar.WriteString(platform::Utf8ToCp1252(a.AsString()));
-        }
+// Sets the stored members of a sprite whose image is loaded, through its own setters; a value that a
+// setter refuses (a sheet that does not fit the bitmap) is dropped, as loading a title drops it.
+bool SpriteFieldsFromJson(Fields& f, CSprite& sprite) {
+    sprite.SetReserved(f.Int("reserved_word"));
+    const int32_t x = f.Int("x");
+    sprite.SetPosition(x, f.Int("y"));
+    sprite.SetPlane(f.Int("plane"));
+    sprite.SetText(f.String("text"));
+    sprite.SetNumber(f.Int("number"));
+    sprite.SetTransparent(f.Flag("transparent"));
+    sprite.SetSensibleRect(f.Flag("sensible_rect"));
+    sprite.SetVisible(f.Flag("visible"));
+    sprite.SetDisabled(f.Flag("disabled"));
+    CSprite::Arguments arguments;
+    sprite.SetClickAction(f.Int("click_action"));
+    if (!ArgumentsFromJson(f, "click", arguments)) return false;
+    sprite.SetClickArguments(arguments);
+    sprite.SetMoveAction(f.Int("move_action"));
+    if (!ArgumentsFromJson(f, "move", arguments)) return false;
+    sprite.SetMoveArguments(arguments);
+    if (auto* phased = dynamic_cast<CPhasedSprite*>(&sprite)) {
+        phased->SetNumFrames(f.Int("frames"));
+        phased->SetNumColumns(f.Int("columns"));
+        phased->SetCurrentFrame(f.Int("current_frame"));
+        phased->SetCurrentColumn(f.Int("current_column"));
+        phased->SetAnimated(f.Flag("animated"));
+        phased->SetAlwaysAnimated(f.Flag("always_animated"));
+        phased->SetInterval(f.Int("interval"));
     }
-    if (phased)
-        for (const char* key : {"frames", "columns", "current_frame", "current_column"})
-            ar.WriteLong(f.Int(key));
-    if (phased)
-        for (const char* key : {"animated", "always_animated"}) ar.WriteDword(f.Flag(key));
-    if (phased) ar.WriteLong(f.Int("interval"));
     return f.Ok();
 }
 
-// The sprite list is loaded from a stream made from the manifest, so that the sprites take every stored
-// value (the reserved word, frames the sheet refuses) exactly as a title would give them, in the order
-// the manifest lists them.
+// The sprite a manifest entry describes: its image file decoded and kept as it is, then its fields.
+std::unique_ptr<CSprite> SpriteFromJson(const json::Value& s, size_t index, const std::string& folder,
+                                        std::string& error) {
+    Fields f(s, "sprite " + std::to_string(index), error);
+    std::string cls = f.String("class");
+    std::string name = f.String("file");
+    if (!f.Ok()) return nullptr;
+    std::unique_ptr<CSprite> sprite;
+    if (cls == "CPhasedSprite")
+        sprite = std::make_unique<RawPhasedSprite>();
+    else if (cls == "CSprite")
+        sprite = std::make_unique<RawSprite>();
+    else
+        f.Fail("unknown class \"" + cls + "\"");
+    Bytes image;
+    if (!sprite || !ReadImageFile(folder, name, image, error) ||
+        !DecodeImageFile(*sprite, image, name, error) || !SpriteFieldsFromJson(f, *sprite))
+        return nullptr;
+    return sprite;
+}
+
+// The sprites go into the document's list as a title holds them: stored in the manifest's order, in the
+// list's own stream form, and loaded back. The list then keeps that order whatever the planes, and each
+// sprite is exactly what loading the built title will give.
 bool SpritesFromJson(const json::Value& sprites, const std::string& folder, CFichaDoc& doc,
                      std::string& error) {
-    platform::MemoryFile stream;
-    {
-        CArchive ar(stream, CArchive::store);
-        ar.WriteCount(static_cast<uint32_t>(sprites.Size()));
-        SpriteStreamWriter writer(ar);
-        size_t index = 0;
-        for (const json::Value& s : sprites.Items()) {
-            Fields f(s, "sprite " + std::to_string(index++), error);
-            std::string cls = f.String("class");
-            std::string name = f.String("file");
-            if (!f.Ok()) return false;
-            if (cls != "CSprite" && cls != "CPhasedSprite") {
-                f.Fail("unknown class \"" + cls + "\"");
-                return false;
-            }
-            const bool phased = cls == "CPhasedSprite";
-            Bytes image;
-            CDibPcx decoder;
-            if (!ReadImageFile(folder, name, image, error) || !CheckImageFile(decoder, image, name, error))
-                return false;
-            writer.WriteClassTag(phased ? RUNTIME_CLASS(CPhasedSprite) : RUNTIME_CLASS(CSprite));
-            ar.Flush();
-            stream.Write(image.data(), image.size());
-            if (!WriteSpriteFields(f, ar, phased)) return false;
-        }
-        ar.Close();
+    COwnedArray<CSprite> made;
+    for (const json::Value& s : sprites.Items()) {
+        std::unique_ptr<CSprite> sprite = SpriteFromJson(s, made.GetSize(), folder, error);
+        if (!sprite) return false;
+        made.Add(std::move(sprite));
     }
-    stream.Seek(0);
+    platform::MemoryFile stream;
     RawSpritesRegistered raw;
     try {
+        {
+            CArchive ar(stream, CArchive::store);
+            made.Serialize(ar);
+            ar.Close();
+        }
+        stream.Seek(0);
         CArchive ar(stream, CArchive::load);
         doc.GetSpriteList().Serialize(ar);
     } catch (...) {

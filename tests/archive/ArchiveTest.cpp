@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "archive/Archive.h"
+#include "archive/OwnedArray.h"
 
 namespace {
 
@@ -38,11 +39,8 @@ class CTestNotStorable : public CObject {
 };
 IMPLEMENT_SERIAL(CTestNotStorable, CObject, 0xFFFF)
 
-class CTestBag : public CObject {
+class CTestBag : public COwnedArray<CTestItem> {
     DECLARE_SERIAL(CTestBag)
-  public:
-    void Serialize(CArchive& ar) override { SerializeOwnedArray(ar, items); }
-    std::vector<std::unique_ptr<CTestItem>> items;
 };
 IMPLEMENT_SERIAL(CTestBag, CObject, 1)
 
@@ -293,21 +291,77 @@ TEST_F(ArchiveTest, AStoringArchiveDestroyedWithoutCloseStillWritesItsBytes) {
 
 TEST_F(ArchiveTest, OwnedArraysRoundTripAndRefuseSharedOrNullElements) {
     CTestBag bag;
-    for (uint32_t v : {7u, 8u, 9u}) bag.items.push_back(std::make_unique<CTestItem>(v));
+    for (uint32_t v : {7u, 8u, 9u}) bag.Add(std::make_unique<CTestItem>(v));
     Bytes bytes = Store([&](CArchive& ar) { bag.Serialize(ar); });
+    EXPECT_EQ(bytes, Concat({{0x03, 0x00, 0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00}, Text("CTestItem"), {7, 0, 0, 0},
+                             {0x01, 0x80, 8, 0, 0, 0, 0x01, 0x80, 9, 0, 0, 0}}));
     CTestBag loaded;
+    loaded.Add(std::make_unique<CTestItem>(1));  // what the array held before goes
     EXPECT_EQ(Outcome(bytes, [&](CArchive& ar) { loaded.Serialize(ar); }), "");
-    ASSERT_EQ(loaded.items.size(), 3u);
-    EXPECT_EQ(loaded.items[2]->value, 9u);
+    ASSERT_EQ(loaded.GetSize(), 3u);
+    EXPECT_EQ(loaded.GetAt(0)->value, 7u);
+    EXPECT_EQ(loaded.GetAt(2)->value, 9u);
 
     Bytes head = Concat({{0x02, 0x00, 0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00}, Text("CTestItem"), {7, 0, 0, 0}});
-    auto readBag = [](CArchive& ar) {
-        CTestBag b;
-        b.Serialize(ar);
-    };
-    // The second element refers back to the first: one owner per object, so the stream is refused.
-    EXPECT_EQ(Outcome(Concat({head, {0x02, 0x00}}), readBag), kBadFormat);
-    EXPECT_EQ(Outcome(Concat({head, {0x00, 0x00}}), readBag), kBadFormat);
+    // The second element refers back to the first (one owner per object) or is null: the stream is
+    // refused, and the array is left empty rather than holding the elements read before the fault.
+    for (const Bytes& tail : {Bytes{0x02, 0x00}, Bytes{0x00, 0x00}}) {
+        CTestBag refused;
+        refused.Add(std::make_unique<CTestItem>(1));
+        EXPECT_EQ(Outcome(Concat({head, tail}), [&](CArchive& ar) { refused.Serialize(ar); }), kBadFormat);
+        EXPECT_TRUE(refused.IsEmpty());
+    }
+}
+
+// An element that notes, as it goes, its value and how many elements its array still holds.
+struct Farewell {
+    uint32_t value;
+    size_t left;
+};
+std::vector<Farewell> farewells;
+class CCountedItem : public CTestItem {
+  public:
+    CCountedItem(uint32_t v, const CTestBag& bag) : CTestItem(v), bag_(bag) {}
+    ~CCountedItem() override { farewells.push_back({value, bag_.GetSize()}); }
+
+  private:
+    const CTestBag& bag_;
+};
+
+TEST_F(ArchiveTest, OwnedArraysHandTheirElementsInAndOut) {
+    CTestBag bag;
+    EXPECT_FALSE(bag.Add(nullptr));
+    EXPECT_FALSE(bag.InsertAt(0, nullptr));
+    EXPECT_TRUE(bag.IsEmpty());
+    bag.Add(std::make_unique<CCountedItem>(1, bag));
+    bag.Add(std::make_unique<CCountedItem>(3, bag));
+    bag.InsertAt(1, std::make_unique<CCountedItem>(2, bag));
+    bag.InsertAt(99, std::make_unique<CCountedItem>(4, bag));  // past the end: appended
+    std::vector<uint32_t> values;
+    for (CTestItem* item : bag) values.push_back(item->value);
+    EXPECT_EQ(values, (std::vector<uint32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(bag.GetAt(4), nullptr);
+
+    EXPECT_EQ(bag.RemoveAt(4), nullptr);
+    std::unique_ptr<CTestItem> second = bag.RemoveAt(1);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->value, 2u);
+    CTestItem* third = bag.GetAt(1);
+    std::unique_ptr<CTestItem> taken = bag.Remove(third);
+    EXPECT_EQ(taken.get(), third);
+    EXPECT_FALSE(bag.Contains(third));
+    EXPECT_EQ(bag.Remove(third), nullptr) << "an element no longer held";
+    EXPECT_EQ(bag.GetSize(), 2u);
+
+    second.reset();
+    taken.reset();
+    farewells.clear();
+    bag.DeleteAll();
+    ASSERT_EQ(farewells.size(), 2u);
+    EXPECT_EQ(farewells[0].value, 1u) << "from the front";
+    EXPECT_EQ(farewells[1].value, 4u);
+    EXPECT_EQ(farewells[0].left, 0u) << "the array is empty while its elements go";
+    EXPECT_TRUE(bag.IsEmpty());
 }
 
 TEST_F(ArchiveTest, MalformedStreamsAreFormatErrors) {

@@ -2,9 +2,11 @@
 
 #include <QImage>
 #include <filesystem>
+#include <functional>
 
 #include "engine/AnimView.h"
 #include "engine/PhasedSprite.h"
+#include "model/Actions.h"
 #include "model/Classes.h"
 #include "model/FichaDoc.h"
 #include "platform/qt/QtDeviceContext.h"
@@ -43,13 +45,13 @@ class TitleToolsTest : public testing::Test {
         front->SetNumFrames(3);
         front->SetTransparent(true);
         front->SetText("bot\xF3n");
-        front->SetClickAction(24);
+        front->SetClickAction(kActionShowSprites);
         front->SetClickArgument(0, "3");
         doc.GetSpriteList().Insert(std::move(front));
         doc.GetSpriteList().Insert(MakeSprite(2, 20, 15, 40, 30, 20));
         doc.GetSpriteList().Insert(MakeSprite(3, 60, 40, 30, 10, 10));
         auto knob = MakeSprite(4, 100, 5, 20, 6, 6);
-        knob->SetClickAction(9);
+        knob->SetClickAction(kActionTextScrollKnob);
         knob->SetClickArgument(0, "story");
         doc.GetSpriteList().Insert(std::move(knob));
         std::filesystem::create_directories(folder.Path("fotos"));
@@ -75,6 +77,25 @@ class TitleToolsTest : public testing::Test {
         doc.identifier = "Ra\xEDz";
         doc.GetCards().captionField = "story";
         return Save(doc, "RICH.FCA");
+    }
+
+    // Reads an extracted manifest, lets `edit` change it and its first sprite, and writes it back.
+    static void EditManifest(
+        const std::string& path,
+        const std::function<void(json::Value& manifest, json::Value& firstSprite)>& edit) {
+        json::Value manifest;
+        std::string error;
+        Bytes text = ReadFileBytes(path);
+        ASSERT_TRUE(json::Parse(std::string(text.begin(), text.end()), manifest, error)) << error;
+        json::Value sprites = *manifest.Find("sprites");
+        json::Value first = sprites.Items()[0];
+        edit(manifest, first);
+        json::Value rebuilt = json::Value::Array();
+        rebuilt.Append(first);
+        for (size_t i = 1; i < sprites.Size(); ++i) rebuilt.Append(sprites.Items()[i]);
+        manifest.Set("sprites", rebuilt);
+        std::string out = json::Write(manifest);
+        WriteFileBytes(path, Bytes(out.begin(), out.end()));
     }
 
     struct Run {
@@ -168,20 +189,10 @@ TEST_F(TitleToolsTest, NonZeroLeadingAndReservedWordsSurviveExtractAndBuild) {
     const std::string dir = folder.Path("parts");
     ASSERT_EQ(Call(fcatool::RunExtract, {title, dir}).status, 0);
     // Words that only other writers put there: set them in the manifest.
-    json::Value manifest;
-    std::string error;
-    Bytes text = ReadFileBytes(dir + "/manifest.json");
-    ASSERT_TRUE(json::Parse(std::string(text.begin(), text.end()), manifest, error));
-    manifest.Set("leading_word", int64_t{0xCAFEBABE});
-    json::Value sprites = *manifest.Find("sprites");
-    json::Value first = sprites.Items()[0];
-    first.Set("reserved_word", -7);
-    json::Value rebuilt = json::Value::Array();
-    rebuilt.Append(first);
-    for (size_t i = 1; i < sprites.Size(); ++i) rebuilt.Append(sprites.Items()[i]);
-    manifest.Set("sprites", rebuilt);
-    std::string out = json::Write(manifest);
-    WriteFileBytes(dir + "/manifest.json", Bytes(out.begin(), out.end()));
+    EditManifest(dir + "/manifest.json", [](json::Value& manifest, json::Value& first) {
+        manifest.Set("leading_word", int64_t{0xCAFEBABE});
+        first.Set("reserved_word", -7);
+    });
     ASSERT_EQ(Call(fcatool::RunBuild, {dir + "/manifest.json", "-o", folder.Path("ODD.FCA")}).status, 0);
 
     Bytes odd = ReadFileBytes(folder.Path("ODD.FCA"));
@@ -192,6 +203,34 @@ TEST_F(TitleToolsTest, NonZeroLeadingAndReservedWordsSurviveExtractAndBuild) {
     ASSERT_EQ(
         Call(fcatool::RunBuild, {folder.Path("odd/manifest.json"), "-o", folder.Path("ODD2.FCA")}).status, 0);
     EXPECT_EQ(ReadFileBytes(folder.Path("ODD2.FCA")), odd);
+}
+
+TEST_F(TitleToolsTest, BuildKeepsTheManifestsSpriteOrderWhateverThePlanes) {
+    std::string title = RichTitle();
+    const std::string dir = folder.Path("parts");
+    ASSERT_EQ(Call(fcatool::RunExtract, {title, dir}).status, 0);
+    // The front sprite moves behind all others but stays first, as a title from another writer may
+    // hold it; a sheet of more frames than the bitmap has rows is dropped as loading drops it.
+    EditManifest(dir + "/manifest.json", [](json::Value&, json::Value& first) {
+        first.Set("plane", 90);
+        first.Set("frames", 1000);
+    });
+    ASSERT_EQ(Call(fcatool::RunBuild, {dir + "/manifest.json", "-o", folder.Path("ORDER.FCA")}).status, 0);
+
+    CFichaDoc doc;
+    std::string message;
+    ASSERT_TRUE(fcatool::LoadTitle(folder.Path("ORDER.FCA"), doc, false, nullptr, message)) << message;
+    std::vector<int32_t> planes;
+    for (CSprite* s : doc.GetSpriteList()) planes.push_back(s->GetPlane());
+    EXPECT_EQ(planes, (std::vector<int32_t>{90, 20, 30, 40}));
+    auto* front = dynamic_cast<CPhasedSprite*>(doc.GetSpriteList().GetAt(0));
+    ASSERT_NE(front, nullptr);
+    EXPECT_EQ(front->GetNumFrames(), 1);
+    ASSERT_EQ(Call(fcatool::RunExtract, {folder.Path("ORDER.FCA"), folder.Path("order")}).status, 0);
+    ASSERT_EQ(
+        Call(fcatool::RunBuild, {folder.Path("order/manifest.json"), "-o", folder.Path("ORDER2.FCA")}).status,
+        0);
+    EXPECT_EQ(ReadFileBytes(folder.Path("ORDER2.FCA")), ReadFileBytes(folder.Path("ORDER.FCA")));
 }
 
 TEST_F(TitleToolsTest, AnOldLayoutCardComesBackInLayoutThreeWithTheSameContent) {
@@ -274,7 +313,7 @@ TEST_F(TitleToolsTest, RenderComposesTheCardAsThePlayerShowsIt) {
     ASSERT_TRUE(doc.Load(file));
     doc.SetPathName(title);
     ASSERT_TRUE(doc.GoToCard(0));
-    ASSERT_NE(doc.GetSpriteList().FindByNumber(-1), nullptr) << "the picture resolves in FOTOS\\ or beside";
+    ASSERT_NE(doc.GetSpriteList().FindByNumber(PictureProxyNumber(0, false)), nullptr) << "the picture resolves in FOTOS\\ or beside";
     doc.GetSpriteList().FindByNumber(3)->SetVisible(false);
     const CTexto* story = doc.CardAt(0)->TextAt(0);
     ASSERT_GE(story->CountBreaks(), story->VisibleLines()) << "the fixture's text must need scrolling";
@@ -321,16 +360,16 @@ TEST_F(TitleToolsTest, CheckListsWhatWouldGoWrong) {
     Save(other, "OTHER.FCA");
     CFichaDoc doc(Variant::player);
     auto opener = MakeSprite(1, 0, 0, 50);
-    opener->SetClickAction(1);
+    opener->SetClickAction(kActionOpenCard);
     opener->SetClickArgument(0, "other");
     opener->SetClickArgument(1, "3");
     doc.GetSpriteList().Insert(std::move(opener));
     auto scroller = MakeSprite(2, 0, 0, 50);
-    scroller->SetClickAction(6);
+    scroller->SetClickAction(kActionTextLineDown);
     scroller->SetClickArgument(0, "nowhere");
     doc.GetSpriteList().Insert(std::move(scroller));
     auto sound = MakeSprite(3, 0, 0, 50);
-    sound->SetMoveAction(5);
+    sound->SetMoveAction(kMoveActionPlaySound);
     sound->SetMoveArgument(0, "C:\\SND\\MISSING.WAV");
     doc.GetSpriteList().Insert(std::move(sound));
     auto card = std::make_unique<CFicha>();
