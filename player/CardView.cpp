@@ -31,7 +31,8 @@ void CPlayerCardView::SetDocument(CAnimDoc* doc) {
     videoArea_.reset();
     scene_ = doc;
     doc_ = dynamic_cast<CFichaDoc*>(doc);
-    if (scene_) scene_->AddView(this);
+    // The card view is the one that composes and shows what the sprites change.
+    if (scene_) scene_->SetDirtyView(this);
 }
 
 // ---------------------------------------------------------------- framework notices
@@ -74,8 +75,8 @@ std::vector<CTexto*> CPlayerCardView::TextsToDraw(const std::optional<platform::
     if (!doc_ || doc_->GetCards().GetSize() == 0) return texts;
     CFicha* card = doc_->GetCurrentCardPtr();
     if (!card) return texts;
-    for (const auto& text : card->texts) {
-        if (!r || text->rect.Normalized().Intersects(r->Normalized())) texts.push_back(text.get());
+    for (CTexto* text : card->texts) {
+        if (!r || text->rect.Normalized().Intersects(r->Normalized())) texts.push_back(text);
     }
     return texts;
 }

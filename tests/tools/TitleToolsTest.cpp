@@ -217,7 +217,7 @@ TEST_F(TitleToolsTest, BuildKeepsTheManifestsSpriteOrderWhateverThePlanes) {
     });
     ASSERT_EQ(Call(fcatool::RunBuild, {dir + "/manifest.json", "-o", folder.Path("ORDER.FCA")}).status, 0);
 
-    CFichaDoc doc;
+    CFichaDoc doc(Variant::player);
     std::string message;
     ASSERT_TRUE(fcatool::LoadTitle(folder.Path("ORDER.FCA"), doc, false, nullptr, message)) << message;
     std::vector<int32_t> planes;

@@ -37,6 +37,7 @@ class ViewWidgetTest : public testing::Test {
   protected:
     void SetUp() override {
         view.SetScene(&scene);
+        scene.sprites.SetView(&view);  // this view receives the sprites' dirty rectangles
         ASSERT_TRUE(view.NewBackground(scene.background));
         widget.SetView(&view, &client);
     }
