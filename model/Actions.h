@@ -134,6 +134,6 @@ constexpr int32_t PictureProxyNumber(size_t index, bool editor) {
            static_cast<int32_t>(index);
 }
 // In the editor: whether the number is that of a picture proxy (and not the video's).
-constexpr bool IsEditorPictureProxyNumber(int32_t number) {
+constexpr bool IsPictureProxyNumberOfEditor(int32_t number) {
     return number <= kEditorFirstPictureProxyNumber;
 }

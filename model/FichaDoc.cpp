@@ -280,7 +280,7 @@ void CFichaDoc::RemovePictureProxies() {
     CSpriteList& list = GetSpriteList();
     std::vector<CSprite*> pictures;
     for (CSprite* sprite : list)
-        if (IsEditorPictureProxyNumber(sprite->GetNumber())) pictures.push_back(sprite);
+        if (IsPictureProxyNumberOfEditor(sprite->GetNumber())) pictures.push_back(sprite);
     for (CSprite* sprite : pictures) list.Remove(sprite);
 }
 
