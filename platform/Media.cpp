@@ -200,7 +200,9 @@ uint32_t PlaybackClip::Open(const std::string& path, MediaWindow* parent) {
     visible_ = false;
     windowHandle_ = parent ? NextWindowHandle() : 0;
     errorText_.clear();
-    OpenSound();
+    sound_.reset();
+    soundPlaying_ = false;
+    soundWanted_ = source_->HasSound();
     return kMediaOk;
 }
 
@@ -210,6 +212,7 @@ uint32_t PlaybackClip::Close() {
     if (visible_ && parent_) parent_->EraseMediaArea(window_);
     StopSound();
     sound_.reset();
+    soundWanted_ = false;
     source_->Close();
     open_ = false;
     parent_ = notify_ = nullptr;
@@ -402,12 +405,10 @@ void PlaybackClip::Loop(uint64_t target) {
     ShowFrame();
 }
 
-// The stream is asked for only when the clip has a track and there is a device to play it on; otherwise
-// the clip costs no sound work at all.
+// The stream is asked for when a clip with a track first plays and there is a device to play it on:
+// a clip opened only to learn its size, or played without a device, costs no sound work at all.
 void PlaybackClip::OpenSound() {
-    sound_.reset();
-    soundPlaying_ = false;
-    if (!source_->HasSound()) return;
+    soundWanted_ = false;
     Sound& output = output_ ? *output_ : Sounds();
     if (output.WaveDeviceCount() <= 0) return;
     sound_ = output.OpenClipStream();
@@ -424,6 +425,7 @@ uint64_t PlaybackClip::SoundFrames(uint64_t ms) const {
 // given up for as long as the clip stays open: the picture plays alone.
 void PlaybackClip::StartSound() {
     soundPlaying_ = false;
+    if (!sound_ && soundWanted_) OpenSound();
     if (!sound_) return;
     sound_->Clear();
     if (!source_->StartSound(position_, sound_->Rate())) {

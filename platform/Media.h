@@ -183,7 +183,7 @@ class MediaSource {
 // The commands, the play state and the notices of a clip, on top of a backend's source. When `log` is
 // given every command is written to it (the test double uses this); it must outlive the clip. The sound
 // track plays through `output`, or through the installed sound service when none is given; it is asked for
-// a clip stream at Open.
+// a clip stream when the clip first plays.
 class PlaybackClip final : public MediaClip {
   public:
     explicit PlaybackClip(std::unique_ptr<MediaSource> source, std::vector<std::string>* log = nullptr,
@@ -255,6 +255,7 @@ class PlaybackClip final : public MediaClip {
     // picture's in milliseconds played, the sound's in frames queued; the track's own place is in frames of
     // clip time.
     std::unique_ptr<AudioStream> sound_;
+    bool soundWanted_ = false;  // the clip has a track, and no stream was asked for yet
     bool soundPlaying_ = false;
     bool soundEnded_ = false;  // nothing more is queued in this play
     bool trackOut_ = false;    // the track ran out before the end of this pass

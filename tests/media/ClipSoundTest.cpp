@@ -14,7 +14,7 @@ struct ClipSoundTest : testing::Test {
     ClipSoundTest() {
         media.script.length = 5000;
         media.script.frameDuration = 100;
-        media.script.frameSize = {8, 8};
+        media.script.frameSize = {32, 24};  // what RecordingWindow reads its pixels from
         media.script.sound = true;
         media.output = &sound;
         sound.clipRate = 1000;
@@ -54,11 +54,12 @@ struct ClipSoundTest : testing::Test {
 
 TEST_F(ClipSoundTest, PlayQueuesHalfASecondFromTheClipsPositionAndKeepsItToppedUp) {
     auto clip = Opened();
-    ASSERT_EQ(sound.clipStreams.size(), 1u) << "the stream is asked for at Open";
-    EXPECT_EQ(Stream().written, 0u) << "nothing is queued before the clip plays";
+    ASSERT_EQ(clip->Seek(100), kMediaOk);
+    EXPECT_TRUE(sound.clipStreams.empty()) << "a clip that has not played asks for no stream";
     MediaPlay play;
     play.from = 300;
     ASSERT_EQ(clip->Play(play), kMediaOk);
+    ASSERT_EQ(sound.clipStreams.size(), 1u);
     EXPECT_EQ(Times(Stream().queued), Run(300, 500));
     EXPECT_FALSE(Stream().paused);
 

@@ -148,9 +148,9 @@ TEST(FfmpegSound, APlayingClipQueuesItsSoundAndFollowsPauseSeekAndClose) {
     RecordingWindow window;
     auto clip = media.CreateClip();
     ASSERT_EQ(clip->Open(Clip("clip-sound-adpcm-ms.avi"), &window), kMediaOk);
+    ASSERT_EQ(clip->Play(Notifying(&window)), kMediaOk);
     ASSERT_EQ(sound.clipStreams.size(), 1u);
     RecordedClipStream& stream = *sound.clipStreams[0];
-    ASSERT_EQ(clip->Play(Notifying(&window)), kMediaOk);
     EXPECT_EQ(stream.QueuedFrames(), size_t(kRate / 2));
     for (int i = 0; i < 3; ++i) {
         stream.Play(kRate / 10);
