@@ -113,6 +113,10 @@ constexpr std::array<const char*, kMoveActionCount> kMoveActionLabels = {
     "Sprite - Show", "Sprite - Hide",         "Sound - Play a sound",
 };
 
+// A list shorter than its codes would leave the last labels empty.
+static_assert(kClickActionLabels[kActionSendEmail] != nullptr &&
+              kMoveActionLabels[kMoveActionPlaySound] != nullptr);
+
 // The menu with a sound: when the menu sprite of this number opens, the sound named by click argument 1
 // of the sprite numbered kMenuSoundSpriteNumber plays, and it stops when the menu closes.
 constexpr int32_t kSoundMenuNumber = 500;
