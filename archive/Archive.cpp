@@ -28,7 +28,9 @@ CArchive::~CArchive() {
     }
 }
 
-void CArchive::Fail(CArchiveException::Cause cause) const { throw CArchiveException(cause, file_.Path()); }
+void CArchive::Fail(CArchiveException::Cause cause) const {
+    throw CArchiveException(cause, file_.Path());
+}
 
 void CArchive::Flush() {
     if (IsStoring()) {
@@ -104,7 +106,9 @@ void CArchive::ReadExact(void* data, size_t n) {
     if ((!buffered && n > BytesRemaining()) || Read(data, n) != n) Fail(CArchiveException::endOfFile);
 }
 
-void CArchive::WriteByte(uint8_t v) { Write(&v, 1); }
+void CArchive::WriteByte(uint8_t v) {
+    Write(&v, 1);
+}
 
 void CArchive::WriteWord(uint16_t v) {
     uint8_t b[2];
@@ -167,7 +171,9 @@ void CArchive::WriteString(const std::string& s) {
 
 namespace {
 // Reads the length prefix that follows the marker byte 0xFF in its two wider forms.
-uint32_t ReadWideLength(CArchive& ar, uint16_t word) { return word == 0xFFFF ? ar.ReadDword() : word; }
+uint32_t ReadWideLength(CArchive& ar, uint16_t word) {
+    return word == 0xFFFF ? ar.ReadDword() : word;
+}
 }  // namespace
 
 std::string CArchive::ReadString() {
@@ -266,7 +272,8 @@ const CRuntimeClass* CArchive::ReadClass(uint16_t tag, uint32_t bigTag) {
     if (tag == kNewClassTag) {
         uint16_t schema = ReadWord();
         uint16_t nameLength = ReadWord();
-        if (nameLength >= kMaxClassNameLength || nameLength > BytesRemaining()) Fail(CArchiveException::badClass);
+        if (nameLength >= kMaxClassNameLength || nameLength > BytesRemaining())
+            Fail(CArchiveException::badClass);
         std::string name(nameLength, '\0');
         if (Read(name.data(), nameLength) != nameLength) Fail(CArchiveException::badClass);
         const CRuntimeClass* cls = ClassRegistry::Instance().Find(name);
@@ -278,7 +285,8 @@ const CRuntimeClass* CArchive::ReadClass(uint16_t tag, uint32_t bigTag) {
         ++nextIndex_;
         return cls;
     }
-    uint32_t index = tag == kBigObjectTag ? (bigTag & ~kBigClassTag) : static_cast<uint32_t>(tag & ~kClassTag);
+    uint32_t index =
+        tag == kBigObjectTag ? (bigTag & ~kBigClassTag) : static_cast<uint32_t>(tag & ~kClassTag);
     if (index == 0 || index >= loadTable_.size() || !loadTable_[index].cls) Fail(CArchiveException::badIndex);
     objectSchema_ = loadTable_[index].cls->schema;
     return loadTable_[index].cls;

@@ -12,7 +12,7 @@
 
 // Why loading (or, rarely, storing) an object stream stopped.
 class CArchiveException {
-public:
+  public:
     enum Cause { none, generic, readOnly, endOfFile, writeOnly, badIndex, badClass, badSchema };
     CArchiveException(Cause cause, std::string path) : cause(cause), path(std::move(path)) {}
     Cause cause;
@@ -28,7 +28,7 @@ public:
 // pointers with class tags, over a file, buffered 4096 bytes at a time, one direction per archive.
 // Faults are thrown as CArchiveException (format) or platform::FileException (the file itself).
 class CArchive {
-public:
+  public:
     enum Mode { store, load };
     static constexpr size_t kBufferSize = 4096;
 
@@ -52,7 +52,7 @@ public:
 
     // Raw blocks.
     void Write(const void* data, size_t n);
-    size_t Read(void* data, size_t n);  // may return less at the end of the file
+    size_t Read(void* data, size_t n);     // may return less at the end of the file
     void ReadExact(void* data, size_t n);  // end-of-file error when fewer bytes remain
 
     void WriteByte(uint8_t v);
@@ -104,7 +104,7 @@ public:
     // A rectangle as one raw 16-byte block: left, top, right, bottom.
     void Io(platform::Rect& r);
 
-private:
+  private:
     void FillBuffer(size_t atLeast);
     void NoteIndex();
     const CRuntimeClass* ReadClass(uint16_t tag, uint32_t bigTag);

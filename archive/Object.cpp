@@ -8,7 +8,9 @@ bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* other) const {
     return false;
 }
 
-const CRuntimeClass* CObject::GetRuntimeClass() const { return &classCObject; }
+const CRuntimeClass* CObject::GetRuntimeClass() const {
+    return &classCObject;
+}
 void CObject::Serialize(CArchive&) {}
 
 ClassRegistry& ClassRegistry::Instance() {
@@ -16,7 +18,9 @@ ClassRegistry& ClassRegistry::Instance() {
     return registry;
 }
 
-void ClassRegistry::Register(const CRuntimeClass* cls) { classes_[cls->name] = cls; }
+void ClassRegistry::Register(const CRuntimeClass* cls) {
+    classes_[cls->name] = cls;
+}
 
 const CRuntimeClass* ClassRegistry::Find(const std::string& name) const {
     auto it = classes_.find(name);

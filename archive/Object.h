@@ -21,7 +21,7 @@ struct CRuntimeClass {
 
 // The root of every class the archive stores.
 class CObject {
-public:
+  public:
     virtual ~CObject() = default;
     virtual const CRuntimeClass* GetRuntimeClass() const;
     virtual void Serialize(CArchive& ar);
@@ -32,28 +32,34 @@ public:
 
 // All classes of the program, looked up by exact name while loading.
 class ClassRegistry {
-public:
+  public:
     static ClassRegistry& Instance();
     void Register(const CRuntimeClass* cls);
     const CRuntimeClass* Find(const std::string& name) const;
 
-private:
+  private:
     std::map<std::string, const CRuntimeClass*> classes_;
 };
 
 // Declares the runtime class of a persistent class. The matching IMPLEMENT_SERIAL goes in the .cpp file;
 // the class is registered by the layer's registration function (static initialisers do not survive
 // static libraries).
-#define DECLARE_SERIAL(Class)                                              \
-public:                                                                    \
-    static const CRuntimeClass class##Class;                               \
-    const CRuntimeClass* GetRuntimeClass() const override { return &class##Class; } \
-    static const CRuntimeClass* ThisClass() { return &class##Class; }      \
+#define DECLARE_SERIAL(Class)                               \
+  public:                                                   \
+    static const CRuntimeClass class##Class;                \
+    const CRuntimeClass* GetRuntimeClass() const override { \
+        return &class##Class;                               \
+    }                                                       \
+    static const CRuntimeClass* ThisClass() {               \
+        return &class##Class;                               \
+    }                                                       \
     static std::unique_ptr<CObject> CreateObject();
 
-#define IMPLEMENT_SERIAL(Class, Base, Schema)                                                     \
-    std::unique_ptr<CObject> Class::CreateObject() { return std::make_unique<Class>(); }          \
-    const CRuntimeClass Class::class##Class{#Class, Schema, &Class::CreateObject, &Base::class##Base};
+#define IMPLEMENT_SERIAL(Class, Base, Schema)        \
+    std::unique_ptr<CObject> Class::CreateObject() { \
+        return std::make_unique<Class>();            \
+    }                                                \
+    const CRuntimeClass Class::class##Class { #Class, Schema, &Class::CreateObject, &Base::class##Base };
 
 #define RUNTIME_CLASS(Class) (&Class::class##Class)
 // The same for a class named by a template parameter, where the name cannot be pasted.

@@ -94,8 +94,8 @@ BENCHMARK(BM_ComposeScene_Reference_Memcpy);
 int main(int argc, char** argv) {
     return RunWithRatios(argc, argv, [](const RatioReporter& reporter) {
         char label[128];
-        std::snprintf(label, sizeof label, "compose of 640x480 with %d transparent sprites / memcpy of one frame",
-                      kSprites);
+        std::snprintf(label, sizeof label,
+                      "compose of 640x480 with %d transparent sprites / memcpy of one frame", kSprites);
         reporter.PrintRatio(label, "BM_ComposeScene", "BM_ComposeScene_Reference_Memcpy");
     });
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine/BlockCopy.h"
 #include "archive/Archive.h"
+#include "engine/BlockCopy.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 

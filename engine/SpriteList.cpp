@@ -4,8 +4,8 @@
 #include <cctype>
 #include <limits>
 
-#include "engine/PhasedSprite.h"
 #include "archive/Archive.h"
+#include "engine/PhasedSprite.h"
 
 IMPLEMENT_SERIAL(CSpriteList, CObject, 0)
 

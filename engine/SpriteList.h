@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/Sprite.h"
 #include "archive/Object.h"
 #include "archive/OwnedArray.h"
+#include "engine/Sprite.h"
 
 class CPhasedSprite;
 

@@ -9,7 +9,8 @@
 // The media layer opens clips by name, as the demuxer reads files, so each input goes through a file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path =
-        (std::filesystem::temp_directory_path() / ("lumeo-fuzz-" + std::to_string(getpid()) + ".avi")).string();
+        (std::filesystem::temp_directory_path() / ("lumeo-fuzz-" + std::to_string(getpid()) + ".avi"))
+            .string();
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
         if (size) std::fwrite(data, 1, size, f);
         std::fclose(f);

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <new>
 
+#include "archive/Archive.h"
 #include "imaging/DibJpeg.h"
 #include "imaging/DibPcx.h"
 #include "imaging/FileEndings.h"
-#include "archive/Archive.h"
 #include "platform/DibStride.h"
 #include "platform/FileDialog.h"
 #include "platform/LittleEndian.h"

@@ -13,7 +13,8 @@ enum class DocumentOperation { open, save };
 std::string ArchiveErrorMessage(CArchiveException::Cause cause, DocumentOperation operation);
 // Message for a file error; `fileName` stands for %1. An empty name falls back to the texts that need no
 // name.
-std::string FileErrorMessage(platform::FileError cause, const std::string& fileName, DocumentOperation operation);
+std::string FileErrorMessage(platform::FileError cause, const std::string& fileName,
+                             DocumentOperation operation);
 // The archive error's own message, for reports outside opening and saving.
 std::string ArchiveErrorOwnMessage(CArchiveException::Cause cause, const std::string& fileName);
 // Message for whatever an open or save path caught (archive, file or other exception). When the

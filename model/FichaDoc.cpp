@@ -4,12 +4,12 @@
 #include <exception>
 #include <vector>
 
-#include "engine/PhasedSprite.h"
 #include "archive/Archive.h"
+#include "engine/PhasedSprite.h"
 #include "model/ArchiveErrors.h"
-#include "platform/MciDevice.h"
 #include "platform/CodePage.h"
 #include "platform/FileNames.h"
+#include "platform/MciDevice.h"
 #include "platform/MessageBox.h"
 
 namespace {

@@ -38,7 +38,7 @@ struct DibView {
 // What text and images are drawn on: a window, an image in memory or a recording fake. Strings are
 // Windows-1252 bytes, as the model keeps them.
 class DeviceContext {
-public:
+  public:
     virtual ~DeviceContext() = default;
 
     // Creates a font from the request and selects it; it stays until the next SelectFont.
@@ -63,8 +63,9 @@ public:
 // The deterministic device context of the algorithm tests: every character advances `advance` units and
 // every line is `lineHeight` high, whatever the font. Drawing is recorded, not rendered.
 class FakeDeviceContext : public DeviceContext {
-public:
-    FakeDeviceContext(int32_t advance = 10, int32_t lineHeight = 15) : advance_(advance), lineHeight_(lineHeight) {}
+  public:
+    FakeDeviceContext(int32_t advance = 10, int32_t lineHeight = 15)
+        : advance_(advance), lineHeight_(lineHeight) {}
 
     struct DrawnLine {
         int32_t x, y;
@@ -77,7 +78,10 @@ public:
         int32_t width, height;
     };
 
-    void SelectFont(const FontRequest& request) override { font_ = request; ++fontsSelected; }
+    void SelectFont(const FontRequest& request) override {
+        font_ = request;
+        ++fontsSelected;
+    }
     FontRequest SelectedFont() const override { return font_; }
     Size MeasureText(std::string_view text) override {
         ++measurements;
@@ -101,7 +105,7 @@ public:
     int measurements = 0;
     Rect clip{0, 0, 640, 480};
 
-private:
+  private:
     int32_t advance_;
     int32_t lineHeight_;
     FontRequest font_;
@@ -112,7 +116,7 @@ private:
 // Where the screen device contexts come from (the text element measures on one). Programs with a window
 // install the Qt backend; without one, a fake with the metrics above serves.
 class ScreenContextFactory {
-public:
+  public:
     virtual ~ScreenContextFactory() = default;
     virtual std::unique_ptr<DeviceContext> CreateScreenContext() = 0;
 };

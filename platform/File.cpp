@@ -19,40 +19,60 @@ constexpr uint64_t kMaxMemoryFile = uint64_t{1} << 32;
 
 FileError FileErrorFromErrno(int err) {
     switch (err) {
-        case ENOENT: return FileError::fileNotFound;
+        case ENOENT:
+            return FileError::fileNotFound;
         case ENOTDIR:
         case ENAMETOOLONG:
-        case ELOOP: return FileError::badPath;
+        case ELOOP:
+            return FileError::badPath;
         case EMFILE:
-        case ENFILE: return FileError::tooManyOpenFiles;
+        case ENFILE:
+            return FileError::tooManyOpenFiles;
         case EACCES:
         case EPERM:
         case EROFS:
-        case EISDIR: return FileError::accessDenied;
-        case EBADF: return FileError::invalidFile;
+        case EISDIR:
+            return FileError::accessDenied;
+        case EBADF:
+            return FileError::invalidFile;
         case ENOSPC:
-        case EDQUOT: return FileError::diskFull;
-        case EIO: return FileError::hardIO;
+        case EDQUOT:
+            return FileError::diskFull;
+        case EIO:
+            return FileError::hardIO;
         case ESPIPE:
-        case EINVAL: return FileError::badSeek;
+        case EINVAL:
+            return FileError::badSeek;
         case EBUSY:
-        case ETXTBSY: return FileError::sharingViolation;
+        case ETXTBSY:
+            return FileError::sharingViolation;
         case EDEADLK:
-        case ENOLCK: return FileError::lockViolation;
-        case EMLINK: return FileError::directoryFull;
-        default: return FileError::generic;
+        case ENOLCK:
+            return FileError::lockViolation;
+        case EMLINK:
+            return FileError::directoryFull;
+        default:
+            return FileError::generic;
     }
 }
 
-DiskFile::~DiskFile() { Close(); }
+DiskFile::~DiskFile() {
+    Close();
+}
 
 FileError DiskFile::Open(const std::string& path, Mode mode) {
     Close();
     int flags = O_CLOEXEC;
     switch (mode) {
-        case Mode::read: flags |= O_RDONLY; break;
-        case Mode::write: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-        case Mode::readWrite: flags |= O_RDWR | O_CREAT; break;
+        case Mode::read:
+            flags |= O_RDONLY;
+            break;
+        case Mode::write:
+            flags |= O_WRONLY | O_CREAT | O_TRUNC;
+            break;
+        case Mode::readWrite:
+            flags |= O_RDWR | O_CREAT;
+            break;
     }
     if (path.empty()) return FileError::badPath;
     int fd = ::open(path.c_str(), flags, 0644);
@@ -111,9 +131,13 @@ void DiskFile::Seek(uint64_t position) {
     position_ = position;
 }
 
-uint64_t DiskFile::Position() const { return position_; }
+uint64_t DiskFile::Position() const {
+    return position_;
+}
 
-uint64_t DiskFile::Length() const { return length_; }
+uint64_t DiskFile::Length() const {
+    return length_;
+}
 
 void DiskFile::Flush() {
     if (fd_ >= 0 && ::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)

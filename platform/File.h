@@ -30,7 +30,7 @@ enum class FileError {
 // Thrown by File operations that cannot complete; the document's open and save paths turn it into the
 // user's message.
 class FileException {
-public:
+  public:
     FileException(FileError cause, std::string path) : cause(cause), path(std::move(path)) {}
     FileError cause;
     std::string path;
@@ -39,7 +39,7 @@ public:
 // A byte stream with a position. Decoders and the archive read through this, never through names, so
 // that the same code serves files on disk and bytes in memory (tests, fuzzers, undo snapshots).
 class File {
-public:
+  public:
     virtual ~File() = default;
     // Reads up to n bytes; returns how many came (0 at the end). Throws FileException on I/O errors.
     virtual size_t Read(void* buffer, size_t n) = 0;
@@ -60,7 +60,7 @@ public:
 
 // A file on disk. Open reports failure by its cause instead of throwing, so callers choose the message.
 class DiskFile : public File {
-public:
+  public:
     enum class Mode { read, write /* create or truncate */, readWrite };
     DiskFile() = default;
     ~DiskFile() override;
@@ -79,7 +79,7 @@ public:
     void Flush() override;
     const std::string& Path() const override { return path_; }
 
-private:
+  private:
     int fd_ = -1;
     std::string path_;
     // Kept here rather than asked of the system: the archive and the decoders ask for them around nearly
@@ -90,7 +90,7 @@ private:
 
 // Bytes in memory with file semantics; writing past the end grows the buffer.
 class MemoryFile : public File {
-public:
+  public:
     MemoryFile() = default;
     explicit MemoryFile(std::vector<uint8_t> bytes, std::string path = "memory")
         : bytes_(std::move(bytes)), path_(std::move(path)) {}
@@ -107,7 +107,7 @@ public:
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
     std::vector<uint8_t>& Bytes() { return bytes_; }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
     uint64_t position_ = 0;
     std::string path_ = "memory";

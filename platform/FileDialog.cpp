@@ -15,7 +15,11 @@ std::optional<std::string> ScriptedFileDialog::Ask(const FileDialogRequest& requ
     return a;
 }
 
-FileDialog& FileDialogs() { return current ? *current : noDialog; }
-void SetFileDialog(FileDialog* dialog) { current = dialog; }
+FileDialog& FileDialogs() {
+    return current ? *current : noDialog;
+}
+void SetFileDialog(FileDialog* dialog) {
+    current = dialog;
+}
 
 }  // namespace platform

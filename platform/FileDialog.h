@@ -19,20 +19,20 @@ struct FileDialogRequest {
 };
 
 class FileDialog {
-public:
+  public:
     virtual ~FileDialog() = default;
     virtual std::optional<std::string> Ask(const FileDialogRequest& request) = 0;
 };
 
 // Without a window there is nobody to ask: every request is cancelled.
 class NoFileDialog : public FileDialog {
-public:
+  public:
     std::optional<std::string> Ask(const FileDialogRequest&) override { return std::nullopt; }
 };
 
 // Test double: records the requests and answers from a script (cancel when the script is empty).
 class ScriptedFileDialog : public FileDialog {
-public:
+  public:
     std::optional<std::string> Ask(const FileDialogRequest& request) override;
     std::vector<FileDialogRequest> requests;
     std::deque<std::optional<std::string>> answers;

@@ -36,7 +36,8 @@ struct Rect {
 
     // Intersection; empty rectangles come back as all zeros, as the platform's IntersectRect does.
     Rect Intersect(const Rect& o) const {
-        Rect r{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right), std::min(bottom, o.bottom)};
+        Rect r{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
+               std::min(bottom, o.bottom)};
         return r.IsEmpty() ? Rect{} : r;
     }
     bool Intersects(const Rect& o) const { return !Intersect(o).IsEmpty(); }
@@ -44,7 +45,8 @@ struct Rect {
     Rect Union(const Rect& o) const {
         if (IsEmpty()) return o;
         if (o.IsEmpty()) return *this;
-        return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right), std::max(bottom, o.bottom)};
+        return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right),
+                std::max(bottom, o.bottom)};
     }
     friend bool operator==(const Rect&, const Rect&) = default;
 };

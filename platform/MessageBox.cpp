@@ -11,8 +11,10 @@ MessageBox* current = nullptr;
 MessageAnswer FirstButton(MessageButtons buttons) {
     switch (buttons) {
         case MessageButtons::yesNo:
-        case MessageButtons::yesNoCancel: return MessageAnswer::yes;
-        default: return MessageAnswer::ok;
+        case MessageButtons::yesNoCancel:
+            return MessageAnswer::yes;
+        default:
+            return MessageAnswer::ok;
     }
 }
 }  // namespace
@@ -35,10 +37,18 @@ MessageAnswer RecordingMessageBox::Show(const std::string& text, const std::stri
     return a;
 }
 
-MessageBox& Messages() { return current ? *current : consoleBox; }
-void SetMessageBox(MessageBox* box) { current = box; }
+MessageBox& Messages() {
+    return current ? *current : consoleBox;
+}
+void SetMessageBox(MessageBox* box) {
+    current = box;
+}
 
-ScopedMessageBox::ScopedMessageBox(MessageBox& box) : previous_(current) { current = &box; }
-ScopedMessageBox::~ScopedMessageBox() { current = previous_; }
+ScopedMessageBox::ScopedMessageBox(MessageBox& box) : previous_(current) {
+    current = &box;
+}
+ScopedMessageBox::~ScopedMessageBox() {
+    current = previous_;
+}
 
 }  // namespace platform

@@ -12,7 +12,7 @@ enum class MessageAnswer { ok, cancel, yes, no };
 
 // The message box of the platform: text and caption (UTF-8), icon and buttons in, the answer out.
 class MessageBox {
-public:
+  public:
     virtual ~MessageBox() = default;
     virtual MessageAnswer Show(const std::string& text, const std::string& caption, MessageIcon icon,
                                MessageButtons buttons) = 0;
@@ -20,14 +20,14 @@ public:
 
 // For programs without a window (fcatool): the text goes to stderr and the default button answers.
 class ConsoleMessageBox : public MessageBox {
-public:
+  public:
     MessageAnswer Show(const std::string& text, const std::string& caption, MessageIcon icon,
                        MessageButtons buttons) override;
 };
 
 // Test double: records every box and answers from a script (the first button when the script is empty).
 class RecordingMessageBox : public MessageBox {
-public:
+  public:
     struct Shown {
         std::string text;
         std::string caption;
@@ -48,13 +48,13 @@ void SetMessageBox(MessageBox* box);
 
 // Installs a message box for the lifetime of the guard (tests), restoring the previous one afterwards.
 class ScopedMessageBox {
-public:
+  public:
     explicit ScopedMessageBox(MessageBox& box);
     ~ScopedMessageBox();
     ScopedMessageBox(const ScopedMessageBox&) = delete;
     ScopedMessageBox& operator=(const ScopedMessageBox&) = delete;
 
-private:
+  private:
     MessageBox* previous_;
 };
 

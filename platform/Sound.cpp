@@ -9,8 +9,12 @@ RecordingSound silent;
 Sound* current = nullptr;
 }  // namespace
 
-Sound& Sounds() { return current ? *current : silent; }
-void SetSound(Sound* sound) { current = sound; }
+Sound& Sounds() {
+    return current ? *current : silent;
+}
+void SetSound(Sound* sound) {
+    current = sound;
+}
 
 size_t RecordedClipStream::Play(size_t frames) {
     if (paused || closed) return 0;

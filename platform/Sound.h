@@ -37,7 +37,7 @@ class AudioStream {
 // Wave sound output: one sound at a time, as the platform's PlaySound plays it, and the wave-out volume
 // (left channel in the low 16 bits, right in the high 16 bits).
 class Sound {
-public:
+  public:
     virtual ~Sound() = default;
     // Number of wave-output devices; 0 when the program must run silent.
     virtual int WaveDeviceCount() = 0;
@@ -88,7 +88,7 @@ class RecordingAudioStream : public AudioStream {
 
 // Test double and silent backend: records every call.
 class RecordingSound : public Sound {
-public:
+  public:
     struct Play {
         std::string path;
         bool loop;

@@ -24,8 +24,8 @@
 #include "platform/FileDialog.h"
 #include "platform/FileNames.h"
 #include "platform/Shell.h"
-#include "platform/qt/QtDeviceContext.h"
 #include "platform/Sound.h"
+#include "platform/qt/QtDeviceContext.h"
 #include "player/SlideShowDlg.h"
 #include "ui/StaticLink.h"
 
@@ -82,16 +82,20 @@ PlayerOptions ParsePlayerOptions(const std::vector<std::string>& arguments) {
             } else {
                 char* end = nullptr;
                 long n = std::strtol(v->c_str(), &end, 10);
-                if (end == v->c_str() || *end || n < 1 || n > 16) options.error = "--scale takes 1 to 16 or fit";
-                else options.scale = static_cast<int>(n);
+                if (end == v->c_str() || *end || n < 1 || n > 16)
+                    options.error = "--scale takes 1 to 16 or fit";
+                else
+                    options.scale = static_cast<int>(n);
             }
         } else if (a == "--card") {
             std::optional<std::string> v = value("--card");
             if (!v) break;
             char* end = nullptr;
             long n = std::strtol(v->c_str(), &end, 10);
-            if (end == v->c_str() || *end || n < 0 || n > INT_MAX) options.error = "--card takes a card number from 0";
-            else options.startCard = static_cast<int>(n);
+            if (end == v->c_str() || *end || n < 0 || n > INT_MAX)
+                options.error = "--card takes a card number from 0";
+            else
+                options.startCard = static_cast<int>(n);
         } else if (a.size() > 1 && a[0] == '-') {
             options.error = "unknown option " + a;
         } else if (options.title.empty()) {
@@ -181,9 +185,11 @@ CPlayerApp::CPlayerApp(const PlayerOptions& options) : options_(options) {
     widget_->setMouseTracking(true);
     QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->size() : QSize(kCardWidth, kCardHeight);
-    if (options.fit) widget_->SetFitScale();
-    else widget_->SetIntegerScale(options.scale > 0 ? options.scale
-                                                    : WholeScaleForScreen(screenSize.width(), screenSize.height()));
+    if (options.fit)
+        widget_->SetFitScale();
+    else
+        widget_->SetIntegerScale(
+            options.scale > 0 ? options.scale : WholeScaleForScreen(screenSize.width(), screenSize.height()));
     tick_.setInterval(CPlayerCardView::kTimerMs);
     connect(&tick_, &QTimer::timeout, this, [this] { view_->OnTimer(); });
     videoPump_.setInterval(20);
@@ -315,8 +321,10 @@ void CPlayerApp::resizeEvent(QResizeEvent*) {
 }
 
 void CPlayerApp::ToggleFullScreen() {
-    if (isFullScreen()) showNormal();
-    else showFullScreen();
+    if (isFullScreen())
+        showNormal();
+    else
+        showFullScreen();
 }
 
 void CPlayerApp::keyPressEvent(QKeyEvent* event) {
@@ -439,7 +447,8 @@ void CPictureDlg::keyPressEvent(QKeyEvent* event) {
 
 std::vector<std::string> CCardListDlg::Captions(const CArrayFichas& cards) {
     std::vector<std::string> lines;
-    for (size_t i = 0; i < cards.GetSize(); ++i) lines.push_back(platform::Cp1252ToUtf8(cards.CaptionOfCard(i)));
+    for (size_t i = 0; i < cards.GetSize(); ++i)
+        lines.push_back(platform::Cp1252ToUtf8(cards.CaptionOfCard(i)));
     return lines;
 }
 

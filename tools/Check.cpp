@@ -56,8 +56,7 @@ class TitleChecker {
         // A text widget that the card shows explicitly works only when the card has its text.
         for (int32_t n : CSpriteList::ParseNumberList(card.activationList)) {
             CSprite* s = doc_.GetSpriteList().FindByNumber(n);
-            if (s && IsTextScrollAction(s->GetClickAction()) &&
-                !card.texts.FindExact(s->GetClickArgument(0)))
+            if (s && IsTextScrollAction(s->GetClickAction()) && !card.texts.FindExact(s->GetClickArgument(0)))
                 Report(where + ": sprite " + std::to_string(n) + " scrolls text \"" +
                        Utf8(s->GetClickArgument(0)) + "\", which the card lacks");
         }

@@ -15,11 +15,27 @@ const std::vector<Subcommand> kSubcommands = {
      "  Reads IN by its extension (.JPG, .PNG, .BMP, .PCX, .TIF) and writes OUT by its extension\n"
      "  (.BMP, .PCX, .JPG, .PNG) with the system's own writers. OUT is replaced only on success.\n",
      RunConvert},
-    {"dump", "Print a title as JSON.", "usage: fcatool dump TITLE\n  Prints the title as JSON (UTF-8). A file that is not a title prints the message opening it\n  shows and exits 1.\n", RunDump},
-    {"render", "Compose a card as the player shows it on entering it, as PNG.", "usage: fcatool render TITLE --card N -o OUT.png\n  Composes card N (from 0): background, sprites back to front with the card's pictures, the\n  card's activation and deactivation lists applied, then its texts. Media names resolve against\n  the title's folder.\n", RunRender},
-    {"check", "List what would go wrong when a title plays.", "usage: fcatool check TITLE\n  One line per missing media file or title, unknown sprite number, missing text or card index\n  out of range. Exits 0 when nothing was found, 1 otherwise.\n", RunCheck},
-    {"extract", "Take a title apart into DIR/manifest.json and its embedded images.", "usage: fcatool extract TITLE DIR\n  Writes DIR/manifest.json, DIR/background.jpg and DIR/sprite-K.pcx, the images as the very bytes\n  that lie in the title.\n", RunExtract},
-    {"build", "Build a title from a manifest (the inverse of extract).", "usage: fcatool build MANIFEST -o TITLE\n  Builds TITLE from MANIFEST and the image files beside it; extract then build gives the same\n  bytes. TITLE is replaced only when the whole title was written.\n", RunBuild},
+    {"dump", "Print a title as JSON.",
+     "usage: fcatool dump TITLE\n  Prints the title as JSON (UTF-8). A file that is not a title prints the "
+     "message opening it\n  shows and exits 1.\n",
+     RunDump},
+    {"render", "Compose a card as the player shows it on entering it, as PNG.",
+     "usage: fcatool render TITLE --card N -o OUT.png\n  Composes card N (from 0): background, sprites back "
+     "to front with the card's pictures, the\n  card's activation and deactivation lists applied, then its "
+     "texts. Media names resolve against\n  the title's folder.\n",
+     RunRender},
+    {"check", "List what would go wrong when a title plays.",
+     "usage: fcatool check TITLE\n  One line per missing media file or title, unknown sprite number, missing "
+     "text or card index\n  out of range. Exits 0 when nothing was found, 1 otherwise.\n",
+     RunCheck},
+    {"extract", "Take a title apart into DIR/manifest.json and its embedded images.",
+     "usage: fcatool extract TITLE DIR\n  Writes DIR/manifest.json, DIR/background.jpg and DIR/sprite-K.pcx, "
+     "the images as the very bytes\n  that lie in the title.\n",
+     RunExtract},
+    {"build", "Build a title from a manifest (the inverse of extract).",
+     "usage: fcatool build MANIFEST -o TITLE\n  Builds TITLE from MANIFEST and the image files beside it; "
+     "extract then build gives the same\n  bytes. TITLE is replaced only when the whole title was written.\n",
+     RunBuild},
 };
 
 void PrintHelp(std::FILE* out) {

@@ -75,7 +75,8 @@ bool IsWaveFile(const std::vector<uint8_t>& file) {
 // SDL's WAV reader allocates each chunk at the length its header claims before reading it, so that a few
 // bytes claiming two gigabytes would take them. The lengths are cut here to what the file holds, in a copy
 // made only when one lies.
-const std::vector<uint8_t>& WithTrueChunkLengths(const std::vector<uint8_t>& file, std::vector<uint8_t>& copy) {
+const std::vector<uint8_t>& WithTrueChunkLengths(const std::vector<uint8_t>& file,
+                                                 std::vector<uint8_t>& copy) {
     const std::vector<uint8_t>* bytes = &file;
     auto fit = [&](size_t field, uint64_t length) {
         if (Get32(*bytes, field) <= length) return;

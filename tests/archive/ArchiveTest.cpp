@@ -293,7 +293,9 @@ TEST_F(ArchiveTest, OwnedArraysRoundTripAndRefuseSharedOrNullElements) {
     CTestBag bag;
     for (uint32_t v : {7u, 8u, 9u}) bag.Add(std::make_unique<CTestItem>(v));
     Bytes bytes = Store([&](CArchive& ar) { bag.Serialize(ar); });
-    EXPECT_EQ(bytes, Concat({{0x03, 0x00, 0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00}, Text("CTestItem"), {7, 0, 0, 0},
+    EXPECT_EQ(bytes, Concat({{0x03, 0x00, 0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00},
+                             Text("CTestItem"),
+                             {7, 0, 0, 0},
                              {0x01, 0x80, 8, 0, 0, 0, 0x01, 0x80, 9, 0, 0, 0}}));
     CTestBag loaded;
     loaded.Add(std::make_unique<CTestItem>(1));  // what the array held before goes

@@ -3,9 +3,9 @@
 #include <unistd.h>
 #include <filesystem>
 
+#include "archive/Archive.h"
 #include "engine/PhasedSprite.h"
 #include "engine/SpriteList.h"
-#include "archive/Archive.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "tests/engine/EngineTestUtil.h"

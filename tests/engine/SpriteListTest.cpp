@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "archive/Archive.h"
 #include "engine/PhasedSprite.h"
 #include "engine/SpriteList.h"
-#include "archive/Archive.h"
 #include "platform/File.h"
 #include "tests/engine/EngineTestUtil.h"
 

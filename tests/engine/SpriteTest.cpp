@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "archive/Archive.h"
 #include "engine/Sprite.h"
 #include "engine/SpriteList.h"
-#include "archive/Archive.h"
 #include "platform/File.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "imaging/Dib.h"
 #include "archive/Archive.h"
+#include "imaging/Dib.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"

@@ -5,9 +5,9 @@
 
 #include <jpeglib.h>
 
+#include "archive/Archive.h"
 #include "imaging/DibJpeg.h"
 #include "imaging/DibPcx.h"
-#include "archive/Archive.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"

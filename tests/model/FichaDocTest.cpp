@@ -67,8 +67,8 @@ const Bytes kEmptyTitle = {
     0x00,                                            // work directory
     0x00,                                            // caption field
     0x01, 0x00,                                      // one card
-    0xFF, 0xFF, 0x01, 0x00, 0x06, 0x00, 'C',  'F',  'i',  'c',  'h',  'a',  0x03, 0x00, 0x00, 0x00,  // version
-                                                                                                     // 3
+    0xFF, 0xFF, 0x01, 0x00, 0x06, 0x00, 'C', 'F', 'i', 'c', 'h', 'a', 0x03, 0x00, 0x00, 0x00,  // version
+                                                                                               // 3
     0x00, 0x00, 0x00, 0x00, 0x00,  // video leading word, file name
     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
     0x00, 0x00, 0x00,        // x, y, loop, automatic, close
@@ -297,7 +297,9 @@ TEST_F(CardWithMediaTest, AMissingVideoInTheEditorIsReportedByTheDeviceAndGetsNo
     ASSERT_TRUE(doc.OnOpenDocument(path));
     EXPECT_EQ(doc.GetSpriteList().FindByNumber(-1), nullptr);
     ASSERT_EQ(box.shown.size(), 1u) << "the device's own box names the missing clip";
-    EXPECT_EQ(box.shown[0].caption, "V\xC3\xAD" "deo AVI");
+    EXPECT_EQ(box.shown[0].caption,
+              "V\xC3\xAD"
+              "deo AVI");
     EXPECT_EQ(box.shown[0].text, "No se encuentra el archivo.");
     ASSERT_FALSE(media.calls.empty());
     EXPECT_EQ(media.calls[0], "Open CLIP.AVI none") << "the name as the title stores it, without a parent";

@@ -313,7 +313,8 @@ TEST_F(TitleToolsTest, RenderComposesTheCardAsThePlayerShowsIt) {
     ASSERT_TRUE(doc.Load(file));
     doc.SetPathName(title);
     ASSERT_TRUE(doc.GoToCard(0));
-    ASSERT_NE(doc.GetSpriteList().FindByNumber(PictureProxyNumber(0, false)), nullptr) << "the picture resolves in FOTOS\\ or beside";
+    ASSERT_NE(doc.GetSpriteList().FindByNumber(PictureProxyNumber(0, false)), nullptr)
+        << "the picture resolves in FOTOS\\ or beside";
     doc.GetSpriteList().FindByNumber(3)->SetVisible(false);
     const CTexto* story = doc.CardAt(0)->TextAt(0);
     ASSERT_GE(story->CountBreaks(), story->VisibleLines()) << "the fixture's text must need scrolling";
