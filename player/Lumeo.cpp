@@ -34,10 +34,6 @@ namespace {
 constexpr int kCardWidth = 640;
 constexpr int kCardHeight = 480;
 
-QString FromCp1252(const std::string& bytes) {
-    return QString::fromStdString(platform::Cp1252ToUtf8(bytes));
-}
-
 bool EndsWithNoCase(const std::string& s, const char* tail) {
     const size_t n = std::strlen(tail);
     return s.size() >= n && strcasecmp(s.c_str() + s.size() - n, tail) == 0;

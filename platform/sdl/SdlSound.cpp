@@ -238,6 +238,9 @@ void WavePlayer::Fill(int16_t* out, size_t frames, uint32_t volume) {
 }
 
 SdlSound::SdlSound() {
+    // SDL would otherwise take SIGINT and SIGTERM for an event queue nobody reads, and the program could
+    // then no longer be ended by the system.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
     initialised_ = true;
     SDL_AudioSpec want{};

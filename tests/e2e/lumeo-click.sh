@@ -40,4 +40,9 @@ different=$(compare -metric AE "$work/expected.png" "$work/card.png" "$work/diff
 band=$(convert "$work/screen.png" -crop 192x768+0+0 -format '%[fx:maxima]' info:)
 echo "pixels that differ from fcatool render: $different; left band maximum: $band"
 kill -0 "$player" || { echo "lumeo ended early"; cat "$work/lumeo.log"; exit 1; }
+# The system can end the program: a terminate signal is not swallowed by the sound library.
+kill -TERM "$player"
+for _ in $(seq 50); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$player" 2>/dev/null; then echo "lumeo did not end on SIGTERM"; exit 1; fi
+player=
 [ "$different" = 0 ] && [ "$band" = 0 ]
