@@ -68,6 +68,8 @@ PlayerOptions ParsePlayerOptions(const std::vector<std::string>& arguments) {
             options.help = true;
         } else if (a == "--windowed") {
             options.windowed = true;
+        } else if (a == "--trace") {
+            options.trace = true;
         } else if (a == "--no-credits") {
             options.credits = false;
         } else if (a == "--scale") {
@@ -114,6 +116,8 @@ std::string PlayerHelpText() {
            "                  (default: the largest whole factor that fits)\n"
            "  --card N        start at card N, counted from 0\n"
            "  --no-credits    skip the credits at start\n"
+           "  --trace         one JSON object per line on stderr for every event (card, click, enter,\n"
+           "                  leave, sound, sound-stop, volume, video, dialog, shell, exit)\n"
            "  --help          this text\n\n"
            "Keys:\n"
            "  F11, Alt+Enter  full screen on and off\n"

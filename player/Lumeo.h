@@ -23,6 +23,7 @@ struct PlayerOptions {
     bool fit = false;
     int startCard = 0;
     bool credits = true;
+    bool trace = false;  // one JSON line per event on stderr
     bool help = false;
     std::string error;  // a command line that cannot be understood
 };

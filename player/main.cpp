@@ -5,6 +5,7 @@
 
 #include "platform/FileDialog.h"
 #include "player/Lumeo.h"
+#include "player/TraceLog.h"
 #include "ui/Services.h"
 
 int main(int argc, char** argv) {
@@ -21,7 +22,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Lumeo");
     ui::Services services;
+    JsonTraceLog traceLog(stderr);
     CPlayerApp frame(options);
+    if (options.trace) frame.View().SetTrace(&traceLog);
     services.SetDialogParent(&frame);
     std::string title = options.title;
     if (title.empty()) {
