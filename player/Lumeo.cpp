@@ -229,7 +229,11 @@ bool CPlayerApp::Start(const std::string& path) {
 }
 
 void CPlayerApp::ShowStartCredits() {
-    if (options_.credits) ShowCredits();
+    if (!options_.credits) return;
+    // The card view reports the dialogs that actions open; the start-up credits are the program's own.
+    view_->Trace().Dialog("credits", true);
+    ShowCredits();
+    view_->Trace().Dialog("credits", false);
 }
 
 bool CPlayerApp::OpenDocument(const std::string& path) {
@@ -248,33 +252,25 @@ bool CPlayerApp::OpenTitle(const std::string& name) {
 }
 
 void CPlayerApp::ShowCredits() {
-    view_->Trace().Dialog("credits", true);
     CCreditsDlg dialog(this);
     dialog.exec();
-    view_->Trace().Dialog("credits", false);
 }
 
 int CPlayerApp::RunCardsList(const CArrayFichas& cards, int current) {
-    view_->Trace().Dialog("cards-list", true);
     CCardListDlg dialog(this, cards, current);
     dialog.exec();
-    view_->Trace().Dialog("cards-list", false);
     return dialog.result() == QDialog::Accepted ? dialog.Selection() : -1;
 }
 
 void CPlayerApp::ShowPicture(const std::string& file, const std::string& sound) {
     const std::string folder = document_ ? document_->GetBaseDirectory() : std::string();
-    view_->Trace().Dialog("picture", true);
     CPictureDlg dialog(this, file.empty() ? file : RealPath(file, folder),
                        sound.empty() ? sound : RealPath(sound, folder), widget_->Layout().Scale());
     dialog.exec();
-    view_->Trace().Dialog("picture", false);
 }
 
 void CPlayerApp::RunSlideShow(const std::array<std::string, 4>& arguments) {
-    view_->Trace().Dialog("slide-show", true);
     ::RunSlideShow(this, arguments, static_cast<int>(widget_->Layout().Scale()));
-    view_->Trace().Dialog("slide-show", false);
 }
 
 bool CPlayerApp::ShellOpen(const std::string& target) {
