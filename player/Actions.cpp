@@ -9,6 +9,7 @@
 #include "engine/PhasedSprite.h"
 #include "engine/Sprite.h"
 #include "engine/SpriteList.h"
+#include "model/Actions.h"
 #include "model/AnimDoc.h"
 #include "model/FichaDoc.h"
 #include "model/Texto.h"
@@ -88,11 +89,11 @@ void CPlayerActions::SetVolume(uint32_t volume) {
 void CPlayerActions::InitVolumeWidget() {
     if (!view_.GetSceneDocument()) return;
     CSpriteList& list = Sprites();
-    CSprite* bar = list.FindByClickAction(13);
-    CSprite* knob = list.FindByClickAction(12);
+    CSprite* bar = list.FindByClickAction(kActionVolumeBar);
+    CSprite* knob = list.FindByClickAction(kActionVolumeKnob);
     if (!bar || !knob) return;
-    CSprite* muteOn = list.FindByClickAction(14);
-    CSprite* muteOff = list.FindByClickAction(15);
+    CSprite* muteOn = list.FindByClickAction(kActionMuteOn);
+    CSprite* muteOff = list.FindByClickAction(kActionMuteOff);
     platform::Sound& sound = platform::Sounds();
     if (sound.WaveDeviceCount() == 0) {
         bar->SetVisible(false);
@@ -121,8 +122,8 @@ void CPlayerActions::MuteOff(CSprite* sprite) {
     SetVolume(0);
     CSpriteList& list = Sprites();
     sprite->SetVisible(false);
-    if (CSprite* muteOn = list.FindByClickAction(14)) muteOn->SetVisible(true);
-    if (CSprite* knob = list.FindByClickAction(12)) knob->SetDisabled(true);
+    if (CSprite* muteOn = list.FindByClickAction(kActionMuteOn)) muteOn->SetVisible(true);
+    if (CSprite* knob = list.FindByClickAction(kActionVolumeKnob)) knob->SetDisabled(true);
     Redraw();
 }
 
@@ -132,8 +133,8 @@ void CPlayerActions::MuteOn(CSprite* sprite) {
     SetVolume(state.SavedVolume());
     CSpriteList& list = Sprites();
     sprite->SetVisible(false);
-    if (CSprite* muteOff = list.FindByClickAction(15)) muteOff->SetVisible(true);
-    if (CSprite* knob = list.FindByClickAction(12)) knob->SetDisabled(false);
+    if (CSprite* muteOff = list.FindByClickAction(kActionMuteOff)) muteOff->SetVisible(true);
+    if (CSprite* knob = list.FindByClickAction(kActionVolumeKnob)) knob->SetDisabled(false);
     Redraw();
 }
 
@@ -222,89 +223,89 @@ void CPlayerActions::RunCardAction(CSprite* sprite, const platform::Point& point
     CFichaDoc* doc = view_.GetDocument();
     const std::string& arg1 = sprite->GetClickArgument(0);
     switch (sprite->GetClickAction()) {
-        case 1:
+        case kActionOpenCard:
             OpenCard(sprite);
             break;
-        case 2:
+        case kActionNextCard:
             NextCard(sprite);
             break;
-        case 3:
+        case kActionPreviousCard:
             PreviousCard(sprite);
             break;
-        case 4:
+        case kActionCardsList:
             CardsList();
             break;
-        case 5:
-        case 6:
-        case 7:
-        case 8:
+        case kActionTextLineUp:
+        case kActionTextLineDown:
+        case kActionTextPageUp:
+        case kActionTextPageDown:
             ScrollText(sprite, sprite->GetClickAction());
             break;
-        case 9:
+        case kActionTextScrollKnob:
             StartTextDrag(sprite, point);
             break;
-        case 11:
+        case kActionPlaySound:
             if (platform::Sounds().WaveDeviceCount() > 0) PlaySoundFile(arg1);
             break;
-        case 12:
+        case kActionVolumeKnob:
             StartVolumeDrag(sprite, point);
             break;
-        case 14:
+        case kActionMuteOn:
             MuteOn(sprite);
             break;
-        case 15:
+        case kActionMuteOff:
             MuteOff(sprite);
             break;
-        case 16:
+        case kActionPlayVideoTitle:
             RunState().SetStartCard(doc->GetCurrentCard());
             EnterNewTitle(VideoTitleName(arg1, doc->GetCurrentCard() + 1));
             break;
-        case 17:
+        case kActionVideoPlay:
             view_.Video().Play();
             break;
-        case 18:
+        case kActionVideoStop:
             view_.Video().Pause();
             break;
-        case 23:
+        case kActionVideoKnob:
             StartVideoDrag(sprite, point);
             break;
-        case 24:
-        case 25:
-        case 26:
-        case 27: {
+        case kActionShowSprites:
+        case kActionHideSprites:
+        case kActionAbleSprites:
+        case kActionDisableSprites: {
             const std::vector<int32_t> numbers = CSpriteList::ParseNumberList(arg1);
             CSpriteList& list = Sprites();
-            if (sprite->GetClickAction() == 24) list.ShowSprites(numbers);
-            if (sprite->GetClickAction() == 25) list.HideSprites(numbers);
-            if (sprite->GetClickAction() == 26) list.AbleSprites(numbers);
-            if (sprite->GetClickAction() == 27) list.DisableSprites(numbers);
+            if (sprite->GetClickAction() == kActionShowSprites) list.ShowSprites(numbers);
+            if (sprite->GetClickAction() == kActionHideSprites) list.HideSprites(numbers);
+            if (sprite->GetClickAction() == kActionAbleSprites) list.AbleSprites(numbers);
+            if (sprite->GetClickAction() == kActionDisableSprites) list.DisableSprites(numbers);
             Redraw();
             break;
         }
-        case 28:
+        case kActionSlideShow:
             view_.Trace().Dialog("slide-show", true);
             view_.Host().RunSlideShow(sprite->GetClickArguments());
             view_.Trace().Dialog("slide-show", false);
             view_.Video().Refresh();
             break;
-        case 29:
+        case kActionShowMenu:
             ShowMenu(sprite);
             break;
-        case 30:
+        case kActionShowBitmap:
             view_.Trace().Dialog("picture", true);
             view_.Host().ShowPicture(arg1, sprite->GetClickArgument(1));
             view_.Trace().Dialog("picture", false);
             break;
-        case 31:
+        case kActionEndProgram:
             view_.Trace().Dialog("credits", true);
             view_.Host().ShowCredits();
             view_.Trace().Dialog("credits", false);
             view_.Trace().Exit();
             view_.Host().EndProgram();
             break;
-        case 32:
-        case 33: {
-            const std::string target = sprite->GetClickAction() == 32 ? arg1 : "mailto:" + arg1;
+        case kActionLinkToUrl:
+        case kActionSendEmail: {
+            const std::string target = sprite->GetClickAction() == kActionLinkToUrl ? arg1 : "mailto:" + arg1;
             const bool opened = view_.Host().ShellOpen(target);
             view_.Trace().Shell(target, opened);
             break;
@@ -318,36 +319,36 @@ void CPlayerActions::RunCardAction(CSprite* sprite, const platform::Point& point
 void CPlayerActions::RunSceneAction(CSprite* sprite, const platform::Point& point) {
     const std::string& arg1 = sprite->GetClickArgument(0);
     switch (sprite->GetClickAction()) {
-        case 1:
+        case kActionOpenCard:
             RunState().SetStartCard(sprite->GetNumber() == 0 ? 0 : sprite->GetNumber() - 1);
             if (view_.Host().OpenTitle(arg1 + ".fca")) view_.Host().CloseScene();
             break;
-        case 11:
+        case kActionPlaySound:
             if (platform::Sounds().WaveDeviceCount() > 0) PlaySoundFile(arg1);
             break;
-        case 12:
+        case kActionVolumeKnob:
             StartVolumeDrag(sprite, point);
             break;
-        case 14:
+        case kActionMuteOn:
             MuteOn(sprite);
             break;
-        case 15:
+        case kActionMuteOff:
             MuteOff(sprite);
             break;
-        case 28:
+        case kActionSlideShow:
             view_.Trace().Dialog("slide-show", true);
             view_.Host().RunSlideShow(sprite->GetClickArguments());
             view_.Trace().Dialog("slide-show", false);
             break;
-        case 29:
+        case kActionShowMenu:
             ShowMenu(sprite);
             break;
-        case 30:
+        case kActionShowBitmap:
             view_.Trace().Dialog("picture", true);
             view_.Host().ShowPicture(arg1, std::string());
             view_.Trace().Dialog("picture", false);
             break;
-        case 31:
+        case kActionEndProgram:
             view_.Trace().Exit();
             view_.Host().EndProgram();
             break;
@@ -430,16 +431,16 @@ void CPlayerActions::ScrollText(CSprite* sprite, int action) {
     if (!text) return;
     bool changed = false;
     switch (action) {
-        case 5:
+        case kActionTextLineUp:
             changed = text->ScrollUp(1);
             break;
-        case 6:
+        case kActionTextLineDown:
             changed = text->ScrollDown(1);
             break;
-        case 7:
+        case kActionTextPageUp:
             changed = text->ScrollUp(-1);
             break;
-        case 8:
+        case kActionTextPageDown:
             changed = text->ScrollDown(-1);
             break;
         default:
@@ -472,8 +473,8 @@ void CPlayerActions::StartVolumeDrag(CSprite* sprite, const platform::Point& poi
     view_.Capture(sprite, point.x - sprite->GetX(), sprite->GetY());
     CSpriteList& list = Sprites();
     CPlayerCardView::Drag& drag = view_.DragRefs();
-    drag.bar = list.FindByClickAction(13);
-    drag.knob = list.FindByClickAction(12);
+    drag.bar = list.FindByClickAction(kActionVolumeBar);
+    drag.knob = list.FindByClickAction(kActionVolumeKnob);
     drag.text = nullptr;
     drag.card = nullptr;
 }
@@ -482,8 +483,8 @@ void CPlayerActions::StartVideoDrag(CSprite* sprite, const platform::Point& poin
     view_.Capture(sprite, point.x - sprite->GetX(), sprite->GetY());
     CSpriteList& list = Sprites();
     CPlayerCardView::Drag& drag = view_.DragRefs();
-    drag.bar = list.FindByClickAction(22);
-    drag.knob = list.FindByClickAction(23);
+    drag.bar = list.FindByClickAction(kActionVideoBar);
+    drag.knob = list.FindByClickAction(kActionVideoKnob);
     drag.text = nullptr;
     drag.card = nullptr;
 }
@@ -496,22 +497,22 @@ void CPlayerActions::RunEnterAction(CSprite* sprite) {
     view_.Trace().Enter(sprite->GetNumber(), sprite->GetMoveAction(), arg1);
     CSpriteList& list = Sprites();
     switch (sprite->GetMoveAction()) {
-        case 1:
+        case kMoveActionChangeFrame:
             if (CPhasedSprite* phased = Phased(sprite); phased && !phased->IsAnimated())
                 phased->SetCurrentFrame(Atoi(arg1));
             break;
-        case 2: {
+        case kMoveActionAnimate: {
             CPhasedSprite* target = Phased(arg1.empty() ? sprite : list.FindByNumber(Atoi(arg1)));
             if (target && !target->IsAlwaysAnimated()) target->SetAnimated(true);
             break;
         }
-        case 3:
+        case kMoveActionShowSprites:
             list.ShowSprites(CSpriteList::ParseNumberList(arg1));
             break;
-        case 4:
+        case kMoveActionHideSprites:
             list.HideSprites(CSpriteList::ParseNumberList(arg1));
             break;
-        case 5:
+        case kMoveActionPlaySound:
             PlaySoundFile(arg1);
             break;
         default:
@@ -525,22 +526,22 @@ void CPlayerActions::RunLeaveAction(CSprite* sprite) {
     view_.Trace().Leave(sprite->GetNumber(), sprite->GetMoveAction(), arg1);
     CSpriteList& list = Sprites();
     switch (sprite->GetMoveAction()) {
-        case 1:
+        case kMoveActionChangeFrame:
             if (CPhasedSprite* phased = Phased(sprite); phased && !phased->IsAnimated())
                 phased->StopAnimation();
             break;
-        case 2: {
+        case kMoveActionAnimate: {
             CPhasedSprite* target = Phased(arg1.empty() ? sprite : list.FindByNumber(Atoi(arg1)));
             if (target && !target->IsAlwaysAnimated()) target->SetAnimated(false);
             break;
         }
-        case 3:
+        case kMoveActionShowSprites:
             list.HideSprites(CSpriteList::ParseNumberList(arg1));
             break;
-        case 4:
+        case kMoveActionHideSprites:
             list.ShowSprites(CSpriteList::ParseNumberList(arg1));
             break;
-        case 5:
+        case kMoveActionPlaySound:
             StopSound();
             break;
         default:

@@ -4,6 +4,7 @@
 
 #include "engine/PhasedSprite.h"
 #include "engine/Sprite.h"
+#include "model/Actions.h"
 #include "model/AnimDoc.h"
 #include "model/FichaDoc.h"
 #include "model/Texto.h"
@@ -120,13 +121,13 @@ void CPlayerCardView::OnMouseMove(const platform::Point& point) {
     }
     if (!captured_ || !capturedSprite_) return;
     switch (capturedSprite_->GetClickAction()) {
-        case 9:
+        case kActionTextScrollKnob:
             DragText(point);
             break;
-        case 12:
+        case kActionVolumeKnob:
             DragVolume(point);
             break;
-        case 23:
+        case kActionVideoKnob:
             DragVideo(point);
             break;
         default:
@@ -150,10 +151,10 @@ void CPlayerCardView::SceneMouseMove(CSprite* hit) {
         RenderAndDrawDirtyList();
         host_.SetCursor(PlayerCursor::normal);
     }
-    if (captured_ && capturedSprite_ && capturedSprite_->GetClickAction() == 12) {
+    if (captured_ && capturedSprite_ && capturedSprite_->GetClickAction() == kActionVolumeKnob) {
         // The scene looks its volume widget up again on every move.
-        drag_.bar = scene_->GetSpriteList().FindByClickAction(13);
-        drag_.knob = scene_->GetSpriteList().FindByClickAction(12);
+        drag_.bar = scene_->GetSpriteList().FindByClickAction(kActionVolumeBar);
+        drag_.knob = scene_->GetSpriteList().FindByClickAction(kActionVolumeKnob);
     }
 }
 
@@ -240,8 +241,8 @@ void CPlayerCardView::OnTimer() {
     // A scene is not animated.
     if (!doc_) return;
     CSpriteList& list = doc_->GetSpriteList();
-    CSprite* bar = list.FindByClickAction(22);
-    CSprite* knob = list.FindByClickAction(23);
+    CSprite* bar = list.FindByClickAction(kActionVideoBar);
+    CSprite* knob = list.FindByClickAction(kActionVideoKnob);
     if (bar && knob && doc_->HasVideo() && video_.IsOpen()) {
         const int32_t travel = bar->GetWidth() - knob->GetWidth();
         CMciAvi* device = doc_->GetMciAvi();
