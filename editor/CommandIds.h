@@ -61,6 +61,7 @@ constexpr int kViewStatusBar = 59393;
 constexpr int kViewInsertBar = 32864;
 constexpr int kTest = 32791;
 constexpr int kTestFromThisCard = 32865;  // beyond the original: Lumeo windowed on the current card
+constexpr int kViewGrid = 32866;          // beyond the original: drags and insertions snap to a grid
 
 // Window
 constexpr int kWindowNew = 57648;
