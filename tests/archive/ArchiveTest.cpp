@@ -7,10 +7,12 @@
 
 #include "archive/Archive.h"
 #include "archive/OwnedArray.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/Streams.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace test_support;
 
 // Small persistent classes that exercise the object stream without the title records.
 class CTestItem : public CObject {
@@ -48,25 +50,6 @@ void RegisterTestClasses() {
     ClassRegistry::Instance().Register(RUNTIME_CLASS(CTestItem));
     ClassRegistry::Instance().Register(RUNTIME_CLASS(CTestOther));
     ClassRegistry::Instance().Register(RUNTIME_CLASS(CTestBag));
-}
-
-template <class F>
-Bytes Store(F write) {
-    platform::MemoryFile file;
-    CArchive ar(file, CArchive::store);
-    write(ar);
-    ar.Close();
-    return file.Bytes();
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
-Bytes Text(const std::string& s) {
-    return Bytes(s.begin(), s.end());
 }
 
 // Runs `read` over the bytes: "" when nothing was thrown, "format" for a fault of the stream's content

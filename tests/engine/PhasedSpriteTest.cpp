@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-#include <filesystem>
 
 #include "archive/Archive.h"
 #include "engine/PhasedSprite.h"
@@ -9,8 +7,12 @@
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "tests/engine/EngineTestUtil.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/Streams.h"
 
 using namespace enginetest;
+using namespace test_support;
 using platform::Rect;
 
 namespace {
@@ -177,13 +179,12 @@ TEST_F(PhasedSpriteTest, StopAnimationResetsUnlessAlwaysAnimated) {
     EXPECT_EQ(Ticks(*always, 1), (std::vector<int32_t>{0}));
 }
 
-std::vector<uint8_t> Store(const CObject& object) {
-    platform::MemoryFile file;
-    CArchive ar(file, CArchive::store);
-    ar.WriteObject(&object);
-    ar.WriteLong(-99);
-    ar.Close();
-    return file.Bytes();
+// The sprite as an element of a stream, followed by a value that must still be read correctly.
+std::vector<uint8_t> StoreFollowed(const CObject& object) {
+    return Store([&](CArchive& ar) {
+        ar.WriteObject(&object);
+        ar.WriteLong(-99);
+    });
 }
 
 std::unique_ptr<CPhasedSprite> Load(const std::vector<uint8_t>& bytes) {
@@ -202,7 +203,7 @@ TEST_F(PhasedSpriteTest, StoredFormKeepsTheWholeSheetAndTheSevenValues) {
     sprite->SetAnimated(true);
     sprite->SetAlwaysAnimated(true);
     sprite->SetInterval(5);
-    std::vector<uint8_t> bytes = Store(*sprite);
+    std::vector<uint8_t> bytes = StoreFollowed(*sprite);
     // The seven values close the object, just before the trailer.
     const uint8_t* tail = bytes.data() + bytes.size() - 4 - 28;
     auto value = [&](int i) { return int32_t(tail[4 * i]) | int32_t(tail[4 * i + 1]) << 8; };
@@ -228,7 +229,7 @@ TEST_F(PhasedSpriteTest, StoredFormKeepsTheWholeSheetAndTheSevenValues) {
     EXPECT_TRUE(loaded->IsAlwaysAnimated());
     EXPECT_EQ(loaded->GetInterval(), 5);
     EXPECT_EQ(loaded->GetTransparentColour(), kWhite);
-    EXPECT_EQ(Store(*loaded), bytes);
+    EXPECT_EQ(StoreFollowed(*loaded), bytes);
 }
 
 void PatchLong(std::vector<uint8_t>& bytes, size_t at, int32_t v) {
@@ -237,7 +238,7 @@ void PatchLong(std::vector<uint8_t>& bytes, size_t at, int32_t v) {
 
 TEST_F(PhasedSpriteTest, LoadingDropsValuesTheSettersRefuse) {
     auto sprite = ThreeFrameSheet();
-    std::vector<uint8_t> bytes = Store(*sprite);
+    std::vector<uint8_t> bytes = StoreFollowed(*sprite);
     const size_t values = bytes.size() - 4 - 28;
     PatchLong(bytes, values + 0, 100);  // 90 / 100 = 0: refused, one frame stays
     PatchLong(bytes, values + 4, 3);    // 10-pixel columns: accepted
@@ -258,12 +259,10 @@ TEST_F(PhasedSpriteTest, LoadingDropsValuesTheSettersRefuse) {
 }
 
 TEST_F(PhasedSpriteTest, ReadResetsToOneFrameButChangeBitmapKeepsTheFrameCount) {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("phased-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    ScratchFolder dir;
     auto image = MakeSprite<CSprite>(10, 60, kGreen);
     SetPixel(*image, 0, 0, kRed);
-    const std::string path = (dir / "new.pcx").string();
+    const std::string path = dir.Path("new.pcx");
     {
         platform::DiskFile file;
         ASSERT_EQ(file.Open(path, platform::DiskFile::Mode::write), platform::FileError::none);
@@ -294,13 +293,10 @@ TEST_F(PhasedSpriteTest, ReadResetsToOneFrameButChangeBitmapKeepsTheFrameCount) 
         EXPECT_EQ(sprite->GetHeight(), 60);
         EXPECT_FALSE(sprite->IsAnimated());
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(PhasedSpriteTest, AFailedChangeBitmapKeepsTheOldSheet) {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("phased-bad-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    ScratchFolder dir;
     // A PCX header that promises rows the file does not hold: the reader fails part-way.
     std::vector<uint8_t> bytes(128, 0);
     bytes[0] = 10;
@@ -311,12 +307,7 @@ TEST_F(PhasedSpriteTest, AFailedChangeBitmapKeepsTheOldSheet) {
     bytes[10] = 99;  // bottom edge: 100 rows
     bytes[65] = 3;
     bytes[66] = 100;
-    const std::string path = (dir / "broken.pcx").string();
-    {
-        platform::DiskFile file;
-        ASSERT_EQ(file.Open(path, platform::DiskFile::Mode::write), platform::FileError::none);
-        file.Write(bytes.data(), bytes.size());
-    }
+    const std::string path = dir.Write("broken.pcx", bytes);
     platform::RecordingMessageBox box;
     platform::ScopedMessageBox scoped(box);
     for (Variant variant : {Variant::player, Variant::editor}) {
@@ -335,7 +326,6 @@ TEST_F(PhasedSpriteTest, AFailedChangeBitmapKeepsTheOldSheet) {
         EXPECT_TRUE(sprite->Write(file));
     }
     EXPECT_EQ(box.shown.size(), 2u);
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

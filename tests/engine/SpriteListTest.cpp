@@ -5,8 +5,11 @@
 #include "engine/SpriteList.h"
 #include "platform/File.h"
 #include "tests/engine/EngineTestUtil.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/Streams.h"
 
 using namespace enginetest;
+using namespace test_support;
 using platform::Rect;
 
 namespace {
@@ -200,12 +203,10 @@ TEST_F(SpriteListTest, AnimateAllTicksAnimatingPhasedSprites) {
 }
 
 std::vector<uint8_t> StoreList(CSpriteList& list) {
-    platform::MemoryFile file;
-    CArchive ar(file, CArchive::store);
-    list.Serialize(ar);
-    ar.WriteLong(77);
-    ar.Close();
-    return file.Bytes();
+    return Store([&](CArchive& ar) {
+        list.Serialize(ar);
+        ar.WriteLong(77);
+    });
 }
 
 TEST_F(SpriteListTest, LoadingKeepsTheStoredOrderAndAttachesTheSprites) {
@@ -302,31 +303,19 @@ bool RefusedAsFormatError(const std::vector<uint8_t>& bytes) {
 TEST_F(SpriteListTest, StreamsThatWouldOwnASpriteTwiceOrNotAtAllAreRefused) {
     auto sprite = MakeSprite(3, 3, kRed);
     CSpriteList other;
-    {
-        platform::MemoryFile file;
-        CArchive ar(file, CArchive::store);
+    EXPECT_TRUE(RefusedAsFormatError(Store([&](CArchive& ar) {
         ar.WriteCount(2);
         ar.WriteObject(sprite.get());
         ar.WriteObject(sprite.get());  // a back reference to the same sprite
-        ar.Close();
-        EXPECT_TRUE(RefusedAsFormatError(file.Bytes()));
-    }
-    {
-        platform::MemoryFile file;
-        CArchive ar(file, CArchive::store);
+    })));
+    EXPECT_TRUE(RefusedAsFormatError(Store([](CArchive& ar) {
         ar.WriteCount(1);
         ar.WriteObject(nullptr);
-        ar.Close();
-        EXPECT_TRUE(RefusedAsFormatError(file.Bytes()));
-    }
-    {
-        platform::MemoryFile file;
-        CArchive ar(file, CArchive::store);
+    })));
+    EXPECT_TRUE(RefusedAsFormatError(Store([&](CArchive& ar) {
         ar.WriteCount(1);
         ar.WriteObject(&other);  // not a sprite
-        ar.Close();
-        EXPECT_TRUE(RefusedAsFormatError(file.Bytes()));
-    }
+    })));
 }
 
 }  // namespace

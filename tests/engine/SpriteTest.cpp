@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 
@@ -11,8 +10,12 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "tests/engine/EngineTestUtil.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/Streams.h"
 
 using namespace enginetest;
+using namespace test_support;
 using platform::Rect;
 
 namespace {
@@ -163,12 +166,10 @@ std::unique_ptr<CSprite> FullSprite() {
 }
 
 std::vector<uint8_t> StoreObjects(const std::vector<const CObject*>& objects, int32_t trailer) {
-    platform::MemoryFile file;
-    CArchive ar(file, CArchive::store);
-    for (const CObject* object : objects) ar.WriteObject(object);
-    ar.WriteLong(trailer);
-    ar.Close();
-    return file.Bytes();
+    return Store([&](CArchive& ar) {
+        for (const CObject* object : objects) ar.WriteObject(object);
+        ar.WriteLong(trailer);
+    });
 }
 
 // Bytes of the sprite's bitmap as a PCX file.
@@ -248,19 +249,6 @@ TEST_F(SpriteTest, TruncatedStoredSpriteFailsAsAFormatErrorOrEndOfFile) {
     }
 }
 
-class TempDir {
-  public:
-    TempDir()
-        : path_(std::filesystem::temp_directory_path() / ("engine-test-" + std::to_string(::getpid()))) {
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
-
 bool WriteImage(CSprite& image, const std::string& path, bool pcx) {
     platform::DiskFile file;
     if (file.Open(path, platform::DiskFile::Mode::write) != platform::FileError::none) return false;
@@ -268,17 +256,17 @@ bool WriteImage(CSprite& image, const std::string& path, bool pcx) {
 }
 
 TEST_F(SpriteTest, EditorLoadPicksTheReaderByEndingAndRecomputesTheColour) {
-    TempDir dir;
+    ScratchFolder dir;
     auto source = MakeSprite<CSprite>(6, 4, kGreen);
     SetPixel(*source, 0, 0, kBlue);
-    ASSERT_TRUE(WriteImage(*source, dir.File("a.pcx"), true));
-    ASSERT_TRUE(WriteImage(*source, dir.File("b.bmp"), false));
-    ASSERT_TRUE(WriteImage(*source, dir.File("c.PcX"), true));
+    ASSERT_TRUE(WriteImage(*source, dir.Path("a.pcx"), true));
+    ASSERT_TRUE(WriteImage(*source, dir.Path("b.bmp"), false));
+    ASSERT_TRUE(WriteImage(*source, dir.Path("c.PcX"), true));
 
     for (const char* name : {"a.pcx", "b.bmp", "c.PcX"}) {
         CSprite sprite;
         sprite.SetVariant(Variant::editor);
-        ASSERT_TRUE(sprite.Load(dir.File(name))) << name;
+        ASSERT_TRUE(sprite.Load(dir.Path(name))) << name;
         EXPECT_EQ(sprite.GetWidth(), 6);
         EXPECT_EQ(sprite.GetTransparentColour(), kBlue) << name;
         EXPECT_EQ(PixelAt(sprite, 5, 3), kGreen);
@@ -287,11 +275,11 @@ TEST_F(SpriteTest, EditorLoadPicksTheReaderByEndingAndRecomputesTheColour) {
     platform::RecordingMessageBox box;
     platform::ScopedMessageBox scope(box);
     CSprite sprite;
-    EXPECT_FALSE(sprite.LoadBitmapFile(dir.File("missing.bmp")));
-    EXPECT_FALSE(sprite.LoadBitmapFile(dir.File("a.bmp.pcx")));
+    EXPECT_FALSE(sprite.LoadBitmapFile(dir.Path("missing.bmp")));
+    EXPECT_FALSE(sprite.LoadBitmapFile(dir.Path("a.bmp.pcx")));
     // A PCX file named .bmp goes to the BMP reader, which refuses it.
-    std::filesystem::copy_file(dir.File("a.pcx"), dir.File("d.bmp"));
-    EXPECT_FALSE(sprite.LoadBitmapFile(dir.File("d.bmp")));
+    std::filesystem::copy_file(dir.Path("a.pcx"), dir.Path("d.bmp"));
+    EXPECT_FALSE(sprite.LoadBitmapFile(dir.Path("d.bmp")));
     ASSERT_EQ(box.shown.size(), 3u);
     EXPECT_EQ(box.shown[0].text, "Failed to open file");
     EXPECT_EQ(box.shown[1].text, "Failed to open file");

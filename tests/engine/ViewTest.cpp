@@ -6,8 +6,10 @@
 #include "engine/AnimView.h"
 #include "engine/OSBView.h"
 #include "tests/engine/EngineTestUtil.h"
+#include "tests/support/Pixels.h"
 
 using namespace enginetest;
+using namespace test_support;
 using platform::Rect;
 
 namespace {
@@ -274,26 +276,16 @@ TEST(AnimViewLifetime, ShowingASceneDoesNotMakeTheViewItsReceiverAndLeavingItEnd
 }
 
 // A card view as the programs build it: it draws over the copied buffer and counts the hooks it gets.
-class HookedView : public CAnimView {
+class HookedView : public CountingView {
   public:
     void DrawOverBuffer(platform::DeviceContext& surface, const std::optional<Rect>& r) override {
         over.push_back({r, static_cast<int>(static_cast<platform::FakeDeviceContext&>(surface).dibs.size())});
-    }
-    bool NewBackground(CDIB& background) override {
-        ++backgrounds;
-        return CAnimView::NewBackground(background);
-    }
-    void OnUpdate() override {
-        ++updates;
-        CAnimView::OnUpdate();
     }
     struct Over {
         std::optional<Rect> area;
         int copiesBefore;  // how many copies the surface had seen when the drawing over began
     };
     std::vector<Over> over;
-    int backgrounds = 0;
-    int updates = 0;
 };
 
 TEST(AnimViewHooks, DrawingOverFollowsEveryCopyAndTheHooksAreTheDerivedViews) {

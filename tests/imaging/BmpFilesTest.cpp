@@ -1,32 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "imaging/Dib.h"
 #include "imaging/ImageFiles.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
 
 using namespace imaging_test;
+using namespace test_support;
 
 namespace {
 
-// A BMP file: the file header (offset pointing right after `tables`), a 40-byte Windows header with the
-// given geometry, then `tables` (masks and colour table) and `pixels`.
-std::vector<uint8_t> Bmp(int32_t width, int32_t height, uint16_t bits, uint32_t compression,
-                         const std::vector<uint8_t>& tables, const std::vector<uint8_t>& pixels,
-                         uint32_t colours = 0) {
-    Bytes b;
-    uint32_t offset = 54 + static_cast<uint32_t>(tables.size());
-    b.u16(0x4D42).u32(offset + static_cast<uint32_t>(pixels.size())).u32(0).u32(offset);
-    b.u32(40).u32(width).u32(height).u16(1).u16(bits).u32(compression).u32(0).u32(0).u32(0);
-    b.u32(colours).u32(0);
-    return b.raw(tables).raw(pixels).v;
-}
-
 // Colour table entries (blue, green, red, 0) whose entry i is (red 10i, green 100, blue 255 - i).
 std::vector<uint8_t> Table(int entries) {
-    Bytes b;
+    ByteWriter b;
     for (int i = 0; i < entries; ++i)
         b.u8(static_cast<uint8_t>(255 - i)).u8(100).u8(static_cast<uint8_t>(10 * i)).u8(0);
     return b.v;
@@ -92,13 +81,13 @@ TEST(BmpFiles, SixteenAndThirtyTwoBitsWithDefaultAndGivenMasks) {
     EXPECT_EQ(GetPixel(dib, 2, 0), (Rgb{0, 0, 255}));
     EXPECT_EQ(GetPixel(dib, 3, 0), (Rgb{132, 132, 132}));
     // 16 bits, bit fields 5-6-5 after the 40-byte header.
-    Bytes masks565;
+    ByteWriter masks565;
     masks565.u32(0xF800).u32(0x07E0).u32(0x001F);
     ASSERT_TRUE(Read(Bmp(2, 1, 16, 3, masks565.v, {0xE0, 0x07, 0x00, 0xF8}), dib));
     EXPECT_EQ(GetPixel(dib, 0, 0), (Rgb{0, 255, 0}));
     EXPECT_EQ(GetPixel(dib, 1, 0), (Rgb{255, 0, 0}));
     // 32 bits with the channels in the high bytes; the low byte is ignored.
-    Bytes masks32;
+    ByteWriter masks32;
     masks32.u32(0xFF000000).u32(0x00FF0000).u32(0x0000FF00);
     ASSERT_TRUE(Read(Bmp(1, 1, 32, 3, masks32.v, {0x99, 0x33, 0x22, 0x11}), dib));
     EXPECT_EQ(GetPixel(dib, 0, 0), (Rgb{0x11, 0x22, 0x33}));
@@ -109,7 +98,7 @@ TEST(BmpFiles, SixteenAndThirtyTwoBitsWithDefaultAndGivenMasks) {
 
 TEST(BmpFiles, LaterHeaderVersionsAndTheRowOffset) {
     // A 108-byte (version 4) header with 24-bit rows placed after a gap that the offset skips.
-    Bytes b;
+    ByteWriter b;
     b.u16(0x4D42).u32(0).u32(0).u32(14 + 108 + 6);
     b.u32(108).u32(2).u32(1).u16(1).u16(24).u32(0).fill(108 - 20);
     b.fill(6, 0xEE);
@@ -179,9 +168,8 @@ TEST(BmpFiles, TinyRunLengthFileOfAHugeImageIsReadAndHalved) {
 TEST(BmpFiles, LoadByExtensionTakesSixteenColourBitmaps) {
     platform::RecordingMessageBox boxes;
     platform::ScopedMessageBox guard(boxes);
-    std::string path = ScratchDir("bmp-files") + "/sixteen.bmp";
-    std::vector<uint8_t> bytes = Bmp(2, 1, 4, 0, Table(16), {0x9A, 0, 0, 0});
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    ScratchFolder scratch;
+    std::string path = scratch.Write("sixteen.bmp", Bmp(2, 1, 4, 0, Table(16), {0x9A, 0, 0, 0}));
     CDIB dib;
     ASSERT_TRUE(dib.LoadByExtension(path));
     EXPECT_EQ(GetPixel(dib, 0, 0), Entry(9));

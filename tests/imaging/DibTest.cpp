@@ -8,22 +8,12 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
 
 using namespace imaging_test;
-
-namespace {
-
-// A Windows BMP of an 8-bit image with `colours` table entries (0 meaning 256) and the given pixels.
-std::vector<uint8_t> Bmp8(int32_t width, int32_t height, uint32_t colours, const std::vector<uint8_t>& table,
-                          const std::vector<uint8_t>& pixels) {
-    Bytes b;
-    uint32_t offset = 54 + static_cast<uint32_t>(table.size());
-    b.u16(0x4D42).u32(offset + static_cast<uint32_t>(pixels.size())).u32(0).u32(offset);
-    b.u32(40).u32(width).u32(height).u16(1).u16(8).u32(0).u32(0).u32(0).u32(0).u32(colours).u32(0);
-    return b.raw(table).raw(pixels).v;
-}
-
-}  // namespace
+using namespace test_support;
 
 TEST(Dib, DefaultIsBlack16x16TrueColour) {
     CDIB dib;
@@ -443,8 +433,8 @@ TEST(DibBmp, TrueColourRoundTripWithOffset54) {
     ASSERT_EQ(b.size(), 54u + 24u);
     EXPECT_EQ(b[0], 'B');
     EXPECT_EQ(b[1], 'M');
-    EXPECT_EQ(Dword(b, 2), 78u);
-    EXPECT_EQ(Dword(b, 10), 54u);
+    EXPECT_EQ(DwordAt(b, 2), 78u);
+    EXPECT_EQ(DwordAt(b, 10), 54u);
     file.Bytes().push_back(0x5A);  // whatever follows the image is not consumed
     file.Seek(0);
     CDIB back;
@@ -460,7 +450,7 @@ TEST(DibBmp, EightBitImageWritesItsTableAtOffset1078AndReadsBackAs24) {
     dib.GetPixelAddress(1, 0)[0] = 3;
     platform::MemoryFile file;
     ASSERT_TRUE(dib.Write(file));
-    EXPECT_EQ(Dword(file.Bytes(), 10), 1078u);
+    EXPECT_EQ(DwordAt(file.Bytes(), 10), 1078u);
     EXPECT_EQ(file.Bytes().size(), 1078u + 8u);
     file.Seek(0);
     CDIB back;
@@ -472,7 +462,7 @@ TEST(DibBmp, EightBitImageWritesItsTableAtOffset1078AndReadsBackAs24) {
 
 TEST(DibBmp, PixelBytesTheFileHeaderStatesBeyondTheRowsAreConsumed) {
     // A 24-bit 1 x 1 image whose writer padded the pixel block to 6 bytes and said so in bfSize.
-    Bytes b;
+    ByteWriter b;
     b.u16(0x4D42).u32(54 + 6).u32(0).u32(54);
     b.u32(40).u32(1).u32(1).u16(1).u16(24).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0);
     b.u8(1).u8(2).u8(3).u8(0).u16(0xEEEE).u8(0x77);
@@ -505,7 +495,7 @@ TEST(DibBmp, WrittenColourCountMatchesTheTableWritten) {
     ASSERT_TRUE(trueColour.CopyPacked(reinterpret_cast<BITMAPINFOHEADER*>(header.data()), source.GetBits()));
     platform::MemoryFile file;
     ASSERT_TRUE(trueColour.Write(file));
-    EXPECT_EQ(Dword(file.Bytes(), 14 + 32), 0u);
+    EXPECT_EQ(DwordAt(file.Bytes(), 14 + 32), 0u);
     file.Seek(0);
     CDIB back;
     ASSERT_TRUE(back.Read(file));
@@ -522,9 +512,9 @@ TEST(DibBmp, WrittenColourCountMatchesTheTableWritten) {
     ASSERT_TRUE(eight.CopyPacked(reinterpret_cast<BITMAPINFOHEADER*>(sixteen.data()), rows));
     platform::MemoryFile file8;
     ASSERT_TRUE(eight.Write(file8));
-    EXPECT_EQ(Dword(file8.Bytes(), 14 + 32), 256u);
+    EXPECT_EQ(DwordAt(file8.Bytes(), 14 + 32), 256u);
     EXPECT_EQ(file8.Bytes()[54 + 4 * 9 + 1], 180);  // the header is written with its table
-    EXPECT_EQ(Dword(file8.Bytes(), 6), 0u);         // both reserved words
+    EXPECT_EQ(DwordAt(file8.Bytes(), 6), 0u);       // both reserved words
     file8.Seek(0);
     ASSERT_TRUE(back.Read(file8));
     EXPECT_EQ(GetPixel(back, 0, 0), (Rgb{0, 180, 0}));
@@ -532,7 +522,7 @@ TEST(DibBmp, WrittenColourCountMatchesTheTableWritten) {
 }
 
 TEST(DibBmp, Os2HeaderWithColourTriplets) {
-    Bytes b;
+    ByteWriter b;
     b.u16(0x4D42).u32(14 + 12 + 768 + 4).u32(0).u32(14 + 12 + 768);
     b.u32(12).u16(2).u16(1).u16(1).u16(8);
     for (int i = 0; i < 256; ++i) b.u8(static_cast<uint8_t>(i)).u8(0).u8(static_cast<uint8_t>(255 - i));
@@ -548,7 +538,7 @@ TEST(DibBmp, Os2HeaderWithColourTriplets) {
 
 TEST(DibBmp, ShortColourTableLeavesTheMissingEntriesBlack) {
     std::vector<uint8_t> table = {10, 20, 30, 0, 40, 50, 60, 0};
-    platform::MemoryFile file(Bmp8(3, 1, 2, table, {1, 0, 7, 0}));
+    platform::MemoryFile file(Bmp(3, 1, 8, 0, table, {1, 0, 7, 0}, 2));
     CDIB dib;
     ASSERT_TRUE(dib.Read(file));
     EXPECT_EQ(GetPixel(dib, 0, 0), (Rgb{60, 50, 40}));
@@ -564,7 +554,7 @@ TEST(DibBmp, HostileFilesFailAndKeepThePreviousImage) {
         bool read = dib.Read(file);
         return !read && SamePixels(dib, previous);
     };
-    std::vector<uint8_t> good = Bmp8(3, 1, 0, std::vector<uint8_t>(1024), {1, 2, 3, 0});
+    std::vector<uint8_t> good = Bmp(3, 1, 8, 0, std::vector<uint8_t>(1024), {1, 2, 3, 0}, 0);
     EXPECT_TRUE(refused({}));
     std::vector<uint8_t> wrongTag = good;
     wrongTag[0] = 'X';
@@ -633,15 +623,13 @@ TEST(DibSerialize, BmpBetweenArchiveValues) {
 
 class DibFiles : public testing::Test {
   protected:
-    void SetUp() override {
-        platform::SetFileDialog(&dialog);
-        dir = ScratchDir(testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
+    void SetUp() override { platform::SetFileDialog(&dialog); }
     void TearDown() override { platform::SetFileDialog(nullptr); }
     platform::ScriptedFileDialog dialog;
     platform::RecordingMessageBox boxes;
     platform::ScopedMessageBox guard{boxes};
-    std::string dir;
+    ScratchFolder scratch;
+    std::string dir = scratch.Path();
 };
 
 TEST_F(DibFiles, LoadAndSaveAskWithTheirFiltersAndReportFailures) {

@@ -5,30 +5,16 @@
 #include <string>
 #include <vector>
 
+#include <png.h>
 #include <tiffio.h>
 
 #include "imaging/Dib.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/Pixels.h"
 
-// Small helpers shared by the imaging tests: images whose pixels name their own coordinates, and
-// little-endian byte building for hand-made files.
+// Helpers of the imaging tests: images whose pixels name their own coordinates, and PNG and TIFF files
+// written with the reference libraries.
 namespace imaging_test {
-
-inline void SetPixel(CDIB& dib, int32_t x, int32_t y, uint8_t r, uint8_t g, uint8_t b) {
-    uint8_t* p = dib.GetPixelAddress(x, y);
-    p[0] = b;
-    p[1] = g;
-    p[2] = r;
-}
-
-struct Rgb {
-    uint8_t r, g, b;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-
-inline Rgb GetPixel(const CDIB& dib, int32_t x, int32_t y) {
-    const uint8_t* p = dib.GetPixelAddress(x, y);
-    return {p[2], p[1], p[0]};
-}
 
 // A 24-bit image whose pixel (x, y) has red = x, green = y, blue = x + 2y (all modulo 256).
 inline CDIB CoordinateImage(int32_t width, int32_t height) {
@@ -36,8 +22,8 @@ inline CDIB CoordinateImage(int32_t width, int32_t height) {
     dib.Create(width, height, 3);
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
-            SetPixel(dib, x, y, static_cast<uint8_t>(x), static_cast<uint8_t>(y),
-                     static_cast<uint8_t>(x + 2 * y));
+            test_support::SetPixel(dib, x, y, static_cast<uint8_t>(x), static_cast<uint8_t>(y),
+                                   static_cast<uint8_t>(x + 2 * y));
     return dib;
 }
 
@@ -50,30 +36,30 @@ inline bool SamePixels(const CDIB& a, const CDIB& b) {
     return true;
 }
 
-struct Bytes {
-    std::vector<uint8_t> v;
-    Bytes& u8(uint8_t x) {
-        v.push_back(x);
-        return *this;
-    }
-    Bytes& u16(uint16_t x) { return u8(x & 0xFF).u8(x >> 8); }
-    Bytes& u32(uint32_t x) { return u16(x & 0xFFFF).u16(x >> 16); }
-    Bytes& fill(size_t n, uint8_t x = 0) {
-        v.insert(v.end(), n, x);
-        return *this;
-    }
-    Bytes& raw(const std::vector<uint8_t>& b) {
-        v.insert(v.end(), b.begin(), b.end());
-        return *this;
-    }
-};
-
-inline uint32_t Dword(const std::vector<uint8_t>& v, size_t at) {
-    return v[at] | (v[at + 1] << 8) | (v[at + 2] << 16) | (static_cast<uint32_t>(v[at + 3]) << 24);
+// A BMP file: the file header (offset pointing right after `tables`), a 40-byte Windows header with the
+// given geometry, then `tables` (masks and colour table) and `pixels`.
+inline std::vector<uint8_t> Bmp(int32_t width, int32_t height, uint16_t bits, uint32_t compression,
+                         const std::vector<uint8_t>& tables, const std::vector<uint8_t>& pixels,
+                         uint32_t colours = 0) {
+    test_support::ByteWriter b;
+    uint32_t offset = 54 + static_cast<uint32_t>(tables.size());
+    b.u16(0x4D42).u32(offset + static_cast<uint32_t>(pixels.size())).u32(0).u32(offset);
+    b.u32(40).u32(width).u32(height).u16(1).u16(bits).u32(compression).u32(0).u32(0).u32(0);
+    b.u32(colours).u32(0);
+    return b.raw(tables).raw(pixels).v;
 }
 
-// A scratch directory under the build tree, emptied for each test that asks for it.
-std::string ScratchDir(const std::string& name);
+// Writes width x height top-down pixels, RGB triplets or RGBA quadruplets, as a PNG file with libpng.
+inline bool WritePng(const std::string& path, uint32_t width, uint32_t height, const uint8_t* pixels,
+                     bool alpha = false) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = width;
+    image.height = height;
+    image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    return png_image_write_to_file(&image, path.c_str(), 0, pixels, 0, nullptr) != 0;
+}
 
 // Writes width x height top-down RGB triplets as an uncompressed RGB TIFF with libtiff.
 inline bool WriteRgbTiff(const std::string& path, uint32_t width, uint32_t height, const uint8_t* rgb) {

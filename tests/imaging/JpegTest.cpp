@@ -11,8 +11,12 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
 
 using namespace imaging_test;
+using namespace test_support;
 
 namespace {
 
@@ -272,7 +276,8 @@ TEST_F(Jpeg, ImageTooLargeForMemoryIsReportedAsSuch) {
 TEST_F(Jpeg, LoadChoosesTheReaderByTheNameAndSaveWritesJpeg) {
     platform::ScriptedFileDialog dialog;
     platform::SetFileDialog(&dialog);
-    std::string dir = ScratchDir("jpeg-files");
+    ScratchFolder scratch;
+    std::string dir = scratch.Path();
     CDibJpeg jpeg;
     static_cast<CDIB&>(jpeg) = CoordinateImage(6, 4);
     EXPECT_FALSE(jpeg.Save(""));

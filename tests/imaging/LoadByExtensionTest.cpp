@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <png.h>
-#include <tiffio.h>
-
-#include <cstring>
 #include <fstream>
 
 #include "imaging/Dib.h"
@@ -14,8 +10,12 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
 
 using namespace imaging_test;
+using namespace test_support;
 
 namespace {
 
@@ -24,13 +24,7 @@ namespace {
 void WritePngWithAlpha(const std::string& path) {
     const uint8_t pixels[] = {255, 0,  0,  128, 255, 255, 255, 0,   0,  0,  255, 255,
                               10,  20, 30, 255, 40,  50,  60,  255, 70, 80, 90,  255};
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = 3;
-    image.height = 2;
-    image.format = PNG_FORMAT_RGBA;
-    ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, pixels, 0, nullptr));
+    ASSERT_TRUE(WritePng(path, 3, 2, pixels, true));
 }
 
 // A 4 x 3 RGB TIFF written by libtiff, pixel (x, y) = (10x, 20y, 7).
@@ -46,10 +40,7 @@ void WriteTiff(const std::string& path) {
 
 class LoadByExtension : public testing::Test {
   protected:
-    void SetUp() override {
-        platform::SetFileDialog(&dialog);
-        dir = ScratchDir(testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
+    void SetUp() override { platform::SetFileDialog(&dialog); }
     void TearDown() override {
         platform::SetFileDialog(nullptr);
         platform::SetCursorService(nullptr);
@@ -57,7 +48,8 @@ class LoadByExtension : public testing::Test {
     platform::ScriptedFileDialog dialog;
     platform::RecordingMessageBox boxes;
     platform::ScopedMessageBox guard{boxes};
-    std::string dir;
+    ScratchFolder scratch;
+    std::string dir = scratch.Path();
 };
 
 }  // namespace

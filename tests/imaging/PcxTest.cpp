@@ -5,15 +5,19 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
 
 using namespace imaging_test;
+using namespace test_support;
 
 namespace {
 
 // A PCX header of the given geometry (xmin = ymin = 0), followed by `data`.
 std::vector<uint8_t> PcxFile(int32_t width, int32_t height, int planes, int32_t lineLength,
                              const std::vector<uint8_t>& data) {
-    Bytes b;
+    ByteWriter b;
     b.u8(10).u8(5).u8(1).u8(8).u16(0).u16(0).u16(width - 1).u16(height - 1).u16(0).u16(0).fill(48).u8(0);
     b.u8(static_cast<uint8_t>(planes)).u16(static_cast<uint16_t>(lineLength)).fill(60);
     return b.raw(data).v;
@@ -217,7 +221,8 @@ TEST(PcxFiles, LoadChoosesTheReaderByTheNameAndSaveWritesPcx) {
     platform::ScopedMessageBox guard(boxes);
     platform::ScriptedFileDialog dialog;
     platform::SetFileDialog(&dialog);
-    std::string dir = ScratchDir("pcx-files");
+    ScratchFolder scratch;
+    std::string dir = scratch.Path();
     CDibPcx pcx;
     static_cast<CDIB&>(pcx) = CoordinateImage(6, 4);
     ASSERT_TRUE(pcx.Save(dir + "/a.pcx"));
@@ -307,7 +312,8 @@ TEST(PcxImage, UnknownOrShortLowColourFilesFail) {
 TEST(PcxImage, LoadByExtensionTakesSixteenColourFiles) {
     platform::RecordingMessageBox boxes;
     platform::ScopedMessageBox guard(boxes);
-    std::string path = ScratchDir("pcx-image") + "/ega.pcx";
+    ScratchFolder scratch;
+    std::string path = scratch.Path("ega.pcx");
     platform::DiskFile out;
     ASSERT_EQ(out.Open(path, platform::DiskFile::Mode::write), platform::FileError::none);
     std::vector<uint8_t> bytes = LowColourPcx(3, 1, 1, 4, 1, {0xA0, 0x60, 0xA0, 0x60});

@@ -8,6 +8,7 @@
 
 using namespace platform;
 using namespace media_test;
+using namespace test_support;
 
 namespace {
 
@@ -138,7 +139,7 @@ TEST(FfmpegMedia, AClipThatIsMissingOrNoAviFailsWithTheLayersText) {
                                       'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
                                       1,   0,   0x40, 0x1F, 0,   0,   0x40, 0x1F, 0,   0,   1,
                                       0,   8,   0,    'd',  'a', 't', 'a',  0,    0,   0,   0};
-    TempFile file(wav, "sound.wav");
+    ScratchFile file(wav, "sound.wav");
     EXPECT_EQ(clip->Open(file.Path(), nullptr), kMediaErrorInvalidFile);
     EXPECT_FALSE(clip->ErrorText().empty());
     EXPECT_EQ(clip->Open(LUMEO_TEST_DATA, nullptr), kMediaErrorInvalidFile) << "a folder is no clip";
@@ -151,7 +152,7 @@ TEST(FfmpegMedia, GarbageFailsOpenCleanly) {
     std::vector<uint8_t> riffGarbage = garbage;
     std::memcpy(riffGarbage.data(), "RIFF\xF8\x0F\0\0AVI LIST", 16);
     for (const auto& bytes : {garbage, riffGarbage, std::vector<uint8_t>{}}) {
-        TempFile file(bytes);
+        ScratchFile file(bytes, "clip.avi");
         auto clip = FfmpegMedia().CreateClip();
         EXPECT_EQ(clip->Open(file.Path(), nullptr), kMediaErrorInvalidFile);
         EXPECT_FALSE(clip->ErrorText().empty());
@@ -165,11 +166,11 @@ TEST(FfmpegMedia, GarbageFailsOpenCleanly) {
 TEST(FfmpegMedia, TruncatedClipsFailOpenOrPlayWhatTheyHave) {
     for (const char* name : kClips) {
         SCOPED_TRACE(name);
-        const std::vector<uint8_t> whole = ReadBytes(Clip(name));
+        const std::vector<uint8_t> whole = ReadFileBytes(Clip(name));
         ASSERT_GT(whole.size(), 4000u);
         int opened = 0;
         for (size_t size = 0; size < whole.size(); size += 97) {
-            TempFile file({whole.begin(), whole.begin() + std::ptrdiff_t(size)});
+            ScratchFile file({whole.begin(), whole.begin() + std::ptrdiff_t(size)}, "clip.avi");
             RecordingWindow window;
             auto clip = FfmpegMedia().CreateClip();
             const uint32_t code = clip->Open(file.Path(), &window);
@@ -214,9 +215,9 @@ std::vector<uint8_t> WithJpegSize(std::vector<uint8_t> bytes, uint16_t width, ui
 }  // namespace
 
 TEST(FfmpegMedia, PicturesBeyondTheSizeLimitAreRefused) {
-    const std::vector<uint8_t> clip = ReadBytes(Clip("clip-mjpeg.avi"));
+    const std::vector<uint8_t> clip = ReadFileBytes(Clip("clip-mjpeg.avi"));
     for (const auto& [w, h] : {std::pair<uint16_t, uint16_t>{20000, 24}, {32, 20000}, {16000, 16000}}) {
-        TempFile huge(WithJpegSize(clip, w, h));
+        ScratchFile huge(WithJpegSize(clip, w, h), "clip.avi");
         auto source = CreateFfmpegSource();
         std::string text;
         EXPECT_EQ(source->Open(huge.Path(), text), kMediaErrorInvalidFile) << w << " x " << h;
@@ -226,7 +227,7 @@ TEST(FfmpegMedia, PicturesBeyondTheSizeLimitAreRefused) {
 
 // A frame that comes in another size than the clip's is stretched to the clip's size.
 TEST(FfmpegMedia, AFrameOfAnotherSizeIsFittedToTheClip) {
-    TempFile changing(WithJpegSize(ReadBytes(Clip("clip-mjpeg.avi")), 64, 48, 5));
+    ScratchFile changing(WithJpegSize(ReadFileBytes(Clip("clip-mjpeg.avi")), 64, 48, 5), "clip.avi");
     auto source = CreateFfmpegSource();
     std::string text;
     ASSERT_EQ(source->Open(changing.Path(), text), kMediaOk) << text;

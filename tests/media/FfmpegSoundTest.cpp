@@ -10,6 +10,7 @@
 
 using namespace platform;
 using namespace media_test;
+using namespace test_support;
 
 namespace {
 
@@ -216,7 +217,7 @@ std::vector<uint8_t> WithSoundFormat(std::vector<uint8_t> bytes, int offset, uin
 // Lying sound headers cost the picture nothing: the clip opens and plays, silent or with what decodes, and
 // never with more sound than its length.
 TEST(FfmpegSound, LyingSoundHeadersLeaveThePicturePlaying) {
-    const std::vector<uint8_t> clip = ReadBytes(Clip("clip-sound-pcm8.avi"));
+    const std::vector<uint8_t> clip = ReadFileBytes(Clip("clip-sound-pcm8.avi"));
     struct Lie {
         const char* what;
         int offset;
@@ -235,7 +236,7 @@ TEST(FfmpegSound, LyingSoundHeadersLeaveThePicturePlaying) {
                         {"bytes a second 0", 8, 0, 4}};
     for (const Lie& lie : lies) {
         SCOPED_TRACE(lie.what);
-        TempFile file(WithSoundFormat(clip, lie.offset, lie.value, lie.size));
+        ScratchFile file(WithSoundFormat(clip, lie.offset, lie.value, lie.size), "clip.avi");
         RecordingSound sound;
         FfmpegMedia media(&sound);
         RecordingWindow window;

@@ -7,6 +7,7 @@
 
 using namespace platform;
 using namespace media_test;
+using namespace test_support;
 
 namespace {
 
@@ -263,9 +264,9 @@ TEST_F(MciFfmpegTest, ARealClipOpensPlaysSeeksAndCompletes) {
 }
 
 TEST_F(MciFfmpegTest, AMissingGarbageOrCutClipFailsOpenWithTheVideoAviBox) {
-    const std::vector<uint8_t> whole = ReadBytes(Clip("clip-mjpeg.avi"));
-    TempFile garbage(std::vector<uint8_t>(3000, 0xA5));
-    TempFile cut({whole.begin(), whole.begin() + 600});
+    const std::vector<uint8_t> whole = ReadFileBytes(Clip("clip-mjpeg.avi"));
+    ScratchFile garbage(std::vector<uint8_t>(3000, 0xA5), "clip.avi");
+    ScratchFile cut({whole.begin(), whole.begin() + 600}, "clip.avi");
     const std::string missing = garbage.Path() + ".missing";
     for (const std::string& path : {garbage.Path(), cut.Path(), missing}) {
         CMciAvi avi;
@@ -280,7 +281,7 @@ TEST_F(MciFfmpegTest, AMissingGarbageOrCutClipFailsOpenWithTheVideoAviBox) {
 }
 
 TEST_F(MciFfmpegTest, TitlesNameClipsWithWindowsPathsInAnyLetterCase) {
-    TempFile file(ReadBytes(Clip("clip-msvideo1.avi")), "Intro.avi");
+    ScratchFile file(ReadFileBytes(Clip("clip-msvideo1.avi")), "Intro.avi");
     const std::string windowsName = "C:" + file.Path().substr(0, file.Path().rfind('/')) + "\\INTRO.AVI";
     CMciAvi avi;
     ASSERT_TRUE(avi.Open(windowsName));

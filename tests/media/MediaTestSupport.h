@@ -1,15 +1,13 @@
 #pragma once
 
-#include <array>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/Media.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace media_test {
 
@@ -29,23 +27,17 @@ inline platform::MediaPlay Notifying(platform::MediaWindow* window, bool repeat 
     return play;
 }
 
-using Rgb = std::array<int, 3>;
+using test_support::Rgb;
 
 // The colour of the right half of frame n, and of the fixed blocks of the left half.
 inline Rgb FrameColour(int n) {
-    return {25 * n, 250 - 25 * n, (n % 2) * 255};
+    return {uint8_t(25 * n), uint8_t(250 - 25 * n), uint8_t((n % 2) * 255)};
 }
 constexpr Rgb kLightGrey{200, 200, 200};
 constexpr Rgb kDarkGrey{40, 40, 40};
 
-// The pixel at (x, y), y counted from the top, of a bottom-up 24-bit picture.
-inline Rgb PixelAt(const platform::DibView& dib, int x, int y) {
-    const uint8_t* p = dib.bits + size_t(dib.height - 1 - y) * size_t(dib.stride) + size_t(x) * 3;
-    return {p[2], p[1], p[0]};
-}
-
 inline int Distance(const Rgb& a, const Rgb& b) {
-    return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
+    return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
 }
 
 // Lossy codecs move colours a little; far less than the distance between two frames' colours.
@@ -53,7 +45,7 @@ constexpr int kTolerance = 36;
 
 // Which frame's colour the right half of a picture shows, or -1 when none is near enough.
 inline int FrameShown(const platform::DibView& dib) {
-    const Rgb c = PixelAt(dib, 24, 12);
+    const Rgb c = test_support::GetPixel(dib, 24, 12);
     for (int n = 0; n < kClipFrames; ++n)
         if (Distance(c, FrameColour(n)) <= kTolerance) return n;
     return -1;
@@ -62,8 +54,8 @@ inline int FrameShown(const platform::DibView& dib) {
 // True when the fixed blocks of the left half are there, light over dark: the picture was decoded from
 // its key frame and is not upside down.
 inline bool FixedBlocksIntact(const platform::DibView& dib) {
-    return Distance(PixelAt(dib, 6, 4), kLightGrey) <= kTolerance &&
-           Distance(PixelAt(dib, 6, 19), kDarkGrey) <= kTolerance;
+    return Distance(test_support::GetPixel(dib, 6, 4), kLightGrey) <= kTolerance &&
+           Distance(test_support::GetPixel(dib, 6, 19), kDarkGrey) <= kTolerance;
 }
 
 // A window that records what clips show in it and tell it.
@@ -90,34 +82,6 @@ class RecordingWindow : public platform::MediaWindow {
     std::vector<platform::Rect> erased;
     std::vector<platform::MediaNotice> notices;
     std::function<void(platform::MediaNotice)> onNotice;
-};
-
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// A file in the temporary folder, removed afterwards.
-class TempFile {
-  public:
-    explicit TempFile(const std::vector<uint8_t>& bytes, const std::string& name = "clip.avi") {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lumeo-media-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data()) ? pattern : std::string();
-        path_ = dir_ + "/" + name;
-        std::ofstream(path_, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-    ~TempFile() {
-        std::error_code ec;
-        if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string dir_;
-    std::string path_;
 };
 
 }  // namespace media_test

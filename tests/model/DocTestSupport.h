@@ -1,10 +1,7 @@
 #pragma once
 
-#include <unistd.h>
+#include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,60 +9,24 @@
 #include "engine/PhasedSprite.h"
 #include "imaging/Dib.h"
 #include "model/Classes.h"
+#include "model/FichaDoc.h"
+#include "model/PlayerRunState.h"
 #include "platform/File.h"
+#include "platform/Media.h"
+#include "platform/MessageBox.h"
+#include "platform/Sound.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
 
-// Helpers of the document tests: a scratch folder per test, image files written with our own writers,
-// and sprites made in memory.
+// Fixtures of the document tests: images written with our own writers, sprites made in memory, and the
+// doubles every document test runs with.
 namespace doc_test {
-
-using Bytes = std::vector<uint8_t>;
-
-// A fresh folder under the system's temporary folder, removed with the object.
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        static int counter = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("lumeo-doc-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string Path(const std::string& name = "") const {
-        return name.empty() ? path_.string() : (path_ / name).string();
-    }
-
-  private:
-    std::filesystem::path path_;
-};
-
-inline Bytes ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFileBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-// Sets pixel (x, y), counted from the top, of a 24-bit image to the COLORREF-style colour 0x00BBGGRR.
-inline void SetPixel(CDIB& dib, int x, int y, uint32_t colorref) {
-    uint8_t* p = dib.GetPixelAddress(x, y);
-    p[0] = uint8_t(colorref >> 16);
-    p[1] = uint8_t(colorref >> 8);
-    p[2] = uint8_t(colorref);
-}
 
 // A 24-bit image whose pixel (x, y) has red x, green y and blue `blue`.
 inline void Gradient(CDIB& dib, int width, int height, uint8_t blue) {
     dib.Create(width, height, 3);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            SetPixel(dib, x, y, uint32_t(x & 255) | uint32_t(y & 255) << 8 | uint32_t(blue) << 16);
+        for (int x = 0; x < width; ++x) test_support::SetPixel(dib, x, y, uint8_t(x), uint8_t(y), blue);
 }
 
 // Writes a BMP file of a gradient image with our own BMP writer.
@@ -77,15 +38,18 @@ inline void WriteBmp(const std::string& path, int width, int height, uint8_t blu
     dib.Write(file);
 }
 
+// The colour of frame f of the sprite numbered n made by MakeSprite: 0x102030 times (n + 1 + f).
+constexpr uint32_t SpriteColour(int32_t number, int frame) {
+    return (0x00102030u * uint32_t(number + 1 + frame)) & 0xFFFFFF;
+}
+
 // A phased sprite of `frames` frames of w x h, each frame a solid colour, at (x, y) on `plane`.
 inline std::unique_ptr<CPhasedSprite> MakeSprite(int32_t number, int32_t x, int32_t y, int32_t plane,
                                                  int w = 8, int h = 6, int frames = 1) {
     auto s = std::make_unique<CPhasedSprite>();
     s->Create(w, h * frames, 3);
     for (int f = 0; f < frames; ++f)
-        for (int yy = 0; yy < h; ++yy)
-            for (int xx = 0; xx < w; ++xx)
-                SetPixel(*s, xx, f * h + yy, 0x00102030u * uint32_t(number + 1 + f));
+        test_support::FillRect(*s, 0, f * h, w, (f + 1) * h, SpriteColour(number, f));
     s->ComputeTransparentColour();
     s->SetNumFrames(frames);
     s->SetPosition(x, y);
@@ -93,5 +57,35 @@ inline std::unique_ptr<CPhasedSprite> MakeSprite(int32_t number, int32_t x, int3
     s->SetNumber(number);
     return s;
 }
+
+// A document test runs with recording doubles for the message box, the sound and the media device, with
+// a run state of its own, and with a scratch folder for the files it writes.
+class DocumentTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        RegisterTitleClasses();
+        platform::SetSound(&sound);
+        SetRunState(&runState);
+    }
+    void TearDown() override {
+        platform::SetSound(nullptr);
+        SetRunState(nullptr);
+    }
+
+    // The numbers of the document's sprites, in the list's order.
+    static std::vector<int32_t> Numbers(const CFichaDoc& doc) {
+        std::vector<int32_t> numbers;
+        for (CSprite* s : doc.GetSpriteList()) numbers.push_back(s->GetNumber());
+        return numbers;
+    }
+
+    test_support::ScratchFolder folder;
+    platform::RecordingMessageBox box;
+    platform::ScopedMessageBox scopedBox{box};
+    platform::RecordingSound sound;
+    platform::RecordingMedia media;
+    platform::ScopedMediaFactory scopedMedia{media};
+    CPlayerRunState runState;
+};
 
 }  // namespace doc_test

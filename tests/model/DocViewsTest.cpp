@@ -8,27 +8,21 @@
 #include "platform/DeviceContext.h"
 #include "platform/MessageBox.h"
 #include "platform/Sound.h"
+#include "tests/engine/EngineTestUtil.h"
 #include "tests/model/DocTestSupport.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/Streams.h"
 
 namespace {
 
 using namespace doc_test;
+using namespace test_support;
 
-// A view that counts what its document asks of it.
-class CountingView : public CAnimView {
+// A view on a surface of its own that counts what its document asks of it.
+class CountingView : public enginetest::CountingView {
   public:
     CountingView() { SetSurface(&surface); }
-    bool NewBackground(CDIB& background) override {
-        ++backgrounds;
-        return CAnimView::NewBackground(background);
-    }
-    void OnUpdate() override {
-        ++updates;
-        CAnimView::OnUpdate();
-    }
     platform::FakeDeviceContext surface;
-    int backgrounds = 0;
-    int updates = 0;
 };
 
 // Documents and their views: who is attached, who receives the sprite list's dirty rectangles, and that
@@ -163,9 +157,7 @@ TEST_F(DocViewsTest, OpeningATitleKeepsTheViewsAndTheReceiver) {
         source.SetBackground(std::move(background));
         source.GetSpriteList().Insert(MakeSprite(9, 30, 30, 50));
         source.GetCards().Add(std::make_unique<CFicha>());
-        platform::MemoryFile file;
-        source.Store(file);
-        WriteFileBytes(path, file.Bytes());
+        SaveDocument(source, path);
     }
     for (Variant variant : {Variant::player, Variant::editor}) {
         CFichaDoc doc(variant);

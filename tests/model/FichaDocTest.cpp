@@ -11,51 +11,23 @@
 #include "platform/MessageBox.h"
 #include "platform/Sound.h"
 #include "tests/model/DocTestSupport.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/Streams.h"
 
 namespace {
 
 using namespace doc_test;
+using namespace test_support;
 using platform::MessageAnswer;
 
-// Every document test runs with recording doubles for the message box, the sound and the media device,
-// and with a run state of its own.
-class FichaDocTest : public testing::Test {
+// Every document test runs with the doubles of the document fixture.
+class FichaDocTest : public DocumentTest {
   protected:
-    void SetUp() override {
-        RegisterTitleClasses();
-        platform::SetSound(&sound);
-        SetRunState(&runState);
-    }
-    void TearDown() override {
-        platform::SetSound(nullptr);
-        SetRunState(nullptr);
-    }
-
-    // Stores `doc` into memory.
-    static Bytes StoreBytes(CFichaDoc& doc) {
-        platform::MemoryFile file;
-        doc.Store(file);
-        return file.Bytes();
-    }
     // Writes `doc` to a title file in the scratch folder and returns its path.
     std::string SaveTitle(CFichaDoc& doc, const std::string& name) {
-        std::string path = folder.Path(name);
-        WriteFileBytes(path, StoreBytes(doc));
-        return path;
+        return SaveDocument(doc, folder.Path(name));
     }
-    std::vector<int32_t> Numbers(const CFichaDoc& doc) {
-        std::vector<int32_t> numbers;
-        for (CSprite* s : doc.GetSpriteList()) numbers.push_back(s->GetNumber());
-        return numbers;
-    }
-
-    ScratchFolder folder;
-    platform::RecordingMessageBox box;
-    platform::ScopedMessageBox scopedBox{box};
-    platform::RecordingSound sound;
-    platform::RecordingMedia media;
-    platform::ScopedMediaFactory scopedMedia{media};
-    CPlayerRunState runState;
 };
 
 const Bytes kEmptyTitle = {
@@ -80,7 +52,7 @@ TEST_F(FichaDocTest, TheSeventyThreeByteTitleIsWrittenAndReadByteForByte) {
     ASSERT_EQ(kEmptyTitle.size(), 73u);
     CFichaDoc doc(Variant::player);
     doc.GetCards().Add(std::make_unique<CFicha>());
-    EXPECT_EQ(StoreBytes(doc), kEmptyTitle);
+    EXPECT_EQ(StoreDocument(doc), kEmptyTitle);
 
     CFichaDoc loaded(Variant::player);
     platform::MemoryFile file(kEmptyTitle, "EMPTY.FCA");
@@ -88,7 +60,7 @@ TEST_F(FichaDocTest, TheSeventyThreeByteTitleIsWrittenAndReadByteForByte) {
     EXPECT_EQ(loaded.GetCards().GetSize(), 1u);
     EXPECT_EQ(loaded.GetCurrentCard(), 0);
     EXPECT_EQ(loaded.GetBackground(), nullptr);
-    EXPECT_EQ(StoreBytes(loaded), kEmptyTitle);
+    EXPECT_EQ(StoreDocument(loaded), kEmptyTitle);
 }
 
 TEST_F(FichaDocTest, LeadingWordAndOddFlagsStoreBackAsLoaded) {
@@ -99,7 +71,7 @@ TEST_F(FichaDocTest, LeadingWordAndOddFlagsStoreBackAsLoaded) {
     platform::MemoryFile file(bytes, "ODD.FCA");
     ASSERT_TRUE(doc.Load(file));
     EXPECT_EQ(doc.leadingWord, 42u);
-    EXPECT_EQ(StoreBytes(doc), bytes);
+    EXPECT_EQ(StoreDocument(doc), bytes);
 }
 
 TEST_F(FichaDocTest, BackgroundAndSpritesRoundTripAndTheValueAfterTheImageIsRead) {
@@ -111,7 +83,7 @@ TEST_F(FichaDocTest, BackgroundAndSpritesRoundTripAndTheValueAfterTheImageIsRead
     doc.GetSpriteList().Insert(MakeSprite(4, 7, 8, 60));
     doc.workDirectory = "C:\\MEDIA";
     doc.GetCards().Add(std::make_unique<CFicha>());
-    Bytes first = StoreBytes(doc);
+    Bytes first = StoreDocument(doc);
 
     CFichaDoc loaded(Variant::player);
     platform::MemoryFile file(first, "T.FCA");
@@ -125,7 +97,7 @@ TEST_F(FichaDocTest, BackgroundAndSpritesRoundTripAndTheValueAfterTheImageIsRead
     ASSERT_NE(phased, nullptr);
     EXPECT_EQ(phased->GetNumFrames(), 3);
     EXPECT_EQ(loaded.workDirectory, "C:\\MEDIA");
-    EXPECT_EQ(StoreBytes(loaded), first) << "an unchanged JPEG goes back as the bytes it was read from";
+    EXPECT_EQ(StoreDocument(loaded), first) << "an unchanged JPEG goes back as the bytes it was read from";
 }
 
 TEST_F(FichaDocTest, AFileWithoutCardsOpensWithNoCardShown) {
@@ -312,7 +284,7 @@ TEST_F(CardWithMediaTest, StoringWritesNoProxyAndLeavesTheProxiesInPlace) {
         ASSERT_TRUE(doc.OnOpenDocument(path));
         std::vector<int32_t> before = Numbers(doc);
         ASSERT_GT(before.size(), 1u);
-        EXPECT_EQ(StoreBytes(doc), stored) << "the stored title holds only the ordinary sprite";
+        EXPECT_EQ(StoreDocument(doc), stored) << "the stored title holds only the ordinary sprite";
         EXPECT_EQ(Numbers(doc), before);
         for (CSprite* s : doc.GetSpriteList())
             EXPECT_EQ(s->GetNotifyObject(), doc.GetSpriteList().GetChangeSink());
@@ -332,11 +304,11 @@ TEST_F(CardWithMediaTest, UndoRightAfterOpenRestoresTheOpenedStateTwice) {
     EXPECT_EQ(doc.identifier, "");
     EXPECT_EQ(doc.GetCurrentCard(), 0);
     EXPECT_EQ(Numbers(doc), opened) << "the first card is shown again, proxies included";
-    EXPECT_EQ(StoreBytes(doc), stored);
+    EXPECT_EQ(StoreDocument(doc), stored);
     doc.GetCards().Add(std::make_unique<CFicha>());
     ASSERT_TRUE(doc.Undo());
     EXPECT_EQ(doc.GetCards().GetSize(), 2u);
-    EXPECT_EQ(StoreBytes(doc), stored);
+    EXPECT_EQ(StoreDocument(doc), stored);
     doc.OnCloseDocument();
 }
 
@@ -504,12 +476,6 @@ TEST_F(MusicTest, NoWaveDeviceNoMusicAndTheEditorNeverPlays) {
 
 // ---------------------------------------------------------------- failures
 
-// The colour of pixel (x, y) of a 24-bit image as 0xRRGGBB.
-uint32_t ColourAt(const CDIB& dib, int x, int y) {
-    const uint8_t* p = dib.GetPixelAddress(x, y);
-    return p ? uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0] : 0xDEADBEEF;
-}
-
 // A player's action may name a title that is missing or damaged. The title that is showing stays as it
 // is, in both programs, and only the message tells of the failure.
 TEST_F(FichaDocTest, AFailedOpenKeepsTheTitleThatIsShowing) {
@@ -609,9 +575,9 @@ TEST_F(FichaDocTest, AFailedOpenKeepsTheTitleThatIsShowing) {
             for (auto [x, y] : {std::pair{12, 12}, std::pair{62, 52}, std::pair{90, 5}})
                 std::fill_n(buffer.GetPixelAddress(x, y), 3, uint8_t{0});
             view.OnUpdate();
-            EXPECT_EQ(ColourAt(buffer, 12, 12), ColourAt(*sprite, 2, 2));
-            EXPECT_EQ(ColourAt(buffer, 62, 52), ColourAt(*proxy, 2, 2));
-            EXPECT_EQ(ColourAt(buffer, 90, 5), ColourAt(*background, 90, 5));
+            EXPECT_EQ(PixelAt(buffer, 12, 12), PixelAt(*sprite, 2, 2));
+            EXPECT_EQ(PixelAt(buffer, 62, 52), PixelAt(*proxy, 2, 2));
+            EXPECT_EQ(PixelAt(buffer, 90, 5), PixelAt(*background, 90, 5));
             view.EmptyDirtyList();
             sprite->SetPosition(10, 10);
             EXPECT_EQ(view.GetDirtyList().size(), 1u) << "the sprite still reports to the view";

@@ -1,44 +1,19 @@
 #pragma once
 
 #include <exception>
-#include <initializer_list>
 #include <string>
-#include <vector>
 
 #include "archive/Archive.h"
 #include "model/ArchiveErrors.h"
 #include "model/Classes.h"
+#include "tests/support/Bytes.h"
 
+// Reading the model's records back from hand-made streams, with the messages a title open shows.
 namespace model_test {
-
-using Bytes = std::vector<uint8_t>;
-
-inline Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
-inline Bytes Text(const std::string& s) {
-    return Bytes(s.begin(), s.end());
-}
-
-inline Bytes Dword(uint32_t v) {
-    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-}
-
-// The bytes of `object`'s embedded Serialize in a fresh archive.
-inline Bytes StoreEmbedded(CObject& object) {
-    platform::MemoryFile file;
-    CArchive ar(file, CArchive::store);
-    object.Serialize(ar);
-    ar.Close();
-    return file.Bytes();
-}
 
 // Loads `object` from the bytes; returns "" on success, else the message opening a title would show.
 // The whole stream must be consumed.
-inline std::string LoadEmbedded(CObject& object, const Bytes& bytes) {
+inline std::string LoadEmbedded(CObject& object, const test_support::Bytes& bytes) {
     platform::MemoryFile file(bytes, "TITULO.FCA");
     CArchive ar(file, CArchive::load);
     try {

@@ -11,10 +11,13 @@
 #include "model/Texto.h"
 #include "model/Video.h"
 #include "tests/model/ModelTestSupport.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/Streams.h"
 
 namespace {
 
 using namespace model_test;
+using namespace test_support;
 
 class RecordsTest : public testing::Test {
   protected:

@@ -5,7 +5,7 @@
 
 #include "model/Texto.h"
 #include "platform/qt/QtDeviceContext.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/QtApp.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ std::pair<int, int> InkRows(const QImage& image, int top, int bottom) {
 // A text drawn by the player on the real font: two lines one line height apart, the second one a single
 // word too wide for the rectangle and cut by its bottom, in the text's colour on whatever lay below.
 TEST(TextoQtDraw, DrawsWrappedLinesInTheirBandsInsideTheRectangleOnly) {
-    platform_test::EnsureQtApplication();
+    test_support::EnsureQtApplication();
     platform::QtImageDeviceContext dc(240, 90);
     dc.Image().fill(kBackground);
 

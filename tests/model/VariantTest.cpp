@@ -11,26 +11,24 @@
 #include "platform/MessageBox.h"
 #include "platform/Sound.h"
 #include "tests/model/DocTestSupport.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/Streams.h"
 
 namespace {
 
 using namespace doc_test;
+using namespace test_support;
 
 // One program holding a player's document and an editor's document at once: each must behave as its
 // own variant, whatever the other one did just before.
-class VariantTest : public testing::Test {
+class VariantTest : public DocumentTest {
   protected:
     void SetUp() override {
-        RegisterTitleClasses();
-        platform::SetSound(&sound);
-        SetRunState(&runState);
+        DocumentTest::SetUp();
         WriteBmp(folder.Path("pic.bmp"), 12, 10, 7);
         WriteFileBytes(folder.Path("clip.avi"), Bytes{'R', 'I', 'F', 'F'});
         media.script.frameSize = {32, 24};
-    }
-    void TearDown() override {
-        platform::SetSound(nullptr);
-        SetRunState(nullptr);
     }
 
     // A title whose only card has a video and one picture, and whose sprite 7 is hidden.
@@ -51,25 +49,8 @@ class VariantTest : public testing::Test {
         picture->y = 40;
         card->AddPicture(std::move(picture));
         doc.GetCards().Add(std::move(card));
-        const std::string path = folder.Path("BOTH.FCA");
-        platform::MemoryFile file;
-        doc.Store(file);
-        WriteFileBytes(path, file.Bytes());
-        return path;
+        return SaveDocument(doc, folder.Path("BOTH.FCA"));
     }
-    static std::vector<int32_t> Numbers(const CFichaDoc& doc) {
-        std::vector<int32_t> numbers;
-        for (CSprite* s : doc.GetSpriteList()) numbers.push_back(s->GetNumber());
-        return numbers;
-    }
-
-    ScratchFolder folder;
-    platform::RecordingMessageBox box;
-    platform::ScopedMessageBox scopedBox{box};
-    platform::RecordingSound sound;
-    platform::RecordingMedia media;
-    platform::ScopedMediaFactory scopedMedia{media};
-    CPlayerRunState runState;
 };
 
 TEST_F(VariantTest, NewDocumentsOfBothProgramsAtOnce) {
@@ -137,11 +118,9 @@ TEST_F(VariantTest, OneTitleOpenedByBothProgramsAtOnce) {
     editor.AddView(&editorView);
     playerView.Render(std::nullopt);
     editorView.Render(std::nullopt);
-    const uint8_t* shown = editorView.GetBuffer()->GetPixelAddress(12, 12);
-    const uint8_t* passed = playerView.GetBuffer()->GetPixelAddress(12, 12);
-    const uint8_t* spritePixel = editor.GetSpriteList().FindByNumber(7)->GetPixelAddress(2, 2);
-    EXPECT_TRUE(std::equal(shown, shown + 3, spritePixel));
-    EXPECT_TRUE(std::all_of(passed, passed + 3, [](uint8_t v) { return v == 0; })) << "the black background";
+    const CSprite* hidden = editor.GetSpriteList().FindByNumber(7);
+    EXPECT_EQ(PixelAt(*editorView.GetBuffer(), 12, 12), PixelAt(*hidden, 2, 2));
+    EXPECT_EQ(PixelAt(*playerView.GetBuffer(), 12, 12), kBlack) << "the black background";
 
     // A change of visibility is shown at once in the player only.
     player.SetDirtyView(&playerView);

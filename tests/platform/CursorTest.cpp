@@ -6,7 +6,7 @@
 
 #include "platform/Cursor.h"
 #include "platform/qt/QtCursor.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/QtApp.h"
 
 using namespace platform;
 
@@ -55,7 +55,7 @@ TEST(WaitCursor, EndsOnTheServiceItBeganOn) {
 }
 
 TEST(QtCursor, OverridesTheApplicationCursorWithTheHourglassAndRestoresIt) {
-    platform_test::EnsureQtApplication();
+    test_support::EnsureQtApplication();
     ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
     QtCursor cursor;
     InstalledCursor installed(cursor);

@@ -3,10 +3,10 @@
 #include <filesystem>
 
 #include "platform/FileNames.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 using namespace platform;
-using platform_test::TempDir;
+using test_support::ScratchFolder;
 
 namespace {
 std::string Canonical(const std::optional<std::string>& p) {
@@ -18,7 +18,7 @@ std::string Canonical(const std::string& p) {
 }  // namespace
 
 TEST(FileNames, RelativeNamesMatchEachComponentWithoutRegardToCase) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string photo = dir.Write("Fotos/Playa/Foto1.bmp");
     EXPECT_EQ(Canonical(ResolveWindowsPath("FOTOS\\PLAYA\\FOTO1.BMP", dir.Path())), Canonical(photo));
     EXPECT_EQ(Canonical(ResolveWindowsPath("fotos/playa/foto1.bmp", dir.Path())), Canonical(photo));
@@ -32,7 +32,7 @@ TEST(FileNames, RelativeNamesMatchEachComponentWithoutRegardToCase) {
 }
 
 TEST(FileNames, AccentedNamesMatchThroughTheCodePage) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string song = dir.Write(
         "Canci\xC3\xB3n/Ma\xC3\xB1"
         "ana.wav");  // Canción/Mañana.wav
@@ -49,7 +49,7 @@ TEST(FileNames, AccentedNamesMatchThroughTheCodePage) {
 }
 
 TEST(FileNames, TheExactSpellingWinsAndAnotherCaseVariantIsTriedWhenItLeadsNowhere) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string upper = dir.Write("DATA/a.bmp");
     const std::string lower = dir.Write("data/b.bmp");
     EXPECT_EQ(Canonical(ResolveWindowsPath("data\\A.BMP", dir.Path())), Canonical(upper));
@@ -60,7 +60,7 @@ TEST(FileNames, TheExactSpellingWinsAndAnotherCaseVariantIsTriedWhenItLeadsNowhe
 }
 
 TEST(FileNames, OldCdPathsAreFoundUnderTheBaseByDroppingLeadingFolders) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string flat = dir.Write("FOTO.BMP");
     const std::string nested = dir.Write("demo/otra.bmp");
     EXPECT_EQ(Canonical(ResolveWindowsPath("D:\\TITLES\\DEMO\\FOTO.BMP", dir.Path())), Canonical(flat));
@@ -72,7 +72,7 @@ TEST(FileNames, OldCdPathsAreFoundUnderTheBaseByDroppingLeadingFolders) {
 }
 
 TEST(FileNames, AbsolutePathsOfThisMachineResolveAsTheyStand) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string file = dir.Write("Sub/Clip.avi");
     EXPECT_EQ(Canonical(ResolveWindowsPath(file, "/nonexistent")), Canonical(file));
     std::string shouted = dir.Path() + "/SUB/CLIP.AVI";
@@ -81,7 +81,7 @@ TEST(FileNames, AbsolutePathsOfThisMachineResolveAsTheyStand) {
 }
 
 TEST(FileNames, FilesAndFoldersAreResolvedOnlyAsWhatTheyAre) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string folder = dir.MakeDir("Slides/Vacaciones");
     const std::string file = dir.Write("Slides/nota.txt");
     EXPECT_EQ(Canonical(ResolveWindowsDirectory("SLIDES\\VACACIONES\\", dir.Path())), Canonical(folder));
@@ -95,7 +95,7 @@ TEST(FileNames, FilesAndFoldersAreResolvedOnlyAsWhatTheyAre) {
 }
 
 TEST(FileNames, EmptyDegenerateAndHostileNamesResolveToNothing) {
-    TempDir dir;
+    ScratchFolder dir;
     dir.Write("a.bmp");
     EXPECT_FALSE(ResolveWindowsPath("", dir.Path()));
     EXPECT_FALSE(ResolveWindowsPath("C:", dir.Path()));
@@ -113,7 +113,7 @@ TEST(FileNames, EmptyDegenerateAndHostileNamesResolveToNothing) {
 }
 
 TEST(FileNames, AnEmptyBaseMeansTheCurrentDirectory) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string file = dir.Write("Local.WAV");
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());

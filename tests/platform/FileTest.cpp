@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/File.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 using namespace platform;
-using platform_test::TempDir;
+using test_support::ScratchFolder;
 
 TEST(MemoryFile, ReadsWritesSeeksAndGrows) {
     MemoryFile file(std::vector<uint8_t>{1, 2, 3, 4});
@@ -43,7 +43,7 @@ TEST(MemoryFile, WritingAtAnImpossiblePositionFailsAsAFullDisk) {
 }
 
 TEST(DiskFile, WritesThenReadsBack) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.Path() + "/data.bin";
     {
         DiskFile out;
@@ -63,7 +63,7 @@ TEST(DiskFile, WritesThenReadsBack) {
 }
 
 TEST(DiskFile, PositionAndLengthFollowEveryReadWriteAndSeek) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string path = dir.Path() + "/data.bin";
     DiskFile file;
     ASSERT_EQ(file.Open(path, DiskFile::Mode::readWrite), FileError::none);
@@ -90,7 +90,7 @@ TEST(DiskFile, PositionAndLengthFollowEveryReadWriteAndSeek) {
 }
 
 TEST(DiskFile, OpenReportsTheCauseOfFailure) {
-    TempDir dir;
+    ScratchFolder dir;
     DiskFile file;
     EXPECT_EQ(file.Open(dir.Path() + "/missing.fca", DiskFile::Mode::read), FileError::fileNotFound);
     EXPECT_FALSE(file.IsOpen());

@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include "platform/qt/QtDeviceContext.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/QtApp.h"
 
 using namespace platform;
 
@@ -44,7 +44,7 @@ const QRgb kTinyTopDown[2][3] = {{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 2
 
 class QtDeviceContextTest : public testing::Test {
   protected:
-    void SetUp() override { platform_test::EnsureQtApplication(); }
+    void SetUp() override { test_support::EnsureQtApplication(); }
 };
 
 TEST_F(QtDeviceContextTest, TheWindowsFacesResolveToTheirMetricCompatibleFamilies) {

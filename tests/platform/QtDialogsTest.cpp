@@ -11,7 +11,7 @@
 
 #include "platform/qt/QtFileDialog.h"
 #include "platform/qt/QtMessageBox.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/QtApp.h"
 
 using namespace platform;
 
@@ -49,7 +49,7 @@ void WhenModal(std::function<void(T*)> act) {
 
 class QtDialogs : public testing::Test {
   protected:
-    void SetUp() override { platform_test::EnsureQtApplication(); }
+    void SetUp() override { test_support::EnsureQtApplication(); }
 };
 
 TEST(WindowsFilterToQt, ConvertsNamesAndPatternListsPairByPair) {

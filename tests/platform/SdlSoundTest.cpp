@@ -2,51 +2,33 @@
 
 #include <chrono>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <thread>
 
 #include "platform/Media.h"
 #include "platform/sdl/SdlSound.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/Bytes.h"
+#include "tests/support/Environment.h"
+#include "tests/support/ScratchFolder.h"
 
 using namespace platform;
-using platform_test::TempDir;
+using test_support::ByteWriter;
+using test_support::ScopedEnv;
+using test_support::ScratchFolder;
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(v & 0xFF);
-    out.push_back((v >> 8) & 0xFF);
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-void PutTag(std::vector<uint8_t>& out, const char* tag) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(tag[i]));
-}
 
 // A PCM WAV file of 16-bit samples, interleaved.
 std::vector<uint8_t> WavOf(int rate, int channels, const std::vector<int16_t>& samples) {
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-    std::vector<uint8_t> wav;
-    PutTag(wav, "RIFF");
-    Put32(wav, 36 + dataBytes);
-    PutTag(wav, "WAVE");
-    PutTag(wav, "fmt ");
-    Put32(wav, 16);
-    Put16(wav, 1);  // PCM
-    Put16(wav, static_cast<uint32_t>(channels));
-    Put32(wav, static_cast<uint32_t>(rate));
-    Put32(wav, static_cast<uint32_t>(rate * channels * 2));
-    Put16(wav, static_cast<uint32_t>(channels * 2));
-    Put16(wav, 16);
-    PutTag(wav, "data");
-    Put32(wav, dataBytes);
-    for (int16_t s : samples) Put16(wav, static_cast<uint16_t>(s));
-    return wav;
+    ByteWriter wav;
+    wav.text("RIFF").u32(36 + dataBytes).text("WAVE");
+    wav.text("fmt ").u32(16).u16(1);  // PCM
+    wav.u16(static_cast<uint16_t>(channels)).u32(static_cast<uint32_t>(rate));
+    wav.u32(static_cast<uint32_t>(rate * channels * 2)).u16(static_cast<uint16_t>(channels * 2)).u16(16);
+    wav.text("data").u32(dataBytes);
+    for (int16_t s : samples) wav.u16(static_cast<uint16_t>(s));
+    return wav.v;
 }
 
 // A PCM WAV file: `frames` frames of 16-bit samples, every channel holding `value`.
@@ -71,28 +53,6 @@ std::vector<int16_t> Mixed(const std::vector<int16_t>& wave, const std::vector<i
     FinishMix(sums.data(), out.data(), frames, volume);
     return out;
 }
-
-// Sets an environment variable for the lifetime of the guard.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        const char* old = getenv(name);
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
 
 template <typename Condition>
 bool WaitFor(Condition done, int milliseconds = 3000) {
@@ -203,7 +163,7 @@ class SdlSoundTest : public testing::Test {
     void SetUp() override {
         if (sound.WaveDeviceCount() == 0) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
     }
-    TempDir dir;
+    ScratchFolder dir;
     SdlSound sound;
 };
 
@@ -260,23 +220,17 @@ TEST_F(SdlSoundTest, VolumeRoundTripsAndStartsFull) {
 
 TEST(SdlSoundSilent, WithoutADeviceTheProgramRunsSilent) {
     // An audio driver that does not exist makes every open fail, as on a machine without sound.
-    const char* previous = getenv("SDL_AUDIODRIVER");
-    std::string saved = previous ? previous : "";
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
     {
         SdlSound sound;
         EXPECT_EQ(sound.WaveDeviceCount(), 0);
-        TempDir dir;
+        ScratchFolder dir;
         EXPECT_FALSE(sound.PlayFile(dir.Write("a.wav", PcmWav(22050, 1, 100)), false));
         EXPECT_FALSE(sound.IsPlaying());
         sound.Stop();
         sound.SetVolume(0x80008000);
         EXPECT_EQ(sound.GetVolume(), 0x80008000u);
     }
-    if (previous)
-        setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
-    else
-        unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST(SdlMixer, SumsTheChannelsAppliesEachSidesVolumeAndSaturates) {
@@ -328,7 +282,7 @@ TEST(ClipChannel, QueuesUpToItsCapacityPlaysInOrderAndPausesAndClears) {
 TEST(SdlClipStream, PlaysBesideTheWaveSoundAndSurvivesItsStop) {
     SdlSound sound;
     if (sound.WaveDeviceCount() == 0) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
-    TempDir dir;
+    ScratchFolder dir;
     ASSERT_TRUE(sound.PlayFile(dir.Write("music.wav", StereoWav(44100, 100, 100)), true));
     auto stream = sound.OpenClipStream();
     ASSERT_TRUE(stream);
@@ -381,7 +335,7 @@ TEST(SdlClipStream, WithoutADeviceThereIsNoStream) {
 // The disk driver writes what the device plays to a file: the wave sound alone, then the wave and a clip
 // stream together, with the volume word applied to the sum and the sum saturated.
 TEST(SdlClipStream, TheDeviceWritesTheMixOfBothChannelsAtTheVolume) {
-    TempDir dir;
+    ScratchFolder dir;
     const std::string out = dir.Path() + "/out.raw";
     {
         ScopedEnv driver("SDL_AUDIODRIVER", "disk");
@@ -399,8 +353,7 @@ TEST(SdlClipStream, TheDeviceWritesTheMixOfBothChannelsAtTheVolume) {
         ASSERT_TRUE(WaitFor([&] { return stream->Queued() == 0; }));
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
     }
-    std::ifstream in(out, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const test_support::Bytes bytes = test_support::ReadFileBytes(out);
     ASSERT_GT(bytes.size(), 4u * 8820u);
     std::multiset<std::pair<int16_t, int16_t>> seen;
     for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {

@@ -6,7 +6,7 @@
 
 #include "platform/Shell.h"
 #include "platform/qt/QtShell.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/QtApp.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ class DesktopHandler : public QObject {
 };
 
 TEST(QtShell, HandsTheAddressToTheDesktopsHandlerForItsScheme) {
-    platform_test::EnsureQtApplication();
+    test_support::EnsureQtApplication();
     DesktopHandler handler;
     for (const char* scheme : {"http", "https", "mailto"})
         QDesktopServices::setUrlHandler(scheme, &handler, "Open");

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 
 #include "player/Actions.h"
 #include "tests/player/PlayerTestSupport.h"
@@ -455,7 +454,7 @@ TEST(PlayerSceneActions, HoverShowsTheSecondFrameAndEndEndsAtOnce) {
 
 TEST(PlayerActions, SoundNamesResolveBesideTheTitle) {
     PlayerFixture f;
-    { std::ofstream(f.folder.Path("hola.wav")) << "RIFF"; }
+    f.folder.Write("hola.wav", test_support::Text("RIFF"));
     // Windows names in other letters find the file as the Windows file system did.
     auto doc = OneButton(1, 11, {"HOLA.WAV"});
     doc->SetBaseDirectory(f.folder.Path());

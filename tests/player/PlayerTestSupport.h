@@ -1,7 +1,5 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <array>
 #include <filesystem>
 #include <memory>
@@ -18,31 +16,13 @@
 #include "platform/Sound.h"
 #include "player/CardView.h"
 #include "player/PlayerHost.h"
+#include "tests/support/ScratchFolder.h"
 
 // Titles made in memory and on disk for the player's tests, a host that records what the view asks of
 // the program, and a trace that records what the player reports.
 namespace player_test {
 
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        static int counter = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("lumeo-player-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string Path(const std::string& name = "") const {
-        return name.empty() ? path_.string() : (path_ / name).string();
-    }
-
-  private:
-    std::filesystem::path path_;
-};
+using test_support::ScratchFolder;
 
 // An opaque single-colour sprite of w x h (frames rows of cells) at (x, y).
 inline std::unique_ptr<CPhasedSprite> MakeSprite(int32_t number, int32_t x, int32_t y, int w = 20, int h = 10,

@@ -1,18 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <png.h>
-
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "imaging/Dib.h"
 #include "imaging/DibPcx.h"
 #include "platform/MessageBox.h"
 #include "tests/imaging/ImageTestUtil.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
 #include "tools/Fcatool.h"
 
 namespace {
+
+using namespace test_support;
 
 int Fcatool(std::vector<std::string> words) {
     words.insert(words.begin(), "fcatool");
@@ -23,34 +23,20 @@ int Fcatool(std::vector<std::string> words) {
     return status;
 }
 
-std::string Scratch(const std::string& name) {
-    auto dir = std::filesystem::path(LUMEO_BINARY_DIR) / "test-scratch" / "tools" / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir.string();
-}
-
 // Pixel (x, y) of the test pictures: red = 30x, green = 40y, blue = 99.
 void ExpectPattern(const CDIB& dib, int width, int height) {
     ASSERT_EQ(dib.GetWidth(), width);
     ASSERT_EQ(dib.GetHeight(), height);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* p = dib.GetPixelAddress(x, y);
-            ASSERT_EQ(p[2], 30 * x) << x << "," << y;
-            ASSERT_EQ(p[1], 40 * y) << x << "," << y;
-            ASSERT_EQ(p[0], 99);
-        }
+        for (int x = 0; x < width; ++x)
+            ASSERT_EQ(GetPixel(dib, x, y), (Rgb{uint8_t(30 * x), uint8_t(40 * y), 99})) << x << "," << y;
 }
 
 CDIB Pattern(int width, int height) {
     CDIB dib;
     dib.Create(width, height, 3);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = dib.GetPixelAddress(x, y);
-            p[0] = 99, p[1] = static_cast<uint8_t>(40 * y), p[2] = static_cast<uint8_t>(30 * x);
-        }
+        for (int x = 0; x < width; ++x) SetPixel(dib, x, y, uint8_t(30 * x), uint8_t(40 * y), 99);
     return dib;
 }
 
@@ -65,7 +51,8 @@ CDIB Loaded(const std::string& path) {
 }  // namespace
 
 TEST(FcatoolConvert, BmpToPcxToBmpKeepsEveryPixel) {
-    std::string dir = Scratch("bmp-pcx");
+    ScratchFolder scratch;
+    std::string dir = scratch.Path();
     ASSERT_TRUE(Pattern(5, 3).Save(dir + "/in.bmp"));
     EXPECT_EQ(Fcatool({"convert", dir + "/in.bmp", dir + "/mid.pcx"}), 0);
     EXPECT_EQ(Fcatool({"convert", dir + "/mid.pcx", dir + "/out.BMP"}), 0);
@@ -79,20 +66,15 @@ TEST(FcatoolConvert, BmpToPcxToBmpKeepsEveryPixel) {
 }
 
 TEST(FcatoolConvert, PngAndTiffLoadWithTheirPixels) {
-    std::string dir = Scratch("png-tiff");
+    ScratchFolder scratch;
+    std::string dir = scratch.Path();
     uint8_t rgb[4 * 2 * 3];
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x) {
             uint8_t* p = rgb + 3 * (4 * y + x);
             p[0] = static_cast<uint8_t>(30 * x), p[1] = static_cast<uint8_t>(40 * y), p[2] = 99;
         }
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = 4;
-    image.height = 2;
-    image.format = PNG_FORMAT_RGB;
-    ASSERT_TRUE(png_image_write_to_file(&image, (dir + "/in.png").c_str(), 0, rgb, 0, nullptr));
+    ASSERT_TRUE(imaging_test::WritePng(dir + "/in.png", 4, 2, rgb));
     ASSERT_TRUE(imaging_test::WriteRgbTiff(dir + "/in.tif", 4, 2, rgb));
 
     EXPECT_EQ(Fcatool({"convert", dir + "/in.png", dir + "/a.bmp"}), 0);
@@ -104,12 +86,13 @@ TEST(FcatoolConvert, PngAndTiffLoadWithTheirPixels) {
     EXPECT_EQ(Fcatool({"convert", dir + "/c.png", dir + "/d.jpg"}), 0);
     CDIB jpeg = Loaded(dir + "/d.jpg");
     EXPECT_EQ(jpeg.GetWidth(), 4);
-    EXPECT_NEAR(jpeg.GetPixelAddress(3, 1)[2], 90, 12);
+    EXPECT_NEAR(GetPixel(jpeg, 3, 1).r, 90, 12);
 }
 
 TEST(FcatoolConvert, FailureExitsOneWithTheMessageAndNoOutput) {
-    std::string dir = Scratch("failure");
-    std::ofstream(dir + "/bad.pcx") << "not a pcx at all";
+    ScratchFolder scratch;
+    std::string dir = scratch.Path();
+    scratch.Write("bad.pcx", Text("not a pcx at all"));
     testing::internal::CaptureStderr();
     int status = Fcatool({"convert", dir + "/bad.pcx", dir + "/out.bmp"});
     std::string err = testing::internal::GetCapturedStderr();

@@ -11,6 +11,9 @@
 #include "model/FichaDoc.h"
 #include "platform/qt/QtDeviceContext.h"
 #include "tests/model/DocTestSupport.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/Streams.h"
 #include "tools/Fcatool.h"
 #include "tools/Json.h"
 #include "tools/TitleFiles.h"
@@ -18,6 +21,7 @@
 namespace {
 
 using namespace doc_test;
+using namespace test_support;
 
 // Titles made with the model classes in a scratch folder, and the subcommands run on them.
 class TitleToolsTest : public testing::Test {
@@ -25,10 +29,7 @@ class TitleToolsTest : public testing::Test {
     void SetUp() override { RegisterTitleClasses(); }
 
     std::string Save(CFichaDoc& doc, const std::string& name) {
-        platform::MemoryFile file;
-        doc.Store(file);
-        WriteFileBytes(folder.Path(name), file.Bytes());
-        return folder.Path(name);
+        return SaveDocument(doc, folder.Path(name));
     }
 
     // A background, a transparent three-frame sprite in front of an opaque one, a hidden-by-card sprite,
@@ -39,8 +40,8 @@ class TitleToolsTest : public testing::Test {
         Gradient(*background, 120, 90, 90);
         doc.SetBackground(std::move(background));
         auto front = MakeSprite(1, 10, 10, 5, 20, 16, 3);
-        SetPixel(*front, 0, 0, 0x00FFFFFF);  // the transparent colour: white
-        SetPixel(*front, 5, 5, 0x00FFFFFF);
+        SetPixel(*front, 0, 0, kWhite);  // the transparent colour
+        SetPixel(*front, 5, 5, kWhite);
         front->ComputeTransparentColour();
         front->SetNumFrames(3);
         front->SetTransparent(true);
@@ -334,12 +335,9 @@ TEST_F(TitleToolsTest, RenderComposesTheCardAsThePlayerShowsIt) {
     // What the composition must show: the background where the front sprite is transparent, the front
     // sprite over the one behind, the picture, no sprite 3, and red text somewhere.
     auto at = [&](int x, int y) { return rendered.pixel(x, y) & 0xFFFFFF; };
-    auto background = [&](int x, int y) {
-        const uint8_t* p = doc.GetBackground()->GetPixelAddress(x, y);
-        return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-    };
+    auto background = [&](int x, int y) { return PixelAt(*doc.GetBackground(), x, y); };
     EXPECT_EQ(at(15, 15), background(15, 15)) << "a transparent pixel of sprite 1 shows the background";
-    EXPECT_EQ(at(25, 20), 0x302010u * 2 & 0xFFFFFF) << "sprite 1 lies in front of sprite 2";
+    EXPECT_EQ(at(25, 20), SpriteColour(1, 0)) << "sprite 1 lies in front of sprite 2";
     EXPECT_EQ(at(82, 61), 0x0201FAu) << "the picture's pixel (2, 1)";
     EXPECT_EQ(at(65, 45), background(65, 45)) << "sprite 3 is hidden by the card";
     bool red = false;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QWidget>
-#include <cstdlib>
 #include <string>
 
 #include "archive/Object.h"
@@ -12,7 +11,9 @@
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtShell.h"
 #include "platform/sdl/SdlSound.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/Environment.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/ScratchFolder.h"
 #include "ui/Services.h"
 
 namespace {
@@ -21,7 +22,7 @@ namespace {
 class ServicesTest : public testing::Test {
   protected:
     void SetUp() override {
-        platform_test::EnsureQtApplication();
+        test_support::EnsureQtApplication();
         platform::SetMessageBox(&box);
         platform::SetFileDialog(&dialog);
         platform::SetCursorService(&cursor);
@@ -107,20 +108,14 @@ TEST_F(ServicesTest, ADialogParentReplacesTheBoxesOnlyWhileTheyAreTheOnesInstall
 }
 
 TEST_F(ServicesTest, WithoutASoundDeviceTheProgramRunsSilent) {
-    const char* previous = std::getenv("SDL_AUDIODRIVER");
-    const std::string saved = previous ? previous : "";
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     {
+        test_support::ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
         ui::Services services;
         EXPECT_EQ(platform::Sounds().WaveDeviceCount(), 0);
-        platform_test::TempDir dir;
+        test_support::ScratchFolder dir;
         EXPECT_FALSE(platform::Sounds().PlayFile(dir.Write("musica.wav"), true));
         platform::Sounds().Stop();
     }
-    if (previous)
-        setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
-    else
-        unsetenv("SDL_AUDIODRIVER");
     EXPECT_EQ(&platform::Sounds(), &sound);
 }
 

@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 
 #include "platform/Shell.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/QtApp.h"
 #include "ui/StaticLink.h"
 
 namespace {
@@ -14,7 +14,7 @@ using ui::CStaticLink;
 class StaticLinkTest : public testing::Test {
   protected:
     void SetUp() override {
-        platform_test::EnsureQtApplication();
+        test_support::EnsureQtApplication();
         platform::SetShell(&shell);
     }
     void TearDown() override { platform::SetShell(nullptr); }

@@ -8,7 +8,8 @@
 
 #include "engine/AnimView.h"
 #include "tests/engine/EngineTestUtil.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/QtApp.h"
 #include "ui/ViewClient.h"
 
 // Helpers of the presentation tests: a small scene shown by a real animation view, and a client that
@@ -21,7 +22,7 @@ inline void PaintGradient(CDIB& dib, int width, int height) {
     ASSERT_TRUE(dib.Create(width, height, 3));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            enginetest::SetPixel(dib, x, y, uint32_t(x * 5 & 255) << 16 | uint32_t(y * 7 & 255) << 8 | 90);
+            test_support::SetPixel(dib, x, y, uint8_t(x * 5), uint8_t(y * 7), 90);
 }
 
 // A background of 40 x 30 and one opaque green sprite of 6 x 4 at (8, 5), composed by a CAnimView.
@@ -29,7 +30,7 @@ class Scene : public AnimScene {
   public:
     explicit Scene(int width = 40, int height = 30) {
         PaintGradient(background, width, height);
-        auto sprite = enginetest::MakeSprite(6, 4, enginetest::kGreen, 8, 5);
+        auto sprite = enginetest::MakeSprite(6, 4, test_support::kGreen, 8, 5);
         sprite->SetVisible(true);
         sprites.Insert(std::move(sprite));
     }
@@ -42,8 +43,8 @@ class Scene : public AnimScene {
 
 // The buffer's pixel (x, y), counted from the top, as Qt gives colours.
 inline QRgb BufferPixel(const COSBView& view, int x, int y) {
-    const uint8_t* p = view.GetBuffer()->GetPixelAddress(x, y);
-    return p ? qRgb(p[2], p[1], p[0]) : qRgb(1, 2, 3);
+    const uint32_t rrggbb = test_support::PixelAt(*view.GetBuffer(), x, y);
+    return rrggbb == test_support::kNoPixel ? qRgb(1, 2, 3) : QRgb(0xFF000000u | rrggbb);
 }
 
 inline QImage Grab(QWidget& widget) {

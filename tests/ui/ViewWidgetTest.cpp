@@ -18,7 +18,7 @@ using ui_test::BufferPixel;
 using ui_test::Grab;
 
 struct WithQt {
-    WithQt() { platform_test::EnsureQtApplication(); }
+    WithQt() { test_support::EnsureQtApplication(); }
 };
 
 // Remembers the region of every paint, to see what the widget was asked to repaint.
