@@ -19,6 +19,7 @@
 #include "platform/Sound.h"
 #include "player/SlideShow.h"
 #include "player/SlideShowDlg.h"
+#include "tests/player/FakeWipeClock.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/ScratchFolder.h"
@@ -28,6 +29,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using namespace test_support;
+using player_test::FakeWipeClock;
 
 // --- local helpers ---
 
@@ -81,20 +83,6 @@ class Doubles {
 
   private:
     platform::ScopedMessageBox messages_;
-};
-
-// A wipe clock that never sleeps and can look at the window at every step.
-class FakeClock : public WipeClock {
-  public:
-    uint64_t NowMs() override { return now; }
-    void WaitUntil(uint64_t deadline) override {
-        deadlines.push_back(deadline);
-        if (onWait) onWait();
-        if (deadline > now) now = deadline;
-    }
-    uint64_t now = 0;
-    std::vector<uint64_t> deadlines;
-    std::function<void()> onWait;
 };
 
 // Counts the paint events a widget receives.
@@ -442,7 +430,7 @@ struct ThreeSlides {
     }
     // Tests that step the show by hand give the timer a period it never reaches, so that a slow run is
     // not overtaken by a real tick.
-    SlideShowOptions Options(FakeClock* clock, int scale = 1, int periodMs = kTicksByHand) const {
+    SlideShowOptions Options(FakeWipeClock* clock, int scale = 1, int periodMs = kTicksByHand) const {
         SlideShowOptions options;
         options.scale = scale;
         options.periodMs = periodMs;
@@ -458,7 +446,7 @@ struct ThreeSlides {
 TEST(SlideShowWindow, OpensFramelessCentredWithTheFirstSlideAndASixSecondTimer) {
     Doubles doubles;
     ThreeSlides slides;
-    FakeClock clock;
+    FakeWipeClock clock;
     SlideShowOptions options;  // the player's own period
     options.clock = &clock;
     options.baseDirectory = slides.dir.Path();
@@ -488,7 +476,7 @@ TEST(SlideShowWindow, OpensFramelessCentredWithTheFirstSlideAndASixSecondTimer) 
 TEST(SlideShowWindow, EachLaterSlideIsWipedInStepByStepOnTheWindow) {
     Doubles doubles;
     ThreeSlides slides;
-    FakeClock clock;
+    FakeWipeClock clock;
     CSlideShowDlg dialog(nullptr, Args("", "", "f", ""), slides.Options(&clock));
     ASSERT_TRUE(dialog.InitDialog());
     dialog.show();
@@ -561,7 +549,7 @@ TEST(SlideShowWindow, AScaledWindowShowsEveryScreenPixelAsABlock) {
 TEST(SlideShowWindow, ALeftClickEndsTheShowAndStopsTheSound) {
     Doubles doubles;
     ThreeSlides slides;
-    FakeClock clock;
+    FakeWipeClock clock;
     CSlideShowDlg dialog(nullptr, Args("", "", "f", "s.wav"), slides.Options(&clock));
     ASSERT_TRUE(dialog.InitDialog());
     dialog.show();
@@ -579,7 +567,7 @@ TEST(SlideShowWindow, ALeftClickEndsTheShowAndStopsTheSound) {
 
 TEST(SlideShowWindow, EnterEscapeAndClosingEndItWithTheSoundStoppedOnce) {
     ThreeSlides slides;
-    FakeClock clock;
+    FakeWipeClock clock;
     struct Way {
         const char* name;
         std::function<void(CSlideShowDlg&)> end;
@@ -607,7 +595,7 @@ TEST(SlideShowWindow, TheTimerEndsTheShowAfterTheLastSlide) {
     Doubles doubles;
     ScratchFolder dir;
     WriteJpeg(dir.PathFor("solo.jpg"), 64, 64, kRed);
-    FakeClock clock;
+    FakeWipeClock clock;
     SlideShowOptions options;
     options.clock = &clock;
     options.periodMs = kTicksByHand;
@@ -625,7 +613,7 @@ TEST(SlideShowWindow, TheTimerEndsTheShowAfterTheLastSlide) {
 TEST(SlideShowWindow, AModalRunShowsEverySlideAndEndsByItself) {
     Doubles doubles;
     ThreeSlides slides;
-    FakeClock clock;
+    FakeWipeClock clock;
     // A period long enough for each wipe to begin before the next tick comes.
     CSlideShowDlg dialog(nullptr, Args("", "", "f", "s.wav"), slides.Options(&clock, 1, 500));
     // A show that does not end by itself is closed by this guard, and the checks below then fail.

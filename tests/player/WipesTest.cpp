@@ -7,29 +7,13 @@
 
 #include "player/SlideShowDlg.h"
 #include "player/Wipes.h"
+#include "tests/player/FakeWipeClock.h"
 
+using player_test::FakeWipeClock;
 using platform::Point;
 using platform::Rect;
 
 namespace {
-
-// A clock that never sleeps: waiting moves it straight to the deadline. Drawing can be made slow by
-// advancing it from the painter.
-class FakeWipeClock : public WipeClock {
-  public:
-    uint64_t NowMs() override { return now; }
-    void WaitUntil(uint64_t deadline) override {
-        deadlines.push_back(deadline);
-        if (deadline > now) {
-            waited += deadline - now;
-            now = deadline;
-        }
-    }
-
-    uint64_t now = 1000;
-    uint64_t waited = 0;
-    std::vector<uint64_t> deadlines;
-};
 
 std::vector<Rect> RectsOf(const WipeSequence& wipe, size_t step) {
     return wipe.steps.at(step).rects;
@@ -168,7 +152,7 @@ TEST(Wipes, UnusableSizesGiveNoSteps) {
 }
 
 TEST(WipePacing, EachStepWaitsForItsOwnDeadline) {
-    FakeWipeClock clock;
+    FakeWipeClock clock(1000);
     WipeSequence wipe = WipeFrames(640, 480, 10);
     size_t drawn = 0;
     // Drawing takes 7 ms of the 10 ms of each step; the deadlines do not move for it.
@@ -186,7 +170,7 @@ TEST(WipePacing, EachStepWaitsForItsOwnDeadline) {
 }
 
 TEST(WipePacing, AStepLaterThanItsDeadlineIsNotMadeUpByTheNextOnes) {
-    FakeWipeClock clock;
+    FakeWipeClock clock(1000);
     WipeSequence wipe = WipeRows(640, 480, 5, 30);
     int step = 0;
     // The fifth step takes 100 ms; the steps after it catch up on the schedule instead of shifting it.
@@ -199,7 +183,7 @@ TEST(WipePacing, AStepLaterThanItsDeadlineIsNotMadeUpByTheNextOnes) {
 }
 
 TEST(WipePacing, AFailedCopyEndsTheWipeAtOnce) {
-    FakeWipeClock clock;
+    FakeWipeClock clock(1000);
     WipeSequence wipe = WipeColumns(0, 0, 640, 480, 5, 30);
     int calls = 0;
     size_t played = PlayWipe(wipe, clock, [&](const WipeStep&) { return ++calls < 5; });
