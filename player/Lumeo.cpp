@@ -26,7 +26,9 @@
 #include "platform/Shell.h"
 #include "platform/Sound.h"
 #include "platform/qt/QtDeviceContext.h"
+#include "player/BitmapButton.h"
 #include "player/SlideShowDlg.h"
+#include "player/SpriteCursor.h"
 #include "ui/StaticLink.h"
 
 namespace {
@@ -294,7 +296,10 @@ void CPlayerApp::RedrawView() {
 }
 
 void CPlayerApp::SetCursor(PlayerCursor cursor) {
-    widget_->setCursor(cursor == PlayerCursor::sprite ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    if (cursor == PlayerCursor::sprite)
+        widget_->setCursor(sprite_cursor::ForDensity(widget_->devicePixelRatioF()));
+    else
+        widget_->setCursor(Qt::ArrowCursor);
 }
 
 void CPlayerApp::PlaceView() {
@@ -456,8 +461,9 @@ CCardListDlg::CCardListDlg(QWidget* parent, const CArrayFichas& cards, int selec
     if (selection >= 0 && selection < list->count()) list->setCurrentRow(selection);
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* yes = buttons->addButton("SI", QDialogButtonBox::AcceptRole);
-    buttons->addButton("NO", QDialogButtonBox::RejectRole);
+    auto* yes = new CBitmapButton("SI", buttons);
+    buttons->addButton(yes, QDialogButtonBox::AcceptRole);
+    buttons->addButton(new CBitmapButton("NO", buttons), QDialogButtonBox::RejectRole);
     yes->setDefault(true);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, [this, list] {
