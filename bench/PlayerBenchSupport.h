@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QStandardPaths>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -22,6 +23,8 @@ class Program {
     Program(int& argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         setenv("SDL_AUDIODRIVER", "dummy", 0);
+        // The player keeps its volume in its settings; the benchmark's runs leave the user's alone.
+        QStandardPaths::setTestModeEnabled(true);
         app_ = std::make_unique<QApplication>(argc, argv);
         services_ = std::make_unique<ui::Services>();
     }

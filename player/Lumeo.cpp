@@ -29,6 +29,7 @@
 #include "player/BitmapButton.h"
 #include "player/SlideShowDlg.h"
 #include "player/SpriteCursor.h"
+#include "player/VolumeMemory.h"
 #include "ui/StaticLink.h"
 
 namespace {
@@ -181,6 +182,7 @@ CPlayerApp::CPlayerApp(const PlayerOptions& options) : options_(options) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     SetRunState(&runState_);
     runState_.SetStartCard(options.startCard);
+    if (std::optional<uint32_t> volume = VolumeMemory().Load()) platform::Sounds().SetVolume(*volume);
     view_ = std::make_unique<CFichaView>(*this);
     widget_ = new ui::ViewWidget(this);
     widget_->SetView(view_.get(), view_.get());
@@ -209,6 +211,8 @@ CPlayerApp::~CPlayerApp() {
     // muted volume is put back as it was before muting.
     platform::Sounds().Stop();
     if (runState_.Muted()) platform::Sounds().SetVolume(runState_.SavedVolume());
+    // The volume is kept for the next run as the wave device kept it; a mute is not, it was undone above.
+    VolumeMemory().Save(platform::Sounds().GetVolume());
     if (!startDirectory_.empty() && ::chdir(startDirectory_.c_str()) != 0) {
     }
     SetRunState(nullptr);
