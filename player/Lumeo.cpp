@@ -280,15 +280,15 @@ void CPlayerApp::RunSlideShow(const std::array<std::string, 4>& arguments) {
 }
 
 bool CPlayerApp::ShellOpen(const std::string& target) {
-    const bool opened = platform::Shells().Open(platform::Cp1252ToUtf8(target));
-    view_->Trace().Shell(target, opened);
-    return opened;
+    // The action that asked reports the open in the trace.
+    return platform::Shells().Open(platform::Cp1252ToUtf8(target));
 }
 
 void CPlayerApp::EndProgram() {
     if (ended_) return;
+    // The action that ends the program has reported the exit; only a close by the system is the frame's
+    // own to report.
     ended_ = true;
-    view_->Trace().Exit();
     tick_.stop();
     videoPump_.stop();
     close();

@@ -7,12 +7,14 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QTimer>
 #include <filesystem>
 #include <memory>
 
 #include "archive/Archive.h"
 #include "model/AnimDoc.h"
 #include "platform/File.h"
+#include "platform/Shell.h"
 #include "player/Lumeo.h"
 #include "tests/player/PlayerTestSupport.h"
 
@@ -172,6 +174,31 @@ TEST(LumeoScene, ATitleOpenedFromASceneIsEnteredAsATitle) {
     f.Move({200, 200});
     EXPECT_TRUE(f.Traced("enter 20 0"));
     EXPECT_TRUE(f.Traced("leave 20 0"));
+}
+
+TEST(LumeoProgram, ALinkAndTheEndAreEachTracedOnce) {
+    ProgramFixture f;
+    platform::RecordingShell shell;
+    platform::SetShell(&shell);
+    TitleBuilder b;
+    b.Clicking(1, 10, 10, 32, {"http://example.org/"});
+    b.Clicking(2, 50, 10, 31);
+    b.Card();
+    b.Save(f.folder.Path("links.fca"));
+    ASSERT_TRUE(f.Start("links.fca"));
+    f.Click({15, 15});
+    EXPECT_EQ(shell.opened, std::vector<std::string>{"http://example.org/"});
+    // The end shows the credits first; they are closed as a person closes them.
+    QTimer::singleShot(0, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+    f.Click({55, 15});
+    EXPECT_EQ(std::count(f.trace.events.begin(), f.trace.events.end(), "shell http://example.org/ 1"), 1);
+    EXPECT_EQ(std::count(f.trace.events.begin(), f.trace.events.end(), "exit"), 1);
+    EXPECT_EQ(std::count(f.trace.events.begin(), f.trace.events.end(), "open credits"), 1);
+    f.app->close();
+    EXPECT_EQ(std::count(f.trace.events.begin(), f.trace.events.end(), "exit"), 1);
+    platform::SetShell(nullptr);
 }
 
 }  // namespace
