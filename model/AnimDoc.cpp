@@ -208,6 +208,7 @@ void CAnimDoc::SetPathName(const std::string& path) {
 
 void CAnimDoc::ApplyBackgroundMusicRule() {
     platform::Sound& sound = platform::Sounds();
+    musicChange_ = {};
     if (sound.WaveDeviceCount() <= 0) return;
     CPlayerRunState& state = RunState();
     if (!backgroundMusic.empty()) {
@@ -218,10 +219,12 @@ void CAnimDoc::ApplyBackgroundMusicRule() {
             std::optional<std::string> resolved =
                 platform::ResolveWindowsPath(backgroundMusic, baseDirectory_);
             sound.PlayFile(resolved ? *resolved : platform::Cp1252ToUtf8(backgroundMusic), loopMusic != 0);
+            musicChange_ = {MusicChange::Kind::started, backgroundMusic, loopMusic != 0};
         }
         state.SetPlayingMusic(backgroundMusic);
     } else if (stopPreviousMusic != 0) {
         sound.Stop();
         state.SetPlayingMusic("");
+        musicChange_.kind = MusicChange::Kind::stopped;
     }
 }

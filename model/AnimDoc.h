@@ -97,6 +97,17 @@ class CAnimDoc : public AnimScene {
     };
     const std::optional<ByteRange>& GetBackgroundRange() const { return backgroundRange_; }
 
+    // What the background-music rule did when the player last opened the document, so that the player
+    // can report it as it reports every other sound: nothing (no music, no device, or the music named is
+    // the one already playing), a start of the title's music, or a stop of the music left playing.
+    struct MusicChange {
+        enum class Kind { none, started, stopped };
+        Kind kind = Kind::none;
+        std::string music;  // the title's music name, as stored (upper case), when it started
+        bool loop = false;
+    };
+    const MusicChange& GetMusicChange() const { return musicChange_; }
+
     // Stored members, in stream order.
     uint32_t leadingWord = 0;  // stored back with the value loaded
     std::string identifier;
@@ -135,6 +146,7 @@ class CAnimDoc : public AnimScene {
     std::string title_;
     std::string baseDirectory_;
     std::optional<ByteRange> backgroundRange_;
+    MusicChange musicChange_;
 };
 
 // The run state the player's documents read and write when they open: the music playing and the card to

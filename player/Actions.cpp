@@ -321,7 +321,12 @@ void CPlayerActions::RunSceneAction(CSprite* sprite, const platform::Point& poin
     switch (sprite->GetClickAction()) {
         case kActionOpenCard:
             RunState().SetStartCard(sprite->GetNumber() == 0 ? 0 : sprite->GetNumber() - 1);
-            if (view_.Host().OpenTitle(arg1 + ".fca")) view_.Host().CloseScene();
+            if (view_.Host().OpenTitle(arg1 + ".fca")) {
+                view_.Host().CloseScene();
+                // The title comes up as a title opened at start does: its card applied, composed and
+                // drawn, its video started; the scene's buffer and widgets mean nothing to it.
+                view_.OnInitialUpdate();
+            }
             break;
         case kActionPlaySound:
             if (platform::Sounds().WaveDeviceCount() > 0) PlaySoundFile(arg1);

@@ -34,6 +34,16 @@ void CPlayerCardView::SetDocument(CAnimDoc* doc) {
     doc_ = dynamic_cast<CFichaDoc*>(doc);
     // The card view is the one that composes and shows what the sprites change.
     if (scene_) scene_->SetDirtyView(this);
+    ReportMusicChange();
+}
+
+void CPlayerCardView::ReportMusicChange() {
+    if (!scene_) return;
+    // The document's open has just applied the background-music rule; its sound is reported like any
+    // action's, so that a trace shows every start and stop of what the player plays.
+    const CAnimDoc::MusicChange& change = scene_->GetMusicChange();
+    if (change.kind == CAnimDoc::MusicChange::Kind::started) trace_->Sound(change.music, change.loop);
+    if (change.kind == CAnimDoc::MusicChange::Kind::stopped) trace_->SoundStop();
 }
 
 // ---------------------------------------------------------------- framework notices

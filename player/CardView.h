@@ -103,6 +103,7 @@ class CPlayerCardView : public CAnimView, public platform::MediaWindow {
     void DragVolume(const platform::Point& point);
     void DragVideo(const platform::Point& point);
     void SceneMouseMove(CSprite* hit);
+    void ReportMusicChange();
 
     PlayerHost& host_;
     PlayerTrace noTrace_;

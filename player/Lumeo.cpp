@@ -26,7 +26,10 @@
 #include "platform/Shell.h"
 #include "platform/Sound.h"
 #include "platform/qt/QtDeviceContext.h"
+#include "player/BitmapButton.h"
 #include "player/SlideShowDlg.h"
+#include "player/SpriteCursor.h"
+#include "player/VolumeMemory.h"
 #include "ui/StaticLink.h"
 
 namespace {
@@ -179,6 +182,7 @@ CPlayerApp::CPlayerApp(const PlayerOptions& options) : options_(options) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     SetRunState(&runState_);
     runState_.SetStartCard(options.startCard);
+    if (std::optional<uint32_t> volume = VolumeMemory().Load()) platform::Sounds().SetVolume(*volume);
     view_ = std::make_unique<CFichaView>(*this);
     widget_ = new ui::ViewWidget(this);
     widget_->SetView(view_.get(), view_.get());
@@ -207,6 +211,8 @@ CPlayerApp::~CPlayerApp() {
     // muted volume is put back as it was before muting.
     platform::Sounds().Stop();
     if (runState_.Muted()) platform::Sounds().SetVolume(runState_.SavedVolume());
+    // The volume is kept for the next run as the wave device kept it; a mute is not, it was undone above.
+    VolumeMemory().Save(platform::Sounds().GetVolume());
     if (!startDirectory_.empty() && ::chdir(startDirectory_.c_str()) != 0) {
     }
     SetRunState(nullptr);
@@ -274,15 +280,15 @@ void CPlayerApp::RunSlideShow(const std::array<std::string, 4>& arguments) {
 }
 
 bool CPlayerApp::ShellOpen(const std::string& target) {
-    const bool opened = platform::Shells().Open(platform::Cp1252ToUtf8(target));
-    view_->Trace().Shell(target, opened);
-    return opened;
+    // The action that asked reports the open in the trace.
+    return platform::Shells().Open(platform::Cp1252ToUtf8(target));
 }
 
 void CPlayerApp::EndProgram() {
     if (ended_) return;
+    // The action that ends the program has reported the exit; only a close by the system is the frame's
+    // own to report.
     ended_ = true;
-    view_->Trace().Exit();
     tick_.stop();
     videoPump_.stop();
     close();
@@ -294,7 +300,10 @@ void CPlayerApp::RedrawView() {
 }
 
 void CPlayerApp::SetCursor(PlayerCursor cursor) {
-    widget_->setCursor(cursor == PlayerCursor::sprite ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    if (cursor == PlayerCursor::sprite)
+        widget_->setCursor(sprite_cursor::ForDensity(widget_->devicePixelRatioF()));
+    else
+        widget_->setCursor(Qt::ArrowCursor);
 }
 
 void CPlayerApp::PlaceView() {
@@ -456,8 +465,9 @@ CCardListDlg::CCardListDlg(QWidget* parent, const CArrayFichas& cards, int selec
     if (selection >= 0 && selection < list->count()) list->setCurrentRow(selection);
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* yes = buttons->addButton("SI", QDialogButtonBox::AcceptRole);
-    buttons->addButton("NO", QDialogButtonBox::RejectRole);
+    auto* yes = new CBitmapButton("SI", buttons);
+    buttons->addButton(yes, QDialogButtonBox::AcceptRole);
+    buttons->addButton(new CBitmapButton("NO", buttons), QDialogButtonBox::RejectRole);
     yes->setDefault(true);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, [this, list] {

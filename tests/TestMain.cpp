@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QStandardPaths>
 #include <cstdlib>
 
 // Every test program runs headless: Qt draws offscreen and SDL plays into the void. These must be set
@@ -7,6 +8,8 @@
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // The programs' settings (the player's volume) go to the toolkit's test folder, never to the user's.
+    QStandardPaths::setTestModeEnabled(true);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -193,10 +193,13 @@ void QtDeviceContext::StretchDib(const DibView& dib, const Rect& destination, co
     // Only the pixels that can show are computed, so a huge destination costs no more than the device.
     const Rect visible = destination.Intersect(ClipBox());
     if (visible.IsEmpty()) return;
-    QImage part(visible.Width(), visible.Height(), QImage::Format_ARGB32_Premultiplied);
-    if (part.isNull()) return;
     const int32_t dw = destination.Width(), dh = destination.Height();
     const int32_t sw = source.Width(), sh = source.Height();
+    if (dw == sw && dh == sh &&
+        CopyDibRows(dib, visible, source.left - destination.left, source.top - destination.top))
+        return;
+    QImage part(visible.Width(), visible.Height(), QImage::Format_ARGB32_Premultiplied);
+    if (part.isNull()) return;
     for (int32_t y = visible.top; y < visible.bottom; ++y) {
         auto* out = reinterpret_cast<QRgb*>(part.scanLine(y - visible.top));
         const int32_t sy = Nearest(y - destination.top, dh, source.top, sh);
@@ -211,6 +214,38 @@ void QtDeviceContext::StretchDib(const DibView& dib, const Rect& destination, co
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         painter.drawImage(QPoint(visible.left, visible.top), part);
     });
+}
+
+bool QtDeviceContext::CopyDibRows(const DibView& dib, const Rect& visible, int32_t dx, int32_t dy) {
+    // Only a part that lies wholly inside the DIB is opaque everywhere; the general path keeps what is
+    // under the pixels outside it.
+    const int64_t left64 = int64_t{visible.left} + dx, top64 = int64_t{visible.top} + dy;
+    if (left64 < 0 || top64 < 0 || left64 + visible.Width() > dib.width ||
+        top64 + visible.Height() > dib.height)
+        return false;
+    const int32_t left = static_cast<int32_t>(left64), top = static_cast<int32_t>(top64);
+    QImage part(visible.Width(), visible.Height(), QImage::Format_RGB32);
+    if (part.isNull()) return false;
+    QRgb palette[256];
+    if (dib.bitCount == 8)
+        for (int i = 0; i < 256; ++i) {
+            const uint8_t* bgr = dib.colorTable + 4 * i;
+            palette[i] = qRgb(bgr[2], bgr[1], bgr[0]);
+        }
+    const int32_t width = visible.Width();
+    for (int32_t y = 0; y < visible.Height(); ++y) {
+        auto* out = reinterpret_cast<QRgb*>(part.scanLine(y));
+        const uint8_t* row = dib.bits + static_cast<ptrdiff_t>(dib.height - 1 - (top + y)) * dib.stride;
+        if (dib.bitCount == 8) {
+            const uint8_t* in = row + left;
+            for (int32_t x = 0; x < width; ++x) out[x] = palette[in[x]];
+        } else {
+            const uint8_t* in = row + 3 * static_cast<ptrdiff_t>(left);
+            for (int32_t x = 0; x < width; ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
+        }
+    }
+    Paint([&](QPainter& painter) { painter.drawImage(QPoint(visible.left, visible.top), part); });
+    return true;
 }
 
 Rect QtDeviceContext::ClipBox() const {

@@ -43,6 +43,10 @@ class QtDeviceContext : public DeviceContext {
   private:
     template <typename Draw>
     void Paint(Draw&& draw);
+    // StretchDib at the DIB's own size, source = destination + (dx, dy): the card's buffer shown on its
+    // window on every paint. Converts whole rows at once; false, with nothing drawn, when `visible` does
+    // not lie wholly inside the DIB.
+    bool CopyDibRows(const DibView& dib, const Rect& visible, int32_t dx, int32_t dy);
 
     QPaintDevice* device_ = nullptr;
     QPainter* painter_ = nullptr;

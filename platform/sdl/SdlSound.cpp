@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "platform/File.h"
 
@@ -187,17 +188,22 @@ std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>
     const uint64_t workBytes = whole * static_cast<uint64_t>(std::max(1, cvt.len_mult));
     if (workBytes > kMaxDecodedBytes || whole > static_cast<uint64_t>(INT32_MAX)) return std::nullopt;
     if (whole == 0) return std::vector<int16_t>{};
-    std::vector<int16_t> samples((workBytes + sizeof(int16_t) - 1) / sizeof(int16_t));
-    std::memcpy(samples.data(), pcm.get(), static_cast<size_t>(whole));
+    // The conversion works in a buffer of len_mult times the sound, many times what it leaves; the buffer
+    // is not cleared first (every byte read is written before), and only the result is kept, at its size.
+    const size_t workSamples = static_cast<size_t>((workBytes + sizeof(int16_t) - 1) / sizeof(int16_t));
+    std::unique_ptr<int16_t[]> work(new (std::nothrow) int16_t[workSamples]);
+    if (!work) return std::nullopt;
+    std::memcpy(work.get(), pcm.get(), static_cast<size_t>(whole));
     size_t converted = static_cast<size_t>(whole);
     if (needed > 0) {
-        cvt.buf = reinterpret_cast<Uint8*>(samples.data());
+        cvt.buf = reinterpret_cast<Uint8*>(work.get());
         cvt.len = static_cast<int>(whole);
         if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt < 0) return std::nullopt;
         converted = static_cast<size_t>(cvt.len_cvt);
     }
-    samples.resize(std::min(samples.size(), converted / (sizeof(int16_t) * kSoundChannels) * kSoundChannels));
-    return samples;
+    const size_t kept =
+        std::min(workSamples, converted / (sizeof(int16_t) * kSoundChannels) * kSoundChannels);
+    return std::vector<int16_t>(work.get(), work.get() + kept);
 }
 
 void WavePlayer::Start(std::vector<int16_t> samples, bool loop) {

@@ -17,7 +17,8 @@ cleanup() {
 trap cleanup EXIT
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 server=$!
-export DISPLAY=$display SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
+# The player keeps its volume in its settings: the run keeps them in its scratch folder.
+export DISPLAY=$display SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work XDG_CONFIG_HOME=$work
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 cd "$examples"
 "$lumeo" --no-credits demo.fca >"$work/lumeo.log" 2>&1 &

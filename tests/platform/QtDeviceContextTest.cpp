@@ -205,6 +205,35 @@ TEST_F(QtDeviceContextTest, StretchDibTakesASourceRectangleAndEightBitTables) {
     EXPECT_EQ(DibViewToQImage(tiny.View()).pixel(2, 1), kTinyTopDown[1][2]);
 }
 
+TEST_F(QtDeviceContextTest, StretchDibAtItsOwnSizeCopiesEightBitRowsFromAnyPartOfTheDib) {
+    // 3 x 2, 8 bits, rows padded to 4: top row indices 3, 2, 1; bottom row 0, 1, 2.
+    uint8_t bits[2 * 4] = {0, 1, 2, 0, 3, 2, 1, 0};
+    uint8_t table[256 * 4] = {};
+    const uint8_t colours[4][4] = {{0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}, {0, 255, 255, 0}};
+    std::memcpy(table, colours, sizeof colours);
+    const DibView view{3, 2, 8, 4, bits, table};
+    const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255),
+               yellow = qRgb(255, 255, 0), white = qRgb(255, 255, 255);
+    QtImageDeviceContext dc(5, 3);
+    dc.StretchDib(view, Rect{1, 1, 3, 3}, Rect{1, 0, 3, 2});  // the right two columns
+    EXPECT_EQ(dc.Image().pixel(1, 1), blue);
+    EXPECT_EQ(dc.Image().pixel(2, 1), green);
+    EXPECT_EQ(dc.Image().pixel(1, 2), green);
+    EXPECT_EQ(dc.Image().pixel(2, 2), blue);
+    EXPECT_EQ(dc.Image().pixel(0, 1), white);
+    EXPECT_EQ(dc.Image().pixel(3, 1), white);
+    EXPECT_EQ(dc.Image().pixel(1, 0), white);
+    // The whole DIB, then a part reaching below it: the row past its bottom keeps what was there.
+    QtImageDeviceContext whole(3, 3);
+    whole.StretchDib(view, Rect{0, 0, 3, 2}, Rect{0, 0, 3, 2});
+    EXPECT_EQ(whole.Image().pixel(0, 0), yellow);
+    EXPECT_EQ(whole.Image().pixel(2, 1), blue);
+    whole.StretchDib(view, Rect{0, 1, 3, 3}, Rect{0, 1, 3, 3});
+    EXPECT_EQ(whole.Image().pixel(0, 1), red);
+    EXPECT_EQ(whole.Image().pixel(2, 1), blue);
+    EXPECT_EQ(whole.Image().pixel(0, 2), white);
+}
+
 TEST_F(QtDeviceContextTest, StretchDibClipsAndRefusesMalformedViews) {
     TinyDib dib;
     QtImageDeviceContext dc(4, 4);

@@ -171,15 +171,17 @@ class RecordingTrace : public PlayerTrace {
     std::vector<std::string> events;
 };
 
-// A view on a title, with the host, the trace, a recording sound service and a fresh run state.
-struct PlayerFixture {
-    PlayerFixture() : host(folder.Path()), view(host), box(messages) {
+// A view on a title, with the host, the trace, a recording sound service and a fresh run state. `View`
+// is the player's card view or a test's subclass of it that keeps more of what it is shown.
+template <class View = CPlayerCardView>
+struct BasicPlayerFixture {
+    BasicPlayerFixture() : host(folder.Path()), view(host), box(messages) {
         platform::SetSound(&sound);
         SetRunState(&state);
         host.Attach(&view);
         view.SetTrace(&trace);
     }
-    ~PlayerFixture() {
+    ~BasicPlayerFixture() {
         view.SetDocument(nullptr);
         platform::SetSound(nullptr);
         SetRunState(nullptr);
@@ -200,10 +202,12 @@ struct PlayerFixture {
     CPlayerRunState state;
     RecordingHost host;
     RecordingTrace trace;
-    CPlayerCardView view;
+    View view;
     platform::RecordingMessageBox messages;
     platform::ScopedMessageBox box;
     std::unique_ptr<CFichaDoc> doc;
 };
+
+using PlayerFixture = BasicPlayerFixture<>;
 
 }  // namespace player_test
