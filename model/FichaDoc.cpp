@@ -314,6 +314,29 @@ void CFichaDoc::SelectCard(int index) {
     EditorGoTo(index);
 }
 
+void CFichaDoc::AppendCard(std::unique_ptr<CFicha> card) {
+    if (!cards_.Add(std::move(card))) return;
+    EditorGoTo(static_cast<int>(cards_.GetSize()) - 1);
+}
+
+void CFichaDoc::DeleteCurrentCard() {
+    if (!CardAt(currentCard_)) return;
+    // Every proxy belongs to the card that goes, the video's too.
+    CSpriteList& list = GetSpriteList();
+    std::vector<CSprite*> proxies;
+    for (CSprite* sprite : list)
+        if (IsProxyNumber(sprite->GetNumber())) proxies.push_back(sprite);
+    for (CSprite* sprite : proxies) list.Remove(sprite);
+    cards_.RemoveAt(static_cast<size_t>(currentCard_));
+    if (currentCard_ >= static_cast<int>(cards_.GetSize())) --currentCard_;
+    if (CFicha* card = CardAt(currentCard_)) ShowCard(card);
+    UpdateAllViews();
+}
+
+void CFichaDoc::RebuildProxies() {
+    EditorGoTo(currentCard_);
+}
+
 bool CFichaDoc::GoToCard(int index) {
     CFicha* card = CardAt(index);
     if (!card) return false;
@@ -369,12 +392,21 @@ UndoHistory::Snapshot CFichaDoc::CaptureSnapshot() {
     platform::MemoryFile file;
     // The last snapshot's size is a good guess of this one's, and spares the buffer its growing.
     file.Bytes().reserve(lastSnapshotSize_);
+    // Storing a text clears its selection; a snapshot must leave the document as it is, or the command
+    // that takes it (Delete, Cut) would find its selected texts deselected.
+    std::vector<CTexto*> selected;
+    for (const CFicha* card : cards_)
+        for (CTexto* text : card->texts)
+            if (text->selected) selected.push_back(text);
+    bool stored = true;
     try {
         Store(file);
     } catch (...) {
         // A title that cannot be stored cannot be snapshotted either; the change goes on without a step.
-        return nullptr;
+        stored = false;
     }
+    for (CTexto* text : selected) text->selected = true;
+    if (!stored) return nullptr;
     lastSnapshotSize_ = file.Bytes().size();
     return std::make_shared<const UndoHistory::Bytes>(std::move(file.Bytes()));
 }
@@ -396,6 +428,8 @@ void CFichaDoc::TakeUndoSnapshot(const std::string& step) {
     if (!undo_.IsActive()) return;
     if (UndoHistory::Snapshot before = CaptureSnapshot())
         undo_.Push(step, std::move(before), currentCard_, IsModified());
+    else
+        undo_.ConfirmStep();  // a cancel of this command must not drop the step before it
 }
 
 void CFichaDoc::EndUndoStep() {
@@ -446,7 +480,8 @@ bool CFichaDoc::Undo() {
     UndoHistory::Snapshot current = CaptureSnapshot();
     UndoHistory::Snapshot target = undo_.UndoTarget(current);
     if (!target) return false;
-    return GoToSnapshot(target, [&] { return undo_.CommitUndo(std::move(current), currentCard_, IsModified()); });
+    return GoToSnapshot(target,
+                        [&] { return undo_.CommitUndo(std::move(current), currentCard_, IsModified()); });
 }
 
 bool CFichaDoc::Redo() {
@@ -454,5 +489,6 @@ bool CFichaDoc::Redo() {
     if (!target) return false;
     UndoHistory::Snapshot current = CaptureSnapshot();
     if (!current) return false;
-    return GoToSnapshot(target, [&] { return undo_.CommitRedo(std::move(current), currentCard_, IsModified()); });
+    return GoToSnapshot(target,
+                        [&] { return undo_.CommitRedo(std::move(current), currentCard_, IsModified()); });
 }

@@ -70,6 +70,13 @@ class CFichaDoc : public CAnimDoc {
     void SelectCard(int index);  // the cards list's choice (ignored outside the stack)
     bool CanGoNext() const;
     bool CanGoPrevious() const;
+    // Editor: appends `card` and makes it the current card (Add card, Duplicate card).
+    void AppendCard(std::unique_ptr<CFicha> card);
+    // Editor: the current card goes. The index stays, or moves back by one when the last card went (to -1
+    // when none is left), and the proxies follow the card that is current then.
+    void DeleteCurrentCard();
+    // Editor: builds the current card's proxies again from its pictures and video, after they changed.
+    void RebuildProxies();
 
     // Player navigation: false, changing nothing, outside the stack. Entering a card shows every text
     // from its first line.
@@ -137,7 +144,8 @@ class CFichaDoc : public CAnimDoc {
     UndoHistory::Snapshot CaptureSnapshot();
     // Loads `target` in the place of the title, then lets `commit` move the history and say which card
     // to show; false, changing nothing, when the bytes are not a title.
-    bool GoToSnapshot(const UndoHistory::Snapshot& target, const std::function<UndoHistory::Arrival()>& commit);
+    bool GoToSnapshot(const UndoHistory::Snapshot& target,
+                      const std::function<UndoHistory::Arrival()>& commit);
     void StartUndoHistory();
 
     CArrayFichas cards_;

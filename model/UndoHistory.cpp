@@ -13,7 +13,7 @@ void UndoHistory::Clear() {
     baseline_.reset();
     undo_.clear();
     redo_.clear();
-    ForgetDroppable();
+    ConfirmStep();
 }
 
 bool UndoHistory::Same(const Snapshot& a, const Snapshot& b) {
@@ -30,14 +30,14 @@ uint64_t UndoHistory::CurrentState(bool modified) {
     return currentState_;
 }
 
-void UndoHistory::ForgetDroppable() {
+void UndoHistory::ConfirmStep() {
     droppable_ = false;
     setAside_.clear();
 }
 
 void UndoHistory::Push(std::string name, Snapshot before, int card, bool modified) {
     if (!IsActive() || !before) return;
-    ForgetDroppable();
+    ConfirmStep();
     const uint64_t state = CurrentState(modified);
     // A step that begins where the last one began shares its buffer: nothing changed in between.
     const Snapshot& previous = undo_.empty() ? baseline_ : undo_.back().bytes;
@@ -53,6 +53,7 @@ void UndoHistory::Push(std::string name, Snapshot before, int card, bool modifie
 }
 
 void UndoHistory::SetStepEndCard(int card) {
+    ConfirmStep();
     if (!undo_.empty()) undo_.back().cardAfter = card;
 }
 
@@ -60,14 +61,14 @@ void UndoHistory::DropStep() {
     if (!droppable_ || undo_.empty()) return;
     undo_.pop_back();
     redo_ = std::move(setAside_);
-    ForgetDroppable();
+    ConfirmStep();
     currentState_ = stateBeforeStep_;
 }
 
 UndoHistory::Snapshot UndoHistory::UndoTarget(const Snapshot& current) {
     if (!IsActive() || !current) return nullptr;
     while (!undo_.empty() && Same(undo_.back().bytes, current)) {
-        ForgetDroppable();
+        ConfirmStep();
         undo_.pop_back();
     }
     if (!undo_.empty()) return undo_.back().bytes;
@@ -75,7 +76,7 @@ UndoHistory::Snapshot UndoHistory::UndoTarget(const Snapshot& current) {
 }
 
 UndoHistory::Arrival UndoHistory::CommitUndo(Snapshot current, int currentCard, bool modified) {
-    ForgetDroppable();
+    ConfirmStep();
     const uint64_t state = CurrentState(modified);
     Arrival arrival;
     if (undo_.empty()) {
@@ -103,7 +104,7 @@ UndoHistory::Arrival UndoHistory::CommitRedo(Snapshot current, int currentCard, 
     (void)currentCard;
     Arrival arrival;
     if (redo_.empty()) return arrival;
-    ForgetDroppable();
+    ConfirmStep();
     const uint64_t state = CurrentState(modified);
     Step step = std::move(redo_.back());
     redo_.pop_back();
@@ -116,7 +117,7 @@ UndoHistory::Arrival UndoHistory::CommitRedo(Snapshot current, int currentCard, 
 }
 
 void UndoHistory::MarkSaved() {
-    ForgetDroppable();
+    ConfirmStep();
     currentState_ = savedState_ = ++counter_;
 }
 

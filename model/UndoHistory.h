@@ -44,6 +44,9 @@ class UndoHistory {
     void SetStepEndCard(int card);
     // The command of the newest step was cancelled: the step goes and the redo steps come back.
     void DropStep();
+    // The newest step stays for good: a later DropStep does not touch it. Every other operation of the
+    // history confirms it too.
+    void ConfirmStep();
 
     // The state an undo would load, given the document's state now: the newest step that differs from
     // it (steps that changed nothing are dropped on the way), or the baseline. Null: nothing to undo.
@@ -80,7 +83,6 @@ class UndoHistory {
     uint64_t CurrentState(bool modified);
     // Drops the oldest steps while the history holds too many or too many bytes.
     void Trim();
-    void ForgetDroppable();
 
     Snapshot baseline_;
     int baselineCard_ = -1;

@@ -724,3 +724,18 @@ TEST_F(FichaDocTest, ASceneFileHoldsTheFirstNineRowsOnly) {
 }
 
 }  // namespace
+
+// A snapshot leaves the document as it was: storing clears the selection of texts, which the command
+// that takes the snapshot (Delete, Cut) is about to work on.
+TEST_F(FichaDocTest, AnUndoSnapshotKeepsTheSelectedTexts) {
+    CFichaDoc doc(Variant::editor);
+    ASSERT_TRUE(doc.OnNewDocument());
+    auto text = std::make_unique<CTexto>("Texto", std::nullopt);
+    CTexto* selected = text.get();
+    doc.CardAt(0)->AddText(std::move(text));
+    ASSERT_TRUE(selected->selected);
+    doc.TakeUndoSnapshot("Delete");
+    EXPECT_TRUE(selected->selected);
+    EXPECT_EQ(doc.UndoText(), "Undo Delete");
+    doc.OnCloseDocument();
+}
