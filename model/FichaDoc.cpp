@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "archive/Archive.h"
@@ -20,21 +21,22 @@ namespace {
 class ProxiesTakenOut {
   public:
     explicit ProxiesTakenOut(CSpriteList& list) : list_(list) {
-        std::vector<CSprite*> proxies;
-        for (CSprite* sprite : list_)
-            if (IsProxyNumber(sprite->GetNumber())) proxies.push_back(sprite);
-        for (CSprite* sprite : proxies) taken_.push_back(list_.Remove(sprite));
+        std::vector<std::pair<size_t, CSprite*>> proxies;
+        for (size_t i = 0; i < list_.GetCount(); ++i)
+            if (IsProxyNumber(list_.GetAt(i)->GetNumber())) proxies.emplace_back(i, list_.GetAt(i));
+        for (auto& [index, sprite] : proxies) taken_.emplace_back(index, list_.Remove(sprite));
     }
     ~ProxiesTakenOut() {
-        // From the back of the list to the front, so that proxies of equal plane keep their order.
-        for (auto it = taken_.rbegin(); it != taken_.rend(); ++it) list_.Insert(std::move(*it));
+        // Each goes back to the very place it had, in the order they were found, so that storing (and
+        // every undo snapshot) leaves the drawing order as it was, also among sprites of equal plane.
+        for (auto& [index, sprite] : taken_) list_.InsertAt(index, std::move(sprite));
     }
     ProxiesTakenOut(const ProxiesTakenOut&) = delete;
     ProxiesTakenOut& operator=(const ProxiesTakenOut&) = delete;
 
   private:
     CSpriteList& list_;
-    std::vector<std::unique_ptr<CSprite>> taken_;
+    std::vector<std::pair<size_t, std::unique_ptr<CSprite>>> taken_;
 };
 
 int newDocumentCount = 0;

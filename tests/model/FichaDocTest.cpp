@@ -739,3 +739,17 @@ TEST_F(FichaDocTest, AnUndoSnapshotKeepsTheSelectedTexts) {
     EXPECT_EQ(doc.UndoText(), "Undo Delete");
     doc.OnCloseDocument();
 }
+
+// Storing takes the proxies out and puts each back where it was: a sprite of the same plane placed in front
+// of a picture stays in front of it (taking a snapshot before every command would otherwise reorder them).
+TEST_F(CardWithMediaTest, StoringKeepsTheDrawingOrderAmongEqualPlanes) {
+    CFichaDoc doc(Variant::editor);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    doc.GetSpriteList().Insert(MakeSprite(7, 0, 0, 50));
+    std::vector<int32_t> before = Numbers(doc);
+    ASSERT_EQ(before.front(), 7) << "the newest of equal planes lies in front";
+    StoreBytes(doc);
+    doc.TakeUndoSnapshot("Move");
+    EXPECT_EQ(Numbers(doc), before);
+    doc.OnCloseDocument();
+}
