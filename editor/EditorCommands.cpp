@@ -208,24 +208,18 @@ bool CEditorCommands::RunCommand(int id) {
         case cmd::kBackgroundGradient:
             BackgroundGradient();
             break;
-        case cmd::kDeleteSelection: {
-            Step step(doc_, id);
-            DeleteSelection(false);
-            step.Done();
-            break;
-        }
+        case cmd::kDeleteSelection:
         case cmd::kDeleteText: {
+            // Nothing selected: nothing deleted and no step.
             Step step(doc_, id);
-            DeleteSelection(true);
-            step.Done();
+            if (DeleteSelection(id == cmd::kDeleteText)) step.Done();
             break;
         }
         case cmd::kEditCut: {
             // Copy and Delete as one command with one step.
             Step step(doc_, id);
             Copy();
-            DeleteSelection(false);
-            step.Done();
+            if (DeleteSelection(false)) step.Done();
             break;
         }
         case cmd::kEditCopy:
@@ -545,8 +539,9 @@ bool CEditorCommands::InsertVideo(const platform::Point& at) {
 // selected texts. The pictures go in one pass after all were found, and the proxies are built again from
 // what is left, so that deleting several pictures removes exactly those (removing them one by one by
 // their proxy numbers, as the original program did, shifts the pictures behind each and removes others).
-void CEditorCommands::DeleteSelection(bool textsOnly) {
+bool CEditorCommands::DeleteSelection(bool textsOnly) {
     CFicha* card = doc_.GetCurrentCardPtr();
+    bool deleted = false;
     if (!textsOnly) {
         KeepProxyPositions();
         CSpriteList& list = doc_.GetSpriteList();
@@ -575,6 +570,7 @@ void CEditorCommands::DeleteSelection(bool textsOnly) {
         if (view_) view_->SetCurrentSprite(nullptr);
         for (CSprite* sprite : doomed) list.Remove(sprite);
         if (card && (proxies || !pictures.empty())) doc_.RebuildProxies();
+        deleted = !doomed.empty() || !pictures.empty();
     }
     if (card) {
         std::vector<const CTexto*> texts;
@@ -582,8 +578,10 @@ void CEditorCommands::DeleteSelection(bool textsOnly) {
             if (text->selected) texts.push_back(text);
         if (!texts.empty() && view_) view_->SetCurrentText(nullptr);
         for (const CTexto* text : texts) card->texts.Remove(text);
+        deleted = deleted || !texts.empty();
     }
-    Changed();
+    if (deleted) Changed();
+    return deleted;
 }
 
 void CEditorCommands::Copy() {

@@ -78,7 +78,8 @@ class CEditorCommands : public CommandTarget, public CardInsertion {
     void BackgroundGradient();
     void InstallBackground(std::unique_ptr<CDibJpeg> background);
     // Deletion and the clipboard.
-    void DeleteSelection(bool textsOnly);
+    // True when anything was selected and deleted.
+    bool DeleteSelection(bool textsOnly);
     void Copy();
     void Paste();
     void Undo();

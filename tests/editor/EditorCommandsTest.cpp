@@ -402,6 +402,11 @@ TEST_F(EditorCommandsTest, TheTextMenuDeleteRemovesOnlyTheSelectedTexts) {
     Run(cmd::kDeleteText);
     EXPECT_TRUE(Card(0).texts.IsEmpty());
     EXPECT_EQ(doc.GetSpriteList().GetCount(), 1u);
+    EXPECT_EQ(Steps(), 1u);
+    doc.GetSpriteList().GetAt(0)->SetSelected(false);
+    Run(cmd::kDeleteSelection);
+    EXPECT_EQ(Steps(), 1u) << "nothing selected: nothing deleted, no step";
+    EXPECT_EQ(doc.UndoText(), "Undo Delete text");
 }
 
 TEST_F(EditorCommandsTest, CopyWithNothingSelectedEmptiesTheClipboardAndDisablesPaste) {
