@@ -69,11 +69,13 @@ platform::Rect CSprite::GetRect() const {
     return {x_, y_, SaturatingAdd(x_, GetWidth()), SaturatingAdd(y_, GetHeight())};
 }
 
+const char* CSprite::BitmapFileFilter() {
+    return "BMP and PCX files|*.pcx;*.bmp|BMP files (*.bmp)|*.bmp|PCX files(*.pcx)|*.pcx|"
+           "All the files (*.*)|*.*||";
+}
+
 bool CSprite::LoadBitmapFile(const std::string& path) {
-    const char* const filter =
-        "BMP and PCX files|*.pcx;*.bmp|BMP files (*.bmp)|*.bmp|PCX files(*.pcx)|*.pcx|"
-        "All the files (*.*)|*.*||";
-    return LoadChoosingReader(path, OpenDialog(filter, "bmp"), "PCX", ReadAsPcx);
+    return LoadChoosingReader(path, OpenDialog(BitmapFileFilter(), "bmp"), "PCX", ReadAsPcx);
 }
 
 const std::string& CSprite::GetClickArgument(int index) const {

@@ -50,6 +50,8 @@ class CSprite : public CDibPcx {
     // Loads a BMP or PCX file (the ending "PCX" in any case picks PCX). An empty path asks with the open
     // dialog. Reports failures with the DIB load messages. Does not recompute the transparent colour.
     virtual bool LoadBitmapFile(const std::string& path);
+    // The open dialog's filter of LoadBitmapFile, for callers that ask for the file themselves.
+    static const char* BitmapFileFilter();
 
     // --- getters ---
     virtual int32_t GetX() const { return x_; }

@@ -56,6 +56,16 @@ bool CSpriteList::Insert(std::unique_ptr<CSprite> sprite) {
     return sprites_.InsertAt(at, std::move(sprite));
 }
 
+bool CSpriteList::InsertAt(size_t index, std::unique_ptr<CSprite> sprite) {
+    if (!sprite) return false;
+    if (Contains(sprite.get())) {
+        (void)sprite.release();
+        return false;
+    }
+    Adopt(*sprite);
+    return sprites_.InsertAt(index, std::move(sprite));
+}
+
 std::unique_ptr<CSprite> CSpriteList::Remove(CSprite* sprite) {
     std::unique_ptr<CSprite> taken = sprites_.Remove(sprite);
     if (taken) taken->SetNotifyObject(nullptr);

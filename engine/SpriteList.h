@@ -45,6 +45,9 @@ class CSpriteList : public CObject {
     // (a second owner of the same object), is refused: the list keeps its single ownership and returns
     // false.
     bool Insert(std::unique_ptr<CSprite> sprite);
+    // Puts a sprite back at the place `index` it was taken from (past the end: at the tail), without
+    // looking at its plane: for whoever takes sprites out for a moment and must leave the order as it was.
+    bool InsertAt(size_t index, std::unique_ptr<CSprite> sprite);
     // Takes the sprite out and hands it back, or returns null when it is not in the list. The sprite
     // loses its notify object, so it cannot reach this list after the list is gone.
     std::unique_ptr<CSprite> Remove(CSprite* sprite);

@@ -112,6 +112,8 @@ class CDIB : public CObject {
     enum class DialogWording { player, editor };
     bool LoadByExtension(const std::optional<std::string>& path,
                          DialogWording wording = DialogWording::player);
+    // The open dialog's filter of LoadByExtension, for callers that ask for the file themselves.
+    static const char* ImageFileFilter(DialogWording wording);
     void Fill(uint32_t colorref);
     void FillGradient(uint32_t topColorref, uint32_t bottomColorref);
 

@@ -317,8 +317,7 @@ bool Encode(EncodeState& s, platform::File& file, const CDIB& dib) {
 }  // namespace
 
 bool CDibJpeg::Read(platform::File& file) {
-    originalStream_.clear();
-    decodedPixels_.clear();
+    kept_.Forget();
     Clear();
     auto state = std::make_unique<DecodeState>();
     InstallErrorManager(state->err, quiet_);
@@ -332,34 +331,18 @@ bool CDibJpeg::Read(platform::File& file) {
     header.biBitCount = 24;
     header.biSizeImage = static_cast<uint32_t>(state->pixels.size());
     const uint8_t* raw = reinterpret_cast<const uint8_t*>(&header);
-    try {
-        // A stream that had to be completed is not worth keeping: written back, it would run into
-        // whatever follows it.
-        if (!state->insertedEnd) {
-            originalStream_ = std::move(state->captured);
-            decodedPixels_ = state->pixels;
-            decodedWidth_ = state->width;
-            decodedHeight_ = state->height;
-        }
-    } catch (const std::bad_alloc&) {
-        originalStream_.clear();
-    }
     Replace(std::vector<uint8_t>(raw, raw + sizeof header), std::move(state->pixels));
+    // A stream that had to be completed is not worth keeping: written back, it would run into whatever
+    // follows it.
+    if (!state->insertedEnd) kept_.Keep(std::move(state->captured), *this);
     return true;
-}
-
-bool CDibJpeg::Unchanged() const {
-    if (originalStream_.empty() || !HasImage() || !bits_ || GetBitCount() != 24) return false;
-    if (GetWidth() != decodedWidth_ || GetHeight() != decodedHeight_) return false;
-    size_t size = static_cast<size_t>(GetStorageWidth()) * GetHeight();
-    return size == decodedPixels_.size() && std::memcmp(bits_, decodedPixels_.data(), size) == 0;
 }
 
 bool CDibJpeg::Write(platform::File& file) {
     if (!HasImage() || !bits_ || GetBitCount() != 24) return false;
-    if (Unchanged()) {
+    if (kept_.Matches(*this)) {
         try {
-            file.Write(originalStream_.data(), originalStream_.size());
+            file.Write(kept_.Stream().data(), kept_.Stream().size());
             file.Flush();
         } catch (const platform::FileException&) {
             return false;

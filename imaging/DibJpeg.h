@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "imaging/Dib.h"
+#include "imaging/KeptStream.h"
 
 // A DIB whose file format is JFIF, through the libjpeg 6 API. The background of every title travels
 // inside it in this form. An image that was read from a stream and has not changed since is written back
@@ -19,12 +20,6 @@ class CDibJpeg : public CDIB {
     void SetQuiet(bool quiet) { quiet_ = quiet; }
 
   private:
-    // True when the pixels are still those decoded from originalStream_.
-    bool Unchanged() const;
-
     bool quiet_ = false;
-    std::vector<uint8_t> originalStream_;  // the JFIF bytes the current pixels were decoded from
-    std::vector<uint8_t> decodedPixels_;   // the pixels as decoded, to tell whether they changed since
-    int32_t decodedWidth_ = 0;
-    int32_t decodedHeight_ = 0;
+    KeptStream kept_;  // the JFIF bytes the current pixels were decoded from
 };

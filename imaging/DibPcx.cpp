@@ -133,7 +133,9 @@ void EncodeLine(const uint8_t* line, size_t n, std::vector<uint8_t>& out) {
 
 bool CDibPcx::Read(platform::File& file) {
     Clear();
+    kept_.Forget();
     try {
+        const uint64_t begin = file.Position();
         uint8_t header[kPcxHeaderSize];
         PcxShape shape;
         if (file.Read(header, sizeof header) != sizeof header) return false;
@@ -173,7 +175,10 @@ bool CDibPcx::Read(platform::File& file) {
         h->biBitCount = static_cast<uint16_t>(bitCount);
         h->biSizeImage = static_cast<uint32_t>(stride) * shape.height;
         file.Seek(start + input.Consumed() + (shape.planes == 1 ? 1 : 0));
-        if (shape.planes == 3) return true;
+        if (shape.planes == 3) {
+            KeepStream(file, begin);
+            return true;
+        }
         // One plane: the palette follows its marker byte. Without it the image keeps the grey ramp
         // of Create and stays 8-bit.
         uint8_t palette[kPaletteSize];
@@ -190,6 +195,7 @@ bool CDibPcx::Read(platform::File& file) {
             Clear();
             return false;
         }
+        KeepStream(file, begin);
         return true;
     } catch (const platform::FileException&) {
         Clear();
@@ -201,8 +207,35 @@ bool CDibPcx::Read(platform::File& file) {
     }
 }
 
+void CDibPcx::KeepStream(platform::File& file, uint64_t begin) {
+    const uint64_t end = file.Position();
+    std::vector<uint8_t> stream;
+    try {
+        stream.resize(end - begin);
+        file.Seek(begin);
+        const size_t got = file.Read(stream.data(), stream.size());
+        file.Seek(end);
+        if (got != stream.size()) return;
+    } catch (const std::bad_alloc&) {
+        return;
+    } catch (const platform::FileException&) {
+        // The image was read; only its bytes are not kept, so it is encoded again when it is written.
+        return;
+    }
+    kept_.Keep(std::move(stream), *this);
+}
+
 bool CDibPcx::Write(platform::File& file) {
     if (!HasImage() || !bits_ || GetBitCount() != 24) return false;
+    if (kept_.Matches(*this)) {
+        // Written as read: storing a title, and every undo snapshot of it, encodes nothing again.
+        try {
+            file.Write(kept_.Stream().data(), kept_.Stream().size());
+        } catch (const platform::FileException&) {
+            return false;
+        }
+        return true;
+    }
     const int32_t width = CDIB::GetWidth(), height = CDIB::GetHeight();
     uint8_t header[kPcxHeaderSize] = {};
     header[0] = kManufacturer;

@@ -35,9 +35,13 @@ bool DecodeByExtension(const std::string& extension, platform::File& file, CDIB&
 
 }  // namespace
 
+const char* CDIB::ImageFileFilter(DialogWording wording) {
+    return wording == DialogWording::editor ? kEditorFilter : kPlayerFilter;
+}
+
 bool CDIB::LoadByExtension(const std::optional<std::string>& path, DialogWording wording) {
     platform::FileDialogRequest request = OpenDialog("", "jpg");
-    request.filter = wording == DialogWording::editor ? kEditorFilter : kPlayerFilter;
+    request.filter = ImageFileFilter(wording);
     std::optional<std::string> chosen = AskPath(path.value_or(""), request);
     if (!chosen) return false;
     bool loaded = false;

@@ -1,7 +1,9 @@
 #include "model/FichaDoc.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "archive/Archive.h"
@@ -19,21 +21,22 @@ namespace {
 class ProxiesTakenOut {
   public:
     explicit ProxiesTakenOut(CSpriteList& list) : list_(list) {
-        std::vector<CSprite*> proxies;
-        for (CSprite* sprite : list_)
-            if (IsProxyNumber(sprite->GetNumber())) proxies.push_back(sprite);
-        for (CSprite* sprite : proxies) taken_.push_back(list_.Remove(sprite));
+        std::vector<std::pair<size_t, CSprite*>> proxies;
+        for (size_t i = 0; i < list_.GetCount(); ++i)
+            if (IsProxyNumber(list_.GetAt(i)->GetNumber())) proxies.emplace_back(i, list_.GetAt(i));
+        for (auto& [index, sprite] : proxies) taken_.emplace_back(index, list_.Remove(sprite));
     }
     ~ProxiesTakenOut() {
-        // From the back of the list to the front, so that proxies of equal plane keep their order.
-        for (auto it = taken_.rbegin(); it != taken_.rend(); ++it) list_.Insert(std::move(*it));
+        // Each goes back to the very place it had, in the order they were found, so that storing (and
+        // every undo snapshot) leaves the drawing order as it was, also among sprites of equal plane.
+        for (auto& [index, sprite] : taken_) list_.InsertAt(index, std::move(sprite));
     }
     ProxiesTakenOut(const ProxiesTakenOut&) = delete;
     ProxiesTakenOut& operator=(const ProxiesTakenOut&) = delete;
 
   private:
     CSpriteList& list_;
-    std::vector<std::unique_ptr<CSprite>> taken_;
+    std::vector<std::pair<size_t, std::unique_ptr<CSprite>>> taken_;
 };
 
 int newDocumentCount = 0;
@@ -55,12 +58,11 @@ bool CFichaDoc::OnNewDocument() {
         SetTitle((GetVariant() == Variant::editor ? "Fabrio" : "Lumeo") + std::to_string(++newDocumentCount));
     if (GetVariant() == Variant::editor) {
         NewScene(640, 480);
-        undoPath_ = MakeUndoPath();
         workDirectory.clear();
         currentCard_ = -1;
         cards_.Add(std::make_unique<CFicha>());
         currentCard_ = 0;
-        TakeUndoSnapshot();
+        StartUndoHistory();
     } else {
         NewScene(320, 240);
         workDirectory.clear();
@@ -95,8 +97,7 @@ bool CFichaDoc::OnOpenDocument(const std::string& path) {
         if (CFicha* card = CardAt(0)) ShowCard(card);
         SetModifiedFlag(false);
         UpdateAllViews();
-        if (undoPath_.empty()) undoPath_ = MakeUndoPath();
-        TakeUndoSnapshot();
+        StartUndoHistory();
     } else {
         hasVideo_ = false;
         int start = RunState().StartCard();
@@ -132,6 +133,7 @@ bool CFichaDoc::OnSaveDocument(const std::string& path) {
         if (renamed == platform::FileError::none) {
             SetPathName(path);
             SetModifiedFlag(false);
+            undo_.MarkSaved();
             return true;
         }
         message = FileErrorMessage(renamed, path, DocumentOperation::save);
@@ -145,7 +147,7 @@ bool CFichaDoc::OnSaveDocument(const std::string& path) {
 }
 
 void CFichaDoc::OnCloseDocument() {
-    if (!undoPath_.empty()) platform::RemoveFile(undoPath_);
+    undo_.Clear();
     if (mciAvi_) mciAvi_->Close();
 }
 
@@ -314,6 +316,29 @@ void CFichaDoc::SelectCard(int index) {
     EditorGoTo(index);
 }
 
+void CFichaDoc::AppendCard(std::unique_ptr<CFicha> card) {
+    if (!cards_.Add(std::move(card))) return;
+    EditorGoTo(static_cast<int>(cards_.GetSize()) - 1);
+}
+
+void CFichaDoc::DeleteCurrentCard() {
+    if (!CardAt(currentCard_)) return;
+    // Every proxy belongs to the card that goes, the video's too.
+    CSpriteList& list = GetSpriteList();
+    std::vector<CSprite*> proxies;
+    for (CSprite* sprite : list)
+        if (IsProxyNumber(sprite->GetNumber())) proxies.push_back(sprite);
+    for (CSprite* sprite : proxies) list.Remove(sprite);
+    cards_.RemoveAt(static_cast<size_t>(currentCard_));
+    if (currentCard_ >= static_cast<int>(cards_.GetSize())) --currentCard_;
+    if (CFicha* card = CardAt(currentCard_)) ShowCard(card);
+    UpdateAllViews();
+}
+
+void CFichaDoc::RebuildProxies() {
+    EditorGoTo(currentCard_);
+}
+
 bool CFichaDoc::GoToCard(int index) {
     CFicha* card = CardAt(index);
     if (!card) return false;
@@ -362,41 +387,110 @@ bool CFichaDoc::ApplyCurrentCardToSprites() {
 
 // ---------------------------------------------------------------- undo
 
-std::string CFichaDoc::MakeUndoPath() const {
-    std::string title = GetTitle();
-    title = title.substr(0, title.find('.'));
-    if (title.empty()) title = "Fabrio";
-    const std::string base = platform::TemporaryFolder() + "/" + title;
-    std::string candidate = base + ".tmp";
-    // The bound only keeps a folder full of leftovers from stopping the program.
-    for (int n = 0; platform::FileExists(candidate) && n < 100000; ++n)
-        candidate = base + std::to_string(n) + ".tmp";
-    return candidate;
-}
-
-void CFichaDoc::TakeUndoSnapshot() {
-    if (undoPath_.empty()) return;
-    platform::DiskFile file;
-    if (file.Open(undoPath_, platform::DiskFile::Mode::write) != platform::FileError::none) return;
+// The snapshots stay in memory: nothing else reads them, and a copy in memory costs a fraction of writing
+// the title to a scratch file before every change. Pictures whose pixels did not change are stored as the
+// bytes they were read from, so a snapshot encodes nothing again.
+UndoHistory::Snapshot CFichaDoc::CaptureSnapshot() {
+    platform::MemoryFile file;
+    // The last snapshot's size is a good guess of this one's, and spares the buffer its growing.
+    file.Bytes().reserve(lastSnapshotSize_);
+    // Storing a text clears its selection; a snapshot must leave the document as it is, or the command
+    // that takes it (Delete, Cut) would find its selected texts deselected.
+    std::vector<CTexto*> selected;
+    for (const CFicha* card : cards_)
+        for (CTexto* text : card->texts)
+            if (text->selected) selected.push_back(text);
+    bool stored = true;
     try {
         Store(file);
     } catch (...) {
-        // A snapshot that cannot be written is skipped without a word; the next one tries again.
+        // A title that cannot be stored cannot be snapshotted either; the change goes on without a step.
+        stored = false;
     }
+    for (CTexto* text : selected) text->selected = true;
+    if (!stored) return nullptr;
+    lastSnapshotSize_ = file.Bytes().size();
+    return std::make_shared<const UndoHistory::Bytes>(std::move(file.Bytes()));
+}
+
+void CFichaDoc::StartUndoHistory() {
+    if (GetVariant() != Variant::editor) return;
+    UndoHistory::Snapshot baseline = CaptureSnapshot();
+    if (baseline)
+        undo_.Reset(std::move(baseline), currentCard_);
+    else
+        undo_.Clear();
+}
+
+void CFichaDoc::TakeUndoSnapshot() {
+    TakeUndoSnapshot(std::string());
+}
+
+void CFichaDoc::TakeUndoSnapshot(const std::string& step) {
+    if (!undo_.IsActive()) return;
+    if (UndoHistory::Snapshot before = CaptureSnapshot())
+        undo_.Push(step, std::move(before), currentCard_, IsModified());
+    else
+        undo_.ConfirmStep();  // a cancel of this command must not drop the step before it
+}
+
+void CFichaDoc::EndUndoStep() {
+    undo_.SetStepEndCard(currentCard_);
+}
+
+void CFichaDoc::DropUndoSnapshot() {
+    undo_.DropStep();
+}
+
+bool CFichaDoc::CanUndo() const {
+    // Without a step, the changes of the commands that take no snapshot still go back to the baseline.
+    return undo_.CanUndoStep() || (undo_.IsActive() && IsModified());
+}
+
+bool CFichaDoc::CanRedo() const {
+    return undo_.CanRedo();
+}
+
+std::string CFichaDoc::UndoText() const {
+    const std::string name = undo_.CanUndoStep() ? undo_.UndoName() : std::string();
+    return name.empty() ? "Undo" : "Undo " + name;
+}
+
+std::string CFichaDoc::RedoText() const {
+    const std::string name = undo_.RedoName();
+    return name.empty() ? "Redo" : "Redo " + name;
+}
+
+bool CFichaDoc::GoToSnapshot(const UndoHistory::Snapshot& target,
+                             const std::function<UndoHistory::Arrival()>& commit) {
+    // The snapshot is read into a scratch document first, so that one that cannot be read leaves this
+    // document and the history as they are instead of empty.
+    platform::MemoryFile file(*target, "undo");
+    CFichaDoc loaded(GetVariant());
+    if (!loaded.Load(file)) return false;
+    const UndoHistory::Arrival arrival = commit();
+    SwapTitle(loaded);
+    const int count = static_cast<int>(cards_.GetSize());
+    currentCard_ = count == 0 ? -1 : std::clamp(arrival.card, 0, count - 1);
+    if (CFicha* shown = CardAt(currentCard_)) ShowCard(shown);
+    SetModifiedFlag(arrival.modified);
+    UpdateAllViews();
+    return true;
 }
 
 bool CFichaDoc::Undo() {
-    if (undoPath_.empty()) return false;
-    platform::DiskFile file;
-    if (file.Open(undoPath_, platform::DiskFile::Mode::read) != platform::FileError::none) return false;
-    // The snapshot is read into a scratch document, so that a damaged one leaves this document as it is
-    // instead of empty.
-    CFichaDoc loaded(GetVariant());
-    if (!loaded.Load(file)) return false;
-    const bool modified = IsModified();
-    SwapTitle(loaded);
-    if (CFicha* card = CardAt(currentCard_)) ShowCard(card);
-    SetModifiedFlag(modified);
-    UpdateAllViews();
-    return true;
+    UndoHistory::Snapshot current = CaptureSnapshot();
+    UndoHistory::Snapshot target = undo_.UndoTarget(current);
+    if (!target) return false;
+    return GoToSnapshot(target,
+                        [&] { return undo_.CommitUndo(std::move(current), currentCard_, IsModified()); });
+}
+
+bool CFichaDoc::Redo() {
+    UndoHistory::Snapshot target = undo_.RedoTarget();
+    if (!target) return false;
+    UndoHistory::Snapshot current = CaptureSnapshot();
+    if (!current) return false;
+    return GoToSnapshot(target,
+                        [&] { return undo_.CommitRedo(std::move(current), currentCard_, IsModified()); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -8,6 +9,7 @@
 #include "model/Actions.h"
 #include "model/AnimDoc.h"
 #include "model/Ficha.h"
+#include "model/UndoHistory.h"
 
 class CMciAvi;
 class CPhasedSprite;
@@ -15,8 +17,8 @@ class CPhasedSprite;
 // The title document: the scene of CAnimDoc plus the stack of cards, the work directory and the current
 // card. Both programs use it. The current card's pictures (and, in the editor, its video) take part in
 // the scene as proxy sprites with negative numbers, which the document puts into the sprite list when a
-// card is shown and takes out again whenever it is stored. The editor also keeps a one-level undo
-// snapshot in a scratch file; the player owns the media device its card videos play through.
+// card is shown and takes out again whenever it is stored. The editor also keeps an undo
+// history of snapshots in memory; the player owns the media device its card videos play through.
 class CFichaDoc : public CAnimDoc {
   public:
     // The player's document owns a media device from the start.
@@ -37,7 +39,7 @@ class CFichaDoc : public CAnimDoc {
     // that a failed save leaves the previous title as it was. Failures are reported with the system's
     // message.
     bool OnSaveDocument(const std::string& path);
-    // Deletes the undo file.
+    // Forgets the undo history.
     void OnCloseDocument();
     void DeleteContents() override;
     // The whole title layout. Storing leaves out the proxy sprites and puts them back afterwards.
@@ -68,6 +70,13 @@ class CFichaDoc : public CAnimDoc {
     void SelectCard(int index);  // the cards list's choice (ignored outside the stack)
     bool CanGoNext() const;
     bool CanGoPrevious() const;
+    // Editor: appends `card` and makes it the current card (Add card, Duplicate card).
+    void AppendCard(std::unique_ptr<CFicha> card);
+    // Editor: the current card goes. The index stays, or moves back by one when the last card went (to -1
+    // when none is left), and the proxies follow the card that is current then.
+    void DeleteCurrentCard();
+    // Editor: builds the current card's proxies again from its pictures and video, after they changed.
+    void RebuildProxies();
 
     // Player navigation: false, changing nothing, outside the stack. Entering a card shows every text
     // from its first line.
@@ -82,16 +91,32 @@ class CFichaDoc : public CAnimDoc {
     bool ApplyCurrentCardToSprites();
 
     // --- editor undo ---
-    // A fresh scratch name in the system's temporary folder, from the document's title.
-    std::string MakeUndoPath() const;
-    const std::string& GetUndoPath() const { return undoPath_; }
-    void SetUndoPath(const std::string& path) { undoPath_ = path; }
-    // Stores the whole document into the undo file (one level: each snapshot replaces the last).
+    // Many levels of undo and redo, each a snapshot of the whole title in memory (UndoHistory). New and
+    // Open start the history; the commands take a step before their first change.
+    // A nameless step (the card view's drag and resize).
     void TakeUndoSnapshot();
-    // Brings back the document of the last snapshot and shows its first card. A snapshot that cannot be
-    // read leaves the document as it is. The modified flag stays as it was: undoing is itself a change
-    // when the document was changed, and brings back nothing unsaved when it was not.
+    // A step named after its command, as the Edit menu shows it ("Undo Delete card").
+    void TakeUndoSnapshot(const std::string& step);
+    // The newest step's change ended on the current card (commands that add or delete cards call it, so
+    // that redo returns to where the change left the title).
+    void EndUndoStep();
+    // The command of the newest step was cancelled before it changed anything: the step goes and the
+    // redo steps come back.
+    void DropUndoSnapshot();
+    // Whether Undo has something to bring back: a step, or changes that no step recorded.
+    bool CanUndo() const;
+    bool CanRedo() const;
+    // "Undo Move", "Redo Delete card"; "Undo" and "Redo" for nameless steps.
+    std::string UndoText() const;
+    std::string RedoText() const;
+    // Brings back the state before the newest step (or the baseline) and shows the card its change was
+    // made on; the modified flag follows the save point. A snapshot that cannot be read leaves the
+    // document as it is. False when there was nothing to undo.
     bool Undo();
+    // Takes the newest undone step again and shows the card its change ended on.
+    bool Redo();
+    UndoHistory& GetUndoHistory() { return undo_; }
+    const UndoHistory& GetUndoHistory() const { return undo_; }
 
     // --- stored and run-time members ---
     std::string workDirectory;  // editor: folder put in front of picture and video names
@@ -115,10 +140,18 @@ class CFichaDoc : public CAnimDoc {
     std::unique_ptr<CPhasedSprite> MakePictureProxy(const CFoto& picture, int32_t number) const;
     void ShowCurrentCard();
     void EditorGoTo(int index);
+    // The whole title in the title-file format; null when it cannot be stored.
+    UndoHistory::Snapshot CaptureSnapshot();
+    // Loads `target` in the place of the title, then lets `commit` move the history and say which card
+    // to show; false, changing nothing, when the bytes are not a title.
+    bool GoToSnapshot(const UndoHistory::Snapshot& target,
+                      const std::function<UndoHistory::Arrival()>& commit);
+    void StartUndoHistory();
 
     CArrayFichas cards_;
     int currentCard_ = -1;
-    std::string undoPath_;
+    UndoHistory undo_;
+    size_t lastSnapshotSize_ = 0;
     bool hasVideo_ = false;
     std::unique_ptr<CMciAvi> mciAvi_;
 };

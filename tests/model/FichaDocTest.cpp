@@ -130,11 +130,10 @@ TEST_F(FichaDocTest, NewDocumentsOfBothPrograms) {
         EXPECT_EQ(doc.GetCards().GetSize(), 1u);
         EXPECT_EQ(doc.GetCurrentCard(), 0);
         EXPECT_FALSE(doc.IsModified());
-        ASSERT_FALSE(doc.GetUndoPath().empty());
-        EXPECT_TRUE(std::filesystem::exists(doc.GetUndoPath())) << "New takes the first snapshot";
-        std::string undo = doc.GetUndoPath();
+        EXPECT_TRUE(doc.GetUndoHistory().IsActive()) << "New starts the undo history";
+        EXPECT_FALSE(doc.CanUndo());
         doc.OnCloseDocument();
-        EXPECT_FALSE(std::filesystem::exists(undo)) << "closing deletes the snapshot";
+        EXPECT_FALSE(doc.GetUndoHistory().IsActive()) << "closing forgets the snapshots";
     }
     {
         CFichaDoc doc(Variant::player);
@@ -144,7 +143,7 @@ TEST_F(FichaDocTest, NewDocumentsOfBothPrograms) {
         EXPECT_EQ(doc.GetCards().GetSize(), 0u);
         EXPECT_EQ(doc.GetCurrentCard(), -1);
         EXPECT_FALSE(doc.HasVideo());
-        EXPECT_TRUE(doc.GetUndoPath().empty());
+        EXPECT_FALSE(doc.GetUndoHistory().IsActive());
         EXPECT_NE(doc.GetMciAvi(), nullptr);
     }
 }
@@ -316,36 +315,46 @@ TEST_F(CardWithMediaTest, ADamagedSnapshotLeavesTheDocumentAsItIs) {
     CFichaDoc doc(Variant::editor);
     ASSERT_TRUE(doc.OnOpenDocument(path));
     doc.identifier = "kept";
-    WriteFileBytes(doc.GetUndoPath(), Bytes{0x00, 0x00});
+    doc.GetUndoHistory().Push("Broken", std::make_shared<const Bytes>(Bytes{0x00, 0x00}), 0, true);
     EXPECT_FALSE(doc.Undo());
     EXPECT_EQ(doc.identifier, "kept");
     EXPECT_EQ(doc.GetCards().GetSize(), 2u);
+    EXPECT_EQ(doc.GetUndoHistory().UndoCount(), 1u) << "the history did not move either";
     doc.OnCloseDocument();
 }
 
-// Undo brings back the snapshot's content and nothing else: a document that was changed stays changed
-// (the undo is one more change to save), one that was saved stays saved. The views keep showing it.
-TEST_F(CardWithMediaTest, UndoLeavesTheModifiedFlagAsItWas) {
+// Undo brings back the snapshot's content, and the modified flag follows the save point: undoing back to
+// the state that was opened or saved clears it, undoing or redoing to any other state sets it (the one
+// level of old left the flag as it was). The views keep showing the document.
+TEST_F(CardWithMediaTest, UndoFollowsTheSavePointAndKeepsTheViews) {
     CFichaDoc doc(Variant::editor);
     CAnimView view;
     doc.SetDirtyView(&view);
     ASSERT_TRUE(doc.OnOpenDocument(path));
     ASSERT_FALSE(doc.IsModified());
-    ASSERT_TRUE(doc.Undo());
-    EXPECT_FALSE(doc.IsModified()) << "undoing on a saved document";
+    EXPECT_FALSE(doc.Undo()) << "nothing changed since the title was opened";
+    EXPECT_FALSE(doc.IsModified());
 
-    doc.TakeUndoSnapshot();
+    doc.TakeUndoSnapshot("Add card");
     doc.GetCards().Add(std::make_unique<CFicha>());
     doc.SetModifiedFlag(true);
     ASSERT_TRUE(doc.Undo());
     EXPECT_EQ(doc.GetCards().GetSize(), 2u);
-    EXPECT_TRUE(doc.IsModified()) << "undoing on a changed document";
+    EXPECT_FALSE(doc.IsModified()) << "back at the state that was opened";
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_EQ(doc.GetCards().GetSize(), 3u);
+    EXPECT_TRUE(doc.IsModified());
 
-    doc.SetModifiedFlag(false);
-    doc.SetBackground(std::make_unique<CDibJpeg>());  // marks the document modified
-    doc.SetModifiedFlag(false);
+    ASSERT_TRUE(doc.OnSaveDocument(folder.Path("SAVED.FCA")));
     ASSERT_TRUE(doc.Undo());
-    EXPECT_FALSE(doc.IsModified()) << "installing the snapshot's background is not a change of the user";
+    EXPECT_TRUE(doc.IsModified()) << "the state before the save is not the saved one";
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_FALSE(doc.IsModified()) << "redoing back to the save point";
+
+    doc.TakeUndoSnapshot("Load background");
+    doc.SetBackground(std::make_unique<CDibJpeg>());  // marks the document modified
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_FALSE(doc.IsModified());
     ASSERT_NE(doc.GetBackground(), nullptr);
     EXPECT_EQ(doc.GetBackground()->GetWidth(), 100);
     ASSERT_NE(view.GetBuffer(), nullptr);
@@ -642,18 +651,20 @@ TEST_F(FichaDocTest, AFullDiskDuringSaveNamesTheTitleNotTheScratchFile) {
     doc.OnCloseDocument();
 }
 
-TEST_F(FichaDocTest, UndoPathsCountUpPastExistingFiles) {
+// The snapshots live in memory: New, Open and the steps leave no scratch file named after the title in
+// the temporary folder (the one level of old kept one there).
+TEST_F(FichaDocTest, SnapshotsLeaveNoScratchFile) {
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    std::filesystem::remove(temp / "zz-undo-test.tmp");
     CFichaDoc doc(Variant::editor);
     doc.SetTitle("zz-undo-test.fca");
-    const std::string base = (std::filesystem::temp_directory_path() / "zz-undo-test").string();
-    std::string first = doc.MakeUndoPath();
-    EXPECT_EQ(first, base + ".tmp");
-    WriteFileBytes(first, {});
-    EXPECT_EQ(doc.MakeUndoPath(), base + "0.tmp");
-    WriteFileBytes(base + "0.tmp", {});
-    EXPECT_EQ(doc.MakeUndoPath(), base + "1.tmp");
-    std::filesystem::remove(first);
-    std::filesystem::remove(base + "0.tmp");
+    ASSERT_TRUE(doc.OnNewDocument());
+    doc.TakeUndoSnapshot("Add card");
+    doc.GetCards().Add(std::make_unique<CFicha>());
+    EXPECT_TRUE(doc.CanUndo());
+    EXPECT_FALSE(std::filesystem::exists(temp / "zz-undo-test.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(temp / "zz-undo-test0.tmp"));
+    doc.OnCloseDocument();
 }
 
 TEST_F(FichaDocTest, ASceneFileHoldsTheFirstNineRowsOnly) {
@@ -679,3 +690,32 @@ TEST_F(FichaDocTest, ASceneFileHoldsTheFirstNineRowsOnly) {
 }
 
 }  // namespace
+
+// A snapshot leaves the document as it was: storing clears the selection of texts, which the command
+// that takes the snapshot (Delete, Cut) is about to work on.
+TEST_F(FichaDocTest, AnUndoSnapshotKeepsTheSelectedTexts) {
+    CFichaDoc doc(Variant::editor);
+    ASSERT_TRUE(doc.OnNewDocument());
+    auto text = std::make_unique<CTexto>("Texto", std::nullopt);
+    CTexto* selected = text.get();
+    doc.CardAt(0)->AddText(std::move(text));
+    ASSERT_TRUE(selected->selected);
+    doc.TakeUndoSnapshot("Delete");
+    EXPECT_TRUE(selected->selected);
+    EXPECT_EQ(doc.UndoText(), "Undo Delete");
+    doc.OnCloseDocument();
+}
+
+// Storing takes the proxies out and puts each back where it was: a sprite of the same plane placed in front
+// of a picture stays in front of it (taking a snapshot before every command would otherwise reorder them).
+TEST_F(CardWithMediaTest, StoringKeepsTheDrawingOrderAmongEqualPlanes) {
+    CFichaDoc doc(Variant::editor);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    doc.GetSpriteList().Insert(MakeSprite(7, 0, 0, 50));
+    std::vector<int32_t> before = Numbers(doc);
+    ASSERT_EQ(before.front(), 7) << "the newest of equal planes lies in front";
+    StoreBytes(doc);
+    doc.TakeUndoSnapshot("Move");
+    EXPECT_EQ(Numbers(doc), before);
+    doc.OnCloseDocument();
+}

@@ -67,7 +67,7 @@ TEST_F(VariantTest, NewDocumentsOfBothProgramsAtOnce) {
         EXPECT_EQ(doc->GetBackground()->GetHeight(), 240);
         EXPECT_EQ(doc->GetCards().GetSize(), 0u);
         EXPECT_EQ(doc->GetCurrentCard(), -1);
-        EXPECT_TRUE(doc->GetUndoPath().empty());
+        EXPECT_FALSE(doc->GetUndoHistory().IsActive());
         EXPECT_NE(doc->GetMciAvi(), nullptr);
         EXPECT_EQ(doc->GetTitle().rfind("Lumeo", 0), 0u) << doc->GetTitle();
     }
@@ -76,7 +76,7 @@ TEST_F(VariantTest, NewDocumentsOfBothProgramsAtOnce) {
     EXPECT_EQ(editor.GetBackground()->GetHeight(), 480);
     EXPECT_EQ(editor.GetCards().GetSize(), 1u);
     EXPECT_EQ(editor.GetCurrentCard(), 0);
-    EXPECT_FALSE(editor.GetUndoPath().empty());
+    EXPECT_TRUE(editor.GetUndoHistory().IsActive());
     EXPECT_EQ(editor.GetMciAvi(), nullptr);
     EXPECT_EQ(editor.GetTitle().rfind("Fabrio", 0), 0u) << editor.GetTitle();
 
