@@ -267,6 +267,11 @@ void CFichaView::OnUpdate() {
     if (widget_) widget_->update();
 }
 
+bool CFichaView::NewBackground(CDIB& background) {
+    DropDeadReferences();
+    return CAnimView::NewBackground(background);
+}
+
 std::string CFichaView::CardPaneText() const {
     CFichaDoc* doc = Document();
     if (!doc || !doc->GetCurrentCardPtr()) return "";
@@ -465,7 +470,6 @@ void CFichaView::EndBand() {
             for (CTexto* t : card->texts)
                 if (t->rect.Normalized().Intersects(band)) t->selected = true;
     }
-    rubberBandRan_ = true;
     if (widget_) widget_->update();
 }
 
@@ -671,10 +675,6 @@ void CFichaView::EndDrag() {
         RepaintAll();
         if (moved) UpdateOtherViews();
     }
-    if (rubberBandRan_) {
-        rubberBandRan_ = false;
-        if (widget_) widget_->update();
-    }
 }
 
 void CFichaView::MouseDoubleClick(const ui::MouseEvent& event) {
@@ -782,7 +782,16 @@ void CFichaView::EndNudgeBurst() {
 // ---------------------------------------------------------------- alignment and spacing
 
 void CFichaView::TakeUndoSnapshot() {
-    if (CFichaDoc* doc = Document()) doc->TakeUndoSnapshot();
+    CFichaDoc* doc = Document();
+    if (!doc) return;
+    // Storing a text clears its selection mark, and a snapshot is a store: without this the texts of
+    // the selection would drop out of the very drag or alignment the snapshot was taken for.
+    std::vector<CTexto*> selected;
+    for (CFicha* card : doc->GetCards())
+        for (CTexto* text : card->texts)
+            if (text->selected) selected.push_back(text);
+    doc->TakeUndoSnapshot();
+    for (CTexto* text : selected) text->selected = true;
 }
 
 void CFichaView::AfterArrangement() {

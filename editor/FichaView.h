@@ -78,6 +78,9 @@ class CFichaView : public CAnimView, public ui::ViewClient, public CommandTarget
     // --- the framework's notices ---
     // The document changed: references to elements that are gone are dropped, everything is shown anew.
     void OnUpdate() override;
+    // A new background (a new title's content after an undo, or a background command): the references
+    // are checked against what the document now holds.
+    bool NewBackground(CDIB& background) override;
 
     // --- selection ---
     int CountSelectedSprites() const;  // proxies included
@@ -194,7 +197,6 @@ class CFichaView : public CAnimView, public ui::ViewClient, public CommandTarget
     CTexto* leadText_ = nullptr;
     bool dragging_ = false;
     bool snapshotPending_ = false;
-    bool rubberBandRan_ = false;
     platform::Point anchor_;
     platform::Point lastPointer_;
     Mode mode_ = Mode::idle;

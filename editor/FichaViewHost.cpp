@@ -73,7 +73,10 @@ void CFichaViewWidget::paintEvent(QPaintEvent* event) {
 
 CFichaViewHost::CFichaViewHost(CFichaDoc& doc, CardInsertion* insertion, CommandTarget& router,
                                QWidget* parent)
-    : QWidget(parent), view_(std::make_unique<CFichaView>(doc, insertion, router)) {
+    : CFichaViewHost(std::make_unique<CFichaView>(doc, insertion, router), parent) {}
+
+CFichaViewHost::CFichaViewHost(std::unique_ptr<CFichaView> view, QWidget* parent)
+    : QWidget(parent), view_(std::move(view)) {
     widget_ = new CFichaViewWidget(*view_, this);
     horizontal_ = new QScrollBar(Qt::Horizontal, this);
     vertical_ = new QScrollBar(Qt::Vertical, this);

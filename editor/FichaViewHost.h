@@ -33,6 +33,8 @@ class CFichaViewHost : public QWidget {
   public:
     CFichaViewHost(CFichaDoc& doc, CardInsertion* insertion, CommandTarget& router,
                    QWidget* parent = nullptr);
+    // Hosts a view made elsewhere (a derived view).
+    explicit CFichaViewHost(std::unique_ptr<CFichaView> view, QWidget* parent = nullptr);
     // The widget lets go of the view before the view goes.
     ~CFichaViewHost() override;
 
