@@ -263,6 +263,8 @@ void CFichaView::Refresh() {
 
 void CFichaView::OnUpdate() {
     DropDeadReferences();
+    // Everything is composed anew; rectangles gathered while another view was worked in are covered.
+    EmptyDirtyList();
     CAnimView::OnUpdate();
     if (widget_) widget_->update();
 }
@@ -349,7 +351,13 @@ EditorCursor CFichaView::CursorAt(const Point& p) const {
 
 // ---------------------------------------------------------------- mouse
 
+void CFichaView::BecomeDirtyView() {
+    CFichaDoc* doc = Document();
+    if (doc && doc->GetDirtyView() != this) doc->SetDirtyView(this);
+}
+
 void CFichaView::MousePress(const ui::MouseEvent& event) {
+    BecomeDirtyView();
     EndNudgeBurst();
     HideTooltip();
     if (event.button == ui::MouseButton::left) LeftDown(event);
@@ -761,6 +769,7 @@ bool CFichaView::KeyPress(const ui::KeyEvent& event) {
     }
     if (event.control || event.alt || dragging_ || mode_ != Mode::idle) return false;
     if (CountSelectedSprites() + CountSelectedTexts() == 0) return false;
+    BecomeDirtyView();
     if (!burst_) {
         // A burst of arrows is one step: the state from before its first key.
         TakeUndoSnapshot();  // step: "Move"

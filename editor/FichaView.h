@@ -46,6 +46,8 @@ class CFichaView : public CAnimView, public ui::ViewClient, public CommandTarget
     CFichaView(CFichaDoc& doc, CardInsertion* insertion, CommandTarget& router);
     ~CFichaView() override;
 
+    // The model side of the insert tools, when it is made after the view (it needs the view first).
+    void SetInsertion(CardInsertion* insertion) { insertion_ = insertion; }
     // The widget that shows the view: cursors, tooltips and menus go there. Null for none.
     void SetWidget(ui::ViewWidget* widget);
     ui::ViewWidget* Widget() const { return widget_; }
@@ -181,6 +183,8 @@ class CFichaView : public CAnimView, public ui::ViewClient, public CommandTarget
     void HoverSprite(CSprite* sprite, const ui::MouseEvent& event);
     void HideTooltip();
     void UpdateOtherViews();
+    // The view the user works in receives the sprites' dirty rectangles.
+    void BecomeDirtyView();
     bool ToolEnabled(Tool tool) const;
 
     CFichaDoc* doc_;

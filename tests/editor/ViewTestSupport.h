@@ -9,6 +9,7 @@
 #include <QTest>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
