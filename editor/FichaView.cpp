@@ -749,6 +749,17 @@ int CFichaView::ContextMenuAt(const Point& p) {
 // ---------------------------------------------------------------- keys
 
 bool CFichaView::KeyPress(const ui::KeyEvent& event) {
+    if (event.key == Qt::Key_Escape && mode_ != Mode::idle) {
+        // Escape gives up a tracker move or resize and a band, as the tracker always allowed.
+        if (mode_ == Mode::tracker) {
+            tracker_.SetRect(tracker_.StartRect());
+            tracker_.EndTrack();
+        }
+        if (mode_ == Mode::band && bandForText_) FinishTool();
+        mode_ = Mode::idle;
+        if (widget_) widget_->update();
+        return true;
+    }
     int32_t dx = 0, dy = 0;
     const int32_t step = event.shift ? 10 : 1;
     switch (event.key) {

@@ -190,6 +190,26 @@ TEST_F(SelectionTest, TheTrackerMovesAndResizesTheCurrentTextWithOneStepAndAMini
     EXPECT_TRUE(doc.IsModified());
 }
 
+TEST_F(SelectionTest, EscapeGivesUpATrackerMoveAndABand) {
+    CTexto* text = AddText({100, 100, 200, 160});
+    CSprite* sprite = AddSprite(1, 300, 300);
+    Show();
+    Press({150, 130});
+    MoveTo({190, 170});
+    Key(Qt::Key_Escape);
+    Release({190, 170});
+    EXPECT_EQ(text->rect, (Rect{100, 100, 200, 160}));
+    EXPECT_EQ(view->Tracker()->GetRect(), text->rect);
+    EXPECT_EQ(view->snapshots, 0);
+
+    Press({250, 250});
+    MoveTo({310, 310});
+    Key(Qt::Key_Escape);
+    Release({310, 310});
+    EXPECT_FALSE(sprite->IsSelected());
+    EXPECT_FALSE(view->RubberBand().has_value());
+}
+
 TEST_F(SelectionTest, TheTextTrackerRunsFromThePressOnAnUnselectedText) {
     CTexto* text = AddText({100, 100, 200, 160});
     Show();
