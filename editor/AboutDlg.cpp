@@ -23,9 +23,9 @@ constexpr const char* kUnavailable = "Unavaiable";
 
 std::optional<unsigned long> FreeMemoryKb() {
     QFile meminfo(QStringLiteral("/proc/meminfo"));
-    if (!meminfo.open(QIODevice::ReadOnly | QIODevice::Text)) return std::nullopt;
-    while (!meminfo.atEnd()) {
-        const QByteArray line = meminfo.readLine();
+    // The file reports no size, so it is read whole rather than line by line to its end.
+    if (!meminfo.open(QIODevice::ReadOnly)) return std::nullopt;
+    for (const QByteArray& line : meminfo.readAll().split('\n')) {
         if (!line.startsWith("MemAvailable:")) continue;
         bool ok = false;
         const unsigned long kb = line.mid(13).trimmed().split(' ').value(0).toULong(&ok);

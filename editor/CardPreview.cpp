@@ -35,7 +35,7 @@ void CCardPreview::MouseMove(const ui::MouseEvent& event) {
 
 void CCardPreview::Refresh() {
     OnUpdate();
-    widget_->ViewChanged();
+    if (widget_) widget_->ViewChanged();
 }
 
 std::string CCardPreview::CardPaneText() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -9,11 +10,9 @@
 #include "engine/AnimView.h"
 #include "ui/ViewClient.h"
 
-class CFichaDoc;
+#include "ui/ViewWidget.h"
 
-namespace ui {
-class ViewWidget;
-}
+class CFichaDoc;
 
 // What a child window shows until the editing card view takes its place: the document's current card
 // (background, sprites and texts) through a CAnimView on a ui::ViewWidget, read-only. It answers the
@@ -49,6 +48,7 @@ class CCardPreview : public CAnimView, public ui::ViewClient, public CardEditing
 
   private:
     CFichaDoc& doc_;
-    ui::ViewWidget* widget_ = nullptr;
+    // Owned by the child window, which deletes it first; the preview may outlive it.
+    QPointer<ui::ViewWidget> widget_;
     platform::Point pointer_;
 };

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 
 #include "editor/CardPreview.h"
+#include "editor/Icons.h"
 #include "model/FichaDoc.h"
 #include "ui/ViewWidget.h"
 
@@ -28,6 +29,7 @@ CChildFrame::CChildFrame(std::shared_ptr<CFichaDoc> doc, const ChildFactory& fac
     : QMdiSubWindow(parent), doc_(std::move(doc)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setMaximumSize(kMaximumSize);
+    setWindowIcon(FabrioIcon());
     parts_ = factory(*doc_, this, router);
     if (parts_.widget) setWidget(parts_.widget);
     resize(kMaximumSize);

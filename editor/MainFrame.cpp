@@ -535,6 +535,7 @@ CChildFrame* CMainFrame::FindChildOf(const QString& path) const {
 CChildFrame* CMainFrame::OpenDocument(const QString& path) {
     if (CChildFrame* open = FindChildOf(path)) {
         mdi_->setActiveSubWindow(open);
+        RememberFile(open->Document().GetPathName());
         return open;
     }
     std::shared_ptr<CFichaDoc> doc = MakeSharedDocument();

@@ -35,7 +35,7 @@ bool RunTest(CFichaDoc& doc, const std::string& programDirectory, std::optional<
     // The player is started whatever the save did, as the original did: it then shows the title as it
     // was last saved, or asks for one.
     if (path.empty())
-        platform::ShowMessage(FileErrorMessage(platform::FileError::badPath, path, DocumentOperation::save));
+        platform::ShowMessage(FileErrorMessage(platform::FileError::generic, path, DocumentOperation::save));
     else
         doc.OnSaveDocument(path);
     return platform::Processes().StartDetached(FindLumeo(programDirectory), LumeoArguments(path, fromCard));
