@@ -10,6 +10,7 @@
 #include "platform/qt/QtDeviceContext.h"
 #include "platform/qt/QtFileDialog.h"
 #include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtProcess.h"
 #include "platform/qt/QtShell.h"
 #include "platform/sdl/SdlSound.h"
 #include "tests/platform/TestSupport.h"
@@ -29,6 +30,7 @@ class ServicesTest : public testing::Test {
         platform::SetSound(&sound);
         platform::SetMediaFactory(&media);
         platform::SetScreenContextFactory(&screens);
+        platform::SetProcessStarter(&processes);
     }
     void TearDown() override {
         platform::SetMessageBox(nullptr);
@@ -38,6 +40,7 @@ class ServicesTest : public testing::Test {
         platform::SetSound(nullptr);
         platform::SetMediaFactory(nullptr);
         platform::SetScreenContextFactory(nullptr);
+        platform::SetProcessStarter(nullptr);
     }
 
     void ExpectDoublesInstalled() {
@@ -48,6 +51,7 @@ class ServicesTest : public testing::Test {
         EXPECT_EQ(&platform::Sounds(), &sound);
         EXPECT_EQ(&platform::Media(), &media);
         EXPECT_EQ(&platform::ScreenContexts(), &screens);
+        EXPECT_EQ(&platform::Processes(), &processes);
     }
 
     class FakeScreens : public platform::ScreenContextFactory {
@@ -63,6 +67,7 @@ class ServicesTest : public testing::Test {
     platform::RecordingShell shell;
     platform::RecordingSound sound;
     platform::RecordingMedia media;
+    platform::RecordingProcessStarter processes;
     FakeScreens screens;
 };
 
@@ -74,6 +79,7 @@ TEST_F(ServicesTest, InstallsEveryRealBackendAndPutsBackWhatWasThere) {
             EXPECT_NE(dynamic_cast<platform::QtFileDialog*>(&platform::FileDialogs()), nullptr);
             EXPECT_NE(dynamic_cast<platform::QtCursor*>(&platform::Cursors()), nullptr);
             EXPECT_NE(dynamic_cast<platform::QtShell*>(&platform::Shells()), nullptr);
+            EXPECT_NE(dynamic_cast<platform::QtProcessStarter*>(&platform::Processes()), nullptr);
             EXPECT_EQ(&platform::Sounds(), &services.Sound());
             EXPECT_NE(dynamic_cast<platform::FfmpegMedia*>(&platform::Media()), nullptr);
             auto context = platform::ScreenContexts().CreateScreenContext();
