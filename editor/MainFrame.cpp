@@ -282,6 +282,8 @@ void CMainFrame::CreateToolBars() {
     }
     grid->setRowStretch(static_cast<int>((insert.size() + 1) / 2), 1);
     insertBar_->setWidget(buttons);
+    // Wide enough for its caption beside the float and close buttons.
+    insertBar_->setMinimumWidth(insertBar_->fontMetrics().horizontalAdvance(insertBar_->windowTitle()) + 48);
     addDockWidget(Qt::LeftDockWidgetArea, insertBar_);
 }
 
