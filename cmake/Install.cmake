@@ -11,6 +11,10 @@ foreach(program lumeo fabrio fcatool)
 endforeach()
 
 set(LUMEO_RESOURCES ${CMAKE_SOURCE_DIR}/resources)
+# Fabrio's help pages, which it looks for in the share folder when there are none beside the program.
+if(TARGET fabrio)
+  install(DIRECTORY ${LUMEO_RESOURCES}/help/fabrio/ DESTINATION ${CMAKE_INSTALL_DATADIR}/fabrio/help)
+endif()
 install(FILES ${LUMEO_RESOURCES}/desktop/lumeo.desktop ${LUMEO_RESOURCES}/desktop/fabrio.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${LUMEO_RESOURCES}/desktop/lumeo-fca.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)

@@ -69,6 +69,15 @@ for icon in apps/lumeo apps/fabrio mimetypes/application-x-fca-title; do
     done
 done
 
+# Fabrio's help pages, where the installed program looks for them.
+for program in "${programs[@]}"; do
+    if [ "$program" = fabrio ]; then
+        for page in index.html building.html actions.html commands.html testing.html; do
+            need "share/fabrio/help/$page"
+        done
+    fi
+done
+
 if [ -f "$build/examples/demo.fca" ]; then
     for file in demo.fca demo2.fca demo3.fca demo4.fca clip01.fca sonidos/musica.wav videos/lumeo.avi \
         diapositivas/fondo.jpg imagenes/postal.jpg; do

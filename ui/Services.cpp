@@ -8,6 +8,7 @@
 #include "platform/qt/QtCursor.h"
 #include "platform/qt/QtFileDialog.h"
 #include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtProcess.h"
 #include "platform/qt/QtShell.h"
 #include "platform/sdl/SdlSound.h"
 
@@ -28,12 +29,14 @@ Services::Services(QWidget* dialogParent)
       fileDialog_(std::make_unique<platform::QtFileDialog>(dialogParent)),
       cursor_(std::make_unique<platform::QtCursor>()),
       shell_(std::make_unique<platform::QtShell>()),
+      processes_(std::make_unique<platform::QtProcessStarter>()),
       sound_(std::make_unique<platform::SdlSound>()),
       media_(std::make_unique<platform::FfmpegMedia>()),
       installedMessageBox_(*messageBox_),
       installedFileDialog_(*fileDialog_),
       installedCursor_(*cursor_),
       installedShell_(*shell_),
+      installedProcesses_(*processes_),
       installedSound_(*sound_),
       installedMedia_(*media_) {
     RegisterTitleClasses();

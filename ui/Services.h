@@ -7,6 +7,7 @@
 #include "platform/FileDialog.h"
 #include "platform/Media.h"
 #include "platform/MessageBox.h"
+#include "platform/Process.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
 
@@ -17,6 +18,7 @@ class FfmpegMedia;
 class QtCursor;
 class QtFileDialog;
 class QtMessageBox;
+class QtProcessStarter;
 class QtScreenContextFactory;
 class QtShell;
 class SdlSound;
@@ -53,9 +55,9 @@ class TextMeasuring {
 
 // The start-up of both programs, made in main right after the QApplication and kept until the
 // application ends: registers the classes a title file names and installs every real backend of the
-// platform, the Qt message box, file dialog, wait cursor, shell and screen contexts, SDL sound and FFmpeg
-// clips. Destroying it puts back the services that were installed before, so tests can make and drop it
-// again. Without a sound device the program runs silent (WaveDeviceCount is 0).
+// platform, the Qt message box, file dialog, wait cursor, shell, process start and screen contexts, SDL
+// sound and FFmpeg clips. Destroying it puts back the services that were installed before, so tests can
+// make and drop it again. Without a sound device the program runs silent (WaveDeviceCount is 0).
 class Services {
   public:
     // Throws std::logic_error without a QApplication: the dialogs need one.
@@ -74,6 +76,7 @@ class Services {
     std::unique_ptr<platform::QtFileDialog> fileDialog_;
     std::unique_ptr<platform::QtCursor> cursor_;
     std::unique_ptr<platform::QtShell> shell_;
+    std::unique_ptr<platform::QtProcessStarter> processes_;
     std::unique_ptr<platform::SdlSound> sound_;
     std::unique_ptr<platform::FfmpegMedia> media_;
     TextMeasuring text_;
@@ -82,6 +85,8 @@ class Services {
     ScopedService<platform::FileDialog, platform::FileDialogs, platform::SetFileDialog> installedFileDialog_;
     ScopedService<platform::CursorService, platform::Cursors, platform::SetCursorService> installedCursor_;
     ScopedService<platform::Shell, platform::Shells, platform::SetShell> installedShell_;
+    ScopedService<platform::ProcessStarter, platform::Processes, platform::SetProcessStarter>
+        installedProcesses_;
     ScopedService<platform::Sound, platform::Sounds, platform::SetSound> installedSound_;
     ScopedService<platform::MediaFactory, platform::Media, platform::SetMediaFactory> installedMedia_;
 };

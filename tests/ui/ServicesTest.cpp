@@ -9,6 +9,7 @@
 #include "platform/qt/QtDeviceContext.h"
 #include "platform/qt/QtFileDialog.h"
 #include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtProcess.h"
 #include "platform/qt/QtShell.h"
 #include "platform/sdl/SdlSound.h"
 #include "tests/support/Environment.h"
@@ -30,6 +31,7 @@ class ServicesTest : public testing::Test {
         platform::SetSound(&sound);
         platform::SetMediaFactory(&media);
         platform::SetScreenContextFactory(&screens);
+        platform::SetProcessStarter(&processes);
     }
     void TearDown() override {
         platform::SetMessageBox(nullptr);
@@ -39,6 +41,7 @@ class ServicesTest : public testing::Test {
         platform::SetSound(nullptr);
         platform::SetMediaFactory(nullptr);
         platform::SetScreenContextFactory(nullptr);
+        platform::SetProcessStarter(nullptr);
     }
 
     void ExpectDoublesInstalled() {
@@ -49,6 +52,7 @@ class ServicesTest : public testing::Test {
         EXPECT_EQ(&platform::Sounds(), &sound);
         EXPECT_EQ(&platform::Media(), &media);
         EXPECT_EQ(&platform::ScreenContexts(), &screens);
+        EXPECT_EQ(&platform::Processes(), &processes);
     }
 
     class FakeScreens : public platform::ScreenContextFactory {
@@ -64,6 +68,7 @@ class ServicesTest : public testing::Test {
     platform::RecordingShell shell;
     platform::RecordingSound sound;
     platform::RecordingMedia media;
+    platform::RecordingProcessStarter processes;
     FakeScreens screens;
 };
 
@@ -75,6 +80,7 @@ TEST_F(ServicesTest, InstallsEveryRealBackendAndPutsBackWhatWasThere) {
             EXPECT_NE(dynamic_cast<platform::QtFileDialog*>(&platform::FileDialogs()), nullptr);
             EXPECT_NE(dynamic_cast<platform::QtCursor*>(&platform::Cursors()), nullptr);
             EXPECT_NE(dynamic_cast<platform::QtShell*>(&platform::Shells()), nullptr);
+            EXPECT_NE(dynamic_cast<platform::QtProcessStarter*>(&platform::Processes()), nullptr);
             EXPECT_EQ(&platform::Sounds(), &services.Sound());
             EXPECT_NE(dynamic_cast<platform::FfmpegMedia*>(&platform::Media()), nullptr);
             auto context = platform::ScreenContexts().CreateScreenContext();
