@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "editor/CommandIds.h"
-#include "editor/ContextMenus.h"
+#include "editor/Menus.h"
 #include "engine/Sprite.h"
 #include "model/Actions.h"
 #include "model/FichaDoc.h"

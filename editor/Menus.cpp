@@ -177,6 +177,7 @@ std::unique_ptr<QMenu> BuildContextMenu(int resource, CommandTarget& router, QWi
         AddContextEntries(*menu, popups.front().items, router);
     }
     QMenu* shown = menu.get();
+    UpdateContextStates(*shown, router);
     QObject::connect(shown, &QMenu::aboutToShow, shown,
                      [shown, &router] { UpdateContextStates(*shown, router); });
     return menu;

@@ -2,6 +2,8 @@
 #include <cstdio>
 
 #include "editor/ChildFrame.h"
+#include "editor/EditingChild.h"
+#include "editor/EditorClipboard.h"
 #include "editor/FabrioApp.h"
 #include "editor/MainFrame.h"
 #include "ui/Services.h"
@@ -20,7 +22,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Fabrio");
     QApplication::setOrganizationName("Fabrio");
     ui::Services services;
-    CFabrioApp fabrio(QCoreApplication::applicationDirPath().toStdString(), MakePreviewChildParts);
+    // The editor's clipboard is shared by every open document and kept until the editor ends.
+    EditorClipboard clipboard;
+    CFabrioApp fabrio(QCoreApplication::applicationDirPath().toStdString(), MakeEditingChildFactory(clipboard));
     services.SetDialogParent(&fabrio.Frame());
     if (!fabrio.Start(options)) return 1;
     return app.exec();

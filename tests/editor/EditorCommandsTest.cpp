@@ -13,13 +13,14 @@
 #include "platform/Media.h"
 #include "platform/MessageBox.h"
 #include "platform/Sound.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/model/DocTestSupport.h"
 
 namespace {
 
 using doc_test::MakeSprite;
-using doc_test::ScratchFolder;
+using test_support::ScratchFolder;
 using editor_test::FakeCardView;
 using editor_test::ScriptedDialogs;
 

@@ -6,7 +6,7 @@ namespace {
 using namespace view_test;
 
 constexpr QRgb kBackground = qRgb(40, 90, 160);
-constexpr QRgb kSpriteOne = qRgb(0x60, 0x40, 0x20);  // doc_test::MakeSprite's colour for number 1
+constexpr QRgb kSpriteOne = 0xFF000000u | doc_test::SpriteColour(1, 0);  // MakeSprite's colour for number 1
 
 class PaintTest : public ViewFixture {
   protected:

@@ -15,6 +15,7 @@
 #include "editor/HelpWindow.h"
 #include "editor/TestRun.h"
 #include "model/Actions.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/editor/FrameTestSupport.h"
 #include "ui/StaticLink.h"
 
@@ -23,7 +24,7 @@ using frame_test::FrameFixture;
 namespace {
 
 void MakeExecutable(const std::string& path) {
-    doc_test::WriteFileBytes(path, {'#', '!', '/', 'b', 'i', 'n', '/', 's', 'h', '\n'});
+    test_support::WriteFileBytes(path, {'#', '!', '/', 'b', 'i', 'n', '/', 's', 'h', '\n'});
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
 }
 
@@ -102,7 +103,7 @@ TEST(FrameTest, TestFromThisCardStartsLumeoWindowedOnTheCurrentCard) {
 }
 
 TEST(FrameTest, LumeoIsLookedForBesideFabrioThenOnTheSearchPath) {
-    doc_test::ScratchFolder folder;
+    test_support::ScratchFolder folder;
     const std::string beside = folder.Path("beside");
     const std::string onPath = folder.Path("bin");
     std::filesystem::create_directories(beside);
@@ -115,7 +116,7 @@ TEST(FrameTest, LumeoIsLookedForBesideFabrioThenOnTheSearchPath) {
     // A file that cannot run is no program.
     const std::string plain = folder.Path("plain");
     std::filesystem::create_directories(plain);
-    doc_test::WriteFileBytes(plain + "/lumeo", {'x'});
+    test_support::WriteFileBytes(plain + "/lumeo", {'x'});
     std::filesystem::remove(onPath + "/lumeo");
     EXPECT_EQ(FindLumeo(plain), "lumeo");
 }
@@ -132,7 +133,7 @@ TEST(FrameTest, ThePlayerThatCannotStartIsNotReported) {
 }
 
 TEST(FrameHelp, PagesAreLookedForBesideTheProgramFirstThenInTheShareFolder) {
-    doc_test::ScratchFolder folder;
+    test_support::ScratchFolder folder;
     const QString program = QString::fromStdString(folder.Path("prefix/bin"));
     QDir().mkpath(program);
     const QStringList folders = HelpFolders(program);
@@ -141,10 +142,10 @@ TEST(FrameHelp, PagesAreLookedForBesideTheProgramFirstThenInTheShareFolder) {
     EXPECT_EQ(folders[1].toStdString(), folder.Path("prefix/share/fabrio/help"));
 
     std::filesystem::create_directories(folder.Path("prefix/share/fabrio/help"));
-    doc_test::WriteFileBytes(folder.Path("prefix/share/fabrio/help/index.html"), {'<', 'p', '>'});
+    test_support::WriteFileBytes(folder.Path("prefix/share/fabrio/help/index.html"), {'<', 'p', '>'});
     EXPECT_EQ(FindHelpIndex(program).toStdString(), folder.Path("prefix/share/fabrio/help/index.html"));
     std::filesystem::create_directories(folder.Path("prefix/bin/help"));
-    doc_test::WriteFileBytes(folder.Path("prefix/bin/help/index.html"), {'<', 'p', '>'});
+    test_support::WriteFileBytes(folder.Path("prefix/bin/help/index.html"), {'<', 'p', '>'});
     EXPECT_EQ(FindHelpIndex(program).toStdString(), folder.Path("prefix/bin/help/index.html"));
 }
 
@@ -188,7 +189,7 @@ TEST(FrameHelp, WithoutPagesHelpDoesNothing) {
 }
 
 TEST(FrameAbout, TheBoxShowsTheMakersLinkAndTheFreeMemoryAndDisk) {
-    platform_test::EnsureQtApplication();
+    test_support::EnsureQtApplication();
     CAboutDlg about;
     EXPECT_EQ(about.windowTitle(), "About Fabrio...");
     EXPECT_EQ(about.Link().Target(), CAboutDlg::kMakerAddress);
@@ -196,7 +197,7 @@ TEST(FrameAbout, TheBoxShowsTheMakersLinkAndTheFreeMemoryAndDisk) {
     EXPECT_GT(about.MemoryText().section(' ', 0, 0).toULongLong(), 0u);
     EXPECT_TRUE(about.DiskText().contains(" KB frees in /")) << about.DiskText().toStdString();
 
-    doc_test::ScratchFolder folder;
+    test_support::ScratchFolder folder;
     const std::string disk = FreeDiskText(folder.Path());
     EXPECT_NE(disk.find(" KB frees in /"), std::string::npos) << disk;
     EXPECT_GT(std::stoull(disk), 0u);
@@ -204,7 +205,7 @@ TEST(FrameAbout, TheBoxShowsTheMakersLinkAndTheFreeMemoryAndDisk) {
 }
 
 TEST(FrameSplash, TheSplashGoesAtTheFirstKeyOrAfterHalfASecond) {
-    platform_test::EnsureQtApplication();
+    test_support::EnsureQtApplication();
     QWidget other;
     QPointer<CSplashWnd> splash = new CSplashWnd(nullptr);
     EXPECT_TRUE(splash->isVisible());

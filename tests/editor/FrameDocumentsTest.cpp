@@ -11,6 +11,7 @@
 #include "editor/CardPreview.h"
 #include "editor/CommandIds.h"
 #include "editor/FabrioApp.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/editor/FrameTestSupport.h"
 
 using frame_test::FrameFixture;
@@ -270,12 +271,12 @@ TEST(FrameDocuments, AHostileTitleShowsTheMessageAndLeavesTheOpenDocumentsAlone)
     CChildFrame* fresh = frame.NewDocument();
 
     // Truncated in the middle of its cards, and bytes that are no title at all.
-    doc_test::Bytes bytes = doc_test::ReadFileBytes(good);
+    test_support::Bytes bytes = test_support::ReadFileBytes(good);
     bytes.resize(bytes.size() * 2 / 3);
     const std::string truncated = f.folder.Path("truncated.fca");
-    doc_test::WriteFileBytes(truncated, bytes);
+    test_support::WriteFileBytes(truncated, bytes);
     const std::string garbage = f.folder.Path("garbage.fca");
-    doc_test::WriteFileBytes(garbage, doc_test::Bytes(300, 0xEE));
+    test_support::WriteFileBytes(garbage, test_support::Bytes(300, 0xEE));
 
     for (const std::string& hostile : {truncated, garbage}) {
         f.messageBox.shown.clear();

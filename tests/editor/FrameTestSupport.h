@@ -21,7 +21,8 @@
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
 #include "tests/model/DocTestSupport.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/ScratchFolder.h"
 
 // Helpers of the frame's tests: a frame with its settings, message boxes, file dialogs and process
 // starts in the test's hands, and child parts that record the commands routed to them.
@@ -91,7 +92,7 @@ inline RecordingParts& Recording(CChildFrame& child) {
 class FrameFixture {
   public:
     FrameFixture() : messages_(messageBox) {
-        platform_test::EnsureQtApplication();
+        test_support::EnsureQtApplication();
         RegisterTitleClasses();
         platform::SetFileDialog(&fileDialog);
         platform::SetProcessStarter(&processes);
@@ -122,7 +123,7 @@ class FrameFixture {
         return path;
     }
 
-    doc_test::ScratchFolder folder;
+    test_support::ScratchFolder folder;
     platform::RecordingMessageBox messageBox;
     platform::ScriptedFileDialog fileDialog;
     platform::RecordingProcessStarter processes;

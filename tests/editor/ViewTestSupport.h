@@ -23,7 +23,8 @@
 #include "model/Texto.h"
 #include "platform/MessageBox.h"
 #include "tests/model/DocTestSupport.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/ScratchFolder.h"
 
 // Helpers of the editing view's tests: an editor document with one card, the view in its real widget,
 // a router and an insertion double, and synthetic mouse and key events sent to the widget.
@@ -103,7 +104,7 @@ class CountingView : public CFichaView {
 class ViewFixture : public testing::Test {
   protected:
     ViewFixture() {
-        platform_test::EnsureQtApplication();
+        test_support::EnsureQtApplication();
         RegisterTitleClasses();
         platform::SetMessageBox(&box);
         EXPECT_TRUE(doc.OnNewDocument());

@@ -714,7 +714,7 @@ TEST_F(CardWithMediaTest, StoringKeepsTheDrawingOrderAmongEqualPlanes) {
     doc.GetSpriteList().Insert(MakeSprite(7, 0, 0, 50));
     std::vector<int32_t> before = Numbers(doc);
     ASSERT_EQ(before.front(), 7) << "the newest of equal planes lies in front";
-    StoreBytes(doc);
+    StoreDocument(doc);
     doc.TakeUndoSnapshot("Move");
     EXPECT_EQ(Numbers(doc), before);
     doc.OnCloseDocument();

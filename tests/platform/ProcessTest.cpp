@@ -8,7 +8,8 @@
 
 #include "platform/Process.h"
 #include "platform/qt/QtProcess.h"
-#include "tests/platform/TestSupport.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -24,8 +25,8 @@ std::string ReadWhenWritten(const std::string& path) {
 }  // namespace
 
 TEST(QtProcessStarter, EachArgumentArrivesWholeBlanksAndQuotesIncluded) {
-    platform_test::EnsureQtApplication();
-    platform_test::TempDir dir;
+    test_support::EnsureQtApplication();
+    test_support::ScratchFolder dir;
     const std::string out = dir.Path() + "/out.txt";
     platform::QtProcessStarter starter;
     // The started shell writes its first argument, bracketed, and how many arguments it got.
@@ -35,7 +36,7 @@ TEST(QtProcessStarter, EachArgumentArrivesWholeBlanksAndQuotesIncluded) {
 }
 
 TEST(QtProcessStarter, AProgramThatDoesNotExistDoesNotStart) {
-    platform_test::EnsureQtApplication();
+    test_support::EnsureQtApplication();
     platform::QtProcessStarter starter;
     EXPECT_FALSE(starter.StartDetached("/no/such/program/lumeo", {"x.fca"}));
 }
