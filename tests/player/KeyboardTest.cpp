@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QPaintEvent>
 #include <QTest>
@@ -324,6 +325,38 @@ TEST(KeyboardFocus, TheAccessibleNameIsTheSpritesTextOrElseItsActionsLabel) {
     w.Key(Qt::Key_Tab);
     EXPECT_EQ(w.Widget().accessibleName(), "Cards - Next card");
     EXPECT_EQ(w.Focus().FocusName(), "Cards - Next card");
+    // What assistive technology reads through Qt's accessibility interface of the card view.
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&w.Widget());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "Cards - Next card");
+}
+
+TEST(KeyboardFocus, InASceneOnlyItsOwnCodesReactAndTheFocusShowsTheSecondFrame) {
+    PlayerFixture f;
+    RegisterTitleClasses();
+    CAnimDoc scene(Variant::player);
+    scene.GetSpriteList().Insert(MakeSprite(1, 10, 10, 20, 10, 3));
+    scene.GetSpriteList().FindByNumber(1)->SetClickAction(kActionShowMenu);
+    scene.GetSpriteList().Insert(MakeSprite(2, 50, 10, 20, 10, 3));
+    scene.GetSpriteList().FindByNumber(2)->SetClickAction(kActionLinkToUrl);  // nothing in a scene
+    scene.GetSpriteList().Insert(MakeSprite(3, 90, 10, 20, 10, 3));
+    scene.GetSpriteList().FindByNumber(3)->SetClickAction(kActionPlaySound);
+    f.view.SetDocument(&scene);
+    ASSERT_TRUE(f.view.IsSceneMode());
+    CCardKeys keys(f.view);
+    auto frame = [&](int32_t n) {
+        return static_cast<CPhasedSprite*>(scene.GetSpriteList().FindByNumber(n))->GetCurrentFrame();
+    };
+    keys.Run(PlayerCommand::focusNext, false);
+    const int32_t first = keys.Focus().Focused()->GetNumber();
+    keys.Run(PlayerCommand::focusNext, false);
+    const int32_t second = keys.Focus().Focused()->GetNumber();
+    EXPECT_EQ((std::set<int32_t>{first, second}), (std::set<int32_t>{1, 3}));
+    EXPECT_EQ(frame(second), 1) << "the scene's hover";
+    EXPECT_EQ(frame(first), 0) << "left again";
+    keys.Run(PlayerCommand::focusNext, false);
+    EXPECT_EQ(keys.Focus().Focused()->GetNumber(), first) << "sprite 2 is skipped, the focus wraps";
+    f.view.SetDocument(nullptr);
 }
 
 // ---------------------------------------------------------------- drawing
