@@ -293,10 +293,16 @@ bool ViewWidget::event(QEvent* event) {
     // QWidget moves the focus on Tab before keyPressEvent would see it; the client may want it first.
     if (event->type() == QEvent::KeyPress && client_) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
-            client_->KeyPress(TranslateKey(*key))) {
-            event->accept();
-            return true;
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            if (client_->KeyPress(TranslateKey(*key))) {
+                event->accept();
+                return true;
+            }
+            // Refused: Qt's focus chain has it, and a keyPressEvent that follows does not ask again.
+            tabRefused_ = true;
+            const bool handled = QWidget::event(event);
+            tabRefused_ = false;
+            return handled;
         }
     }
     return QWidget::event(event);
@@ -308,7 +314,7 @@ void ViewWidget::focusOutEvent(QFocusEvent* event) {
 }
 
 void ViewWidget::keyPressEvent(QKeyEvent* event) {
-    if (client_ && client_->KeyPress(TranslateKey(*event))) return;
+    if (client_ && !tabRefused_ && client_->KeyPress(TranslateKey(*event))) return;
     QWidget::keyPressEvent(event);
 }
 

@@ -140,6 +140,7 @@ class ViewWidget : public QWidget {
     ScaleMode mode_ = ScaleMode::integer;
     int factor_ = 1;
     bool centred_ = true;
+    bool tabRefused_ = false;  // the client refused the Tab that Qt is handling now
     platform::Size knownSize_ = kDefaultViewSize;
 };
 

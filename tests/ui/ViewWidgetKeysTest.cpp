@@ -56,6 +56,20 @@ TEST(ViewWidgetKeys, TabGoesToAClientThatTakesItBeforeQtMovesTheFocus) {
     QTest::keyClick(w.view, Qt::Key_Tab);
     EXPECT_TRUE(w.edit->hasFocus());
     EXPECT_EQ(w.client.focusLost, 1) << "the client hears that the keyboard went";
+    EXPECT_EQ(w.client.keys.size(), 3u) << "a refused Tab is offered once";
+}
+
+TEST(ViewWidgetKeys, ARefusedTabWithNowhereToGoIsOfferedOnlyOnce) {
+    WithQt qt;
+    ui_test::RecordingClient client;
+    client.takeKeys = false;
+    ui::ViewWidget alone;
+    alone.SetView(nullptr, &client);
+    alone.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&alone));
+    alone.setFocus();
+    QTest::keyClick(&alone, Qt::Key_Tab);
+    EXPECT_EQ(client.keys.size(), 1u);
 }
 
 }  // namespace
