@@ -102,11 +102,7 @@ void CPlayerActions::InitVolumeWidget() {
         if (muteOff) muteOff->SetVisible(false);
     } else {
         const CPlayerRunState& state = RunState();
-        const uint32_t v = (state.Muted() ? state.SavedVolume() : sound.GetVolume()) & 0xFFFFu;
-        const int32_t travel = bar->GetWidth() - knob->GetWidth();
-        // A knob as wide as its bar, or wider, has no travel and stays at the bar's start.
-        const uint32_t offset = travel > 0 ? static_cast<uint32_t>(travel) * v / 65535u : 0;
-        knob->SetPosition(bar->GetX() + static_cast<int32_t>(offset), knob->GetY());
+        PlaceVolumeKnob((state.Muted() ? state.SavedVolume() : sound.GetVolume()) & 0xFFFFu);
         knob->SetVisible(true);
         knob->SetDisabled(state.Muted());
         if (muteOn) muteOn->SetVisible(state.Muted());
@@ -115,13 +111,33 @@ void CPlayerActions::InitVolumeWidget() {
     Redraw();
 }
 
+void CPlayerActions::PlaceVolumeKnob(uint32_t v) {
+    if (!view_.GetSceneDocument()) return;
+    CSprite* bar = Sprites().FindByClickAction(kActionVolumeBar);
+    CSprite* knob = Sprites().FindByClickAction(kActionVolumeKnob);
+    if (!bar || !knob) return;
+    const int32_t travel = bar->GetWidth() - knob->GetWidth();
+    // A knob as wide as its bar, or wider, has no travel and stays at the bar's start.
+    const uint32_t offset = travel > 0 ? static_cast<uint32_t>(travel) * (v & 0xFFFFu) / 65535u : 0;
+    knob->SetPosition(bar->GetX() + static_cast<int32_t>(offset), knob->GetY());
+}
+
+void CPlayerActions::ToggleMute() {
+    if (!view_.GetSceneDocument()) return;
+    // The sprite a click would have hit is the one showing; the first of its kind stands for it.
+    if (RunState().Muted())
+        MuteOn(Sprites().FindByClickAction(kActionMuteOn));
+    else
+        MuteOff(Sprites().FindByClickAction(kActionMuteOff));
+}
+
 void CPlayerActions::MuteOff(CSprite* sprite) {
     CPlayerRunState& state = RunState();
     state.SetMuted(true);
     state.SetSavedVolume(platform::Sounds().GetVolume());
     SetVolume(0);
     CSpriteList& list = Sprites();
-    sprite->SetVisible(false);
+    if (sprite) sprite->SetVisible(false);
     if (CSprite* muteOn = list.FindByClickAction(kActionMuteOn)) muteOn->SetVisible(true);
     if (CSprite* knob = list.FindByClickAction(kActionVolumeKnob)) knob->SetDisabled(true);
     Redraw();
@@ -132,7 +148,7 @@ void CPlayerActions::MuteOn(CSprite* sprite) {
     state.SetMuted(false);
     SetVolume(state.SavedVolume());
     CSpriteList& list = Sprites();
-    sprite->SetVisible(false);
+    if (sprite) sprite->SetVisible(false);
     if (CSprite* muteOff = list.FindByClickAction(kActionMuteOff)) muteOff->SetVisible(true);
     if (CSprite* knob = list.FindByClickAction(kActionVolumeKnob)) knob->SetDisabled(false);
     Redraw();

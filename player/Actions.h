@@ -26,6 +26,12 @@ class CPlayerActions {
     void CloseMenu();
     // Places the volume knob for the present volume and shows the mute sprite that fits.
     void InitVolumeWidget();
+    // Moves the volume knob, if the title has one on its bar, to where the volume `v` (0 to 65535) lies.
+    void PlaceVolumeKnob(uint32_t v);
+    // Sets the wave volume (left channel low, right channel high) and reports it.
+    void SetVolume(uint32_t volume);
+    // Mutes or unmutes as a click on the mute sprite showing would, also when the title has none.
+    void ToggleMute();
 
     // The steps of entering a card.
     void EnterNewTitle(const std::string& file);  // S, open, A, R, B, V
@@ -55,7 +61,6 @@ class CPlayerActions {
     void MuteOff(CSprite* sprite);
     void MuteOn(CSprite* sprite);
     void ShowMenu(CSprite* sprite);
-    void SetVolume(uint32_t volume);
     void Redraw();
     CSpriteList& Sprites();
 

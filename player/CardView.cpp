@@ -32,6 +32,7 @@ void CPlayerCardView::SetDocument(CAnimDoc* doc) {
     videoArea_.reset();
     scene_ = doc;
     doc_ = dynamic_cast<CFichaDoc*>(doc);
+    ++documentSerial_;
     // The card view is the one that composes and shows what the sprites change.
     if (scene_) scene_->SetDirtyView(this);
     ReportMusicChange();
@@ -112,7 +113,25 @@ void CPlayerCardView::Capture(CSprite* sprite, int32_t grabX, int32_t grabY) {
 
 void CPlayerCardView::OnMouseMove(const platform::Point& point) {
     if (!scene_) return;
-    CSprite* hit = scene_->GetSpriteList().HitTest(point.x, point.y);
+    HoverSprite(scene_->GetSpriteList().HitTest(point.x, point.y));
+    if (!captured_ || !capturedSprite_) return;
+    switch (capturedSprite_->GetClickAction()) {
+        case kActionTextScrollKnob:
+            DragText(point);
+            break;
+        case kActionVolumeKnob:
+            DragVolume(point);
+            break;
+        case kActionVideoKnob:
+            DragVideo(point);
+            break;
+        default:
+            break;
+    }
+}
+
+void CPlayerCardView::HoverSprite(CSprite* hit) {
+    if (!scene_) return;
     if (IsSceneMode()) {
         SceneMouseMove(hit);
     } else if (hit) {
@@ -128,20 +147,6 @@ void CPlayerCardView::OnMouseMove(const platform::Point& point) {
         hovered_ = nullptr;
         RenderAndDrawDirtyList();
         host_.SetCursor(PlayerCursor::normal);
-    }
-    if (!captured_ || !capturedSprite_) return;
-    switch (capturedSprite_->GetClickAction()) {
-        case kActionTextScrollKnob:
-            DragText(point);
-            break;
-        case kActionVolumeKnob:
-            DragVolume(point);
-            break;
-        case kActionVideoKnob:
-            DragVideo(point);
-            break;
-        default:
-            break;
     }
 }
 

@@ -37,6 +37,9 @@ class CPlayerCardView : public CAnimView, public platform::MediaWindow {
     // The title document, or null while a scene (or nothing) is shown.
     CFichaDoc* GetDocument() const { return doc_; }
     bool IsSceneMode() const { return scene_ && !doc_; }
+    // Changes with every SetDocument, so that whoever keeps a sprite of the shown document can tell
+    // that the document (and with it the sprite) may be gone.
+    uint64_t DocumentSerial() const { return documentSerial_; }
 
     void SetTrace(PlayerTrace* trace) { trace_ = trace ? trace : &noTrace_; }
     PlayerTrace& Trace() { return *trace_; }
@@ -51,6 +54,9 @@ class CPlayerCardView : public CAnimView, public platform::MediaWindow {
 
     // --- input ---
     void OnMouseMove(const platform::Point& point);
+    // The hovered sprite becomes `hit` (none for null), running the move actions of the sprite left and
+    // of the sprite entered, as a pointer move onto `hit` does; the keyboard's focus moves this way too.
+    void HoverSprite(CSprite* hit);
     void OnLeftButtonDown(const platform::Point& point);
     void OnLeftButtonUp();
     void OnRightButtonDown(bool control);
@@ -110,6 +116,7 @@ class CPlayerCardView : public CAnimView, public platform::MediaWindow {
     PlayerTrace* trace_ = &noTrace_;
     CAnimDoc* scene_ = nullptr;
     CFichaDoc* doc_ = nullptr;
+    uint64_t documentSerial_ = 0;
 
     CSprite* hovered_ = nullptr;
     bool captured_ = false;

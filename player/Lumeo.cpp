@@ -12,10 +12,12 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "model/Ficha.h"
 #include "model/Texto.h"
@@ -27,6 +29,8 @@
 #include "platform/Sound.h"
 #include "platform/qt/QtDeviceContext.h"
 #include "player/BitmapButton.h"
+#include "player/CardPicture.h"
+#include "player/Keys.h"
 #include "player/SlideShowDlg.h"
 #include "player/SpriteCursor.h"
 #include "player/VolumeMemory.h"
@@ -120,11 +124,9 @@ std::string PlayerHelpText() {
            "  --card N        start at card N, counted from 0\n"
            "  --no-credits    skip the credits at start\n"
            "  --trace         one JSON object per line on stderr for every event (card, click, enter,\n"
-           "                  leave, sound, sound-stop, volume, video, dialog, shell, exit)\n"
-           "  --help          this text\n\n"
-           "Keys:\n"
-           "  F11, Alt+Enter  full screen on and off\n"
-           "  Ctrl + right click on the card   the credits\n";
+           "                  leave, sound, sound-stop, volume, video, dialog, shell, exit, screenshot)\n"
+           "  --help          this text\n\n" +
+           PlayerKeysHelp();
 }
 
 int WholeScaleForScreen(int screenWidth, int screenHeight) {
@@ -134,15 +136,21 @@ int WholeScaleForScreen(int screenWidth, int screenHeight) {
 
 // ---------------------------------------------------------------- card view
 
-void CFichaView::PaintOverlay(platform::DeviceContext& dc, const platform::Rect& area) {
+void CFichaView::PaintCard(platform::DeviceContext& dc, const platform::Rect& area) {
     for (CTexto* text : TextsToDraw(area)) text->Draw(dc);
     // The clip's window lies over the card and its texts.
     if (framePlace_ && frame_.bits) dc.StretchDib(frame_, *framePlace_, {0, 0, frame_.width, frame_.height});
 }
 
+void CFichaView::PaintOverlay(platform::DeviceContext& dc, const platform::Rect& area) {
+    PaintCard(dc, area);
+    keys_.Paint(dc);
+}
+
 void CFichaView::MousePress(const ui::MouseEvent& event) {
     if (event.button == ui::MouseButton::left) OnLeftButtonDown(event.point);
     if (event.button == ui::MouseButton::right) OnRightButtonDown(event.control);
+    keys_.AfterInput();
 }
 
 void CFichaView::MouseRelease(const ui::MouseEvent& event) {
@@ -151,6 +159,26 @@ void CFichaView::MouseRelease(const ui::MouseEvent& event) {
 
 void CFichaView::MouseMove(const ui::MouseEvent& event) {
     OnMouseMove(event.point);
+    keys_.PointerMoved(event.point);
+}
+
+bool CFichaView::KeyPress(const ui::KeyEvent& event) {
+    const std::optional<PlayerCommand> command = MatchPlayerKey(event);
+    return command && keys_.Run(*command, event.autoRepeat);
+}
+
+bool CFichaView::KeyRelease(const ui::KeyEvent& event) {
+    const std::optional<PlayerCommand> command = MatchPlayerKey(event);
+    return command && !event.autoRepeat && keys_.Release(*command);
+}
+
+void CFichaView::FocusLost() {
+    keys_.FocusLost();
+}
+
+void CFichaView::Tick() {
+    OnTimer();
+    keys_.AfterInput();
 }
 
 void CFichaView::DrawMediaFrame(const platform::MediaFrame& frame) {
@@ -195,9 +223,56 @@ CPlayerApp::CPlayerApp(const PlayerOptions& options) : options_(options) {
         widget_->SetIntegerScale(
             options.scale > 0 ? options.scale : WholeScaleForScreen(screenSize.width(), screenSize.height()));
     tick_.setInterval(CPlayerCardView::kTimerMs);
-    connect(&tick_, &QTimer::timeout, this, [this] { view_->OnTimer(); });
+    connect(&tick_, &QTimer::timeout, this, [this] { view_->Tick(); });
     videoPump_.setInterval(20);
     connect(&videoPump_, &QTimer::timeout, this, [this] { view_->PumpVideo(); });
+    SetUpKeys();
+}
+
+void CPlayerApp::SetUpKeys() {
+    // The keys reach the card view wherever the focus lands in the frame.
+    setFocusProxy(widget_);
+    widget_->setAccessibleName("Lumeo");
+    view_->Keys().Focus().SetNameSink([this](const std::string& name) {
+        widget_->setAccessibleName(name.empty() ? QString("Lumeo") : QString::fromStdString(name));
+    });
+    picturesFolder_ = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation).toStdString();
+    note_ = new QLabel(widget_);
+    note_->setObjectName("pictureNote");
+    note_->setStyleSheet("QLabel { background: rgba(0, 0, 0, 200); color: white; padding: 4px; }");
+    note_->hide();
+    noteTimer_.setSingleShot(true);
+    noteTimer_.setInterval(kPictureNoteMs);
+    connect(&noteTimer_, &QTimer::timeout, note_, &QWidget::hide);
+}
+
+std::string CPlayerApp::SaveCardPicture() {
+    const QImage image = CardPicture(*view_);
+    const std::string title = document_ ? document_->GetPathName() : std::string();
+    std::filesystem::path path = title.empty() ? "lumeo" : title;
+    // A relative name is the title's folder's, the current one; a folder gone has no absolute name.
+    std::error_code ec;
+    if (std::filesystem::path absolute = std::filesystem::absolute(path, ec); !ec) path = absolute;
+    const std::string folder = path.has_parent_path() ? path.parent_path().string() : ".";
+    const std::string stem = path.stem().string();
+    const int card = view_->GetDocument() ? view_->GetDocument()->GetCurrentCard() : 0;
+    std::optional<std::string> written = WriteCardPicture(image, folder, stem, card);
+    if (!written && !picturesFolder_.empty()) {
+        std::filesystem::create_directories(picturesFolder_, ec);
+        written = WriteCardPicture(image, picturesFolder_, stem, card);
+    }
+    view_->Trace().Screenshot(written.value_or(""));
+    note_->setText(written ? QString::fromUtf8("Imagen guardada en %1").arg(QString::fromStdString(*written))
+                           : QString::fromUtf8("No se pudo guardar la imagen"));
+    note_->adjustSize();
+    // At the foot of the card, whatever its scale.
+    const platform::Size size = widget_->ViewSize();
+    const QRect shown = widget_->Layout().ClientToWidget({0, 0, size.cx, size.cy});
+    note_->move(shown.left() + 8, shown.bottom() - note_->height() - 8);
+    note_->show();
+    note_->raise();
+    noteTimer_.start();
+    return written.value_or("");
 }
 
 CPlayerApp::~CPlayerApp() {
@@ -333,10 +408,10 @@ void CPlayerApp::ToggleFullScreen() {
 }
 
 void CPlayerApp::keyPressEvent(QKeyEvent* event) {
-    const bool altEnter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-                          (event->modifiers() & Qt::AltModifier);
-    if (event->key() == Qt::Key_F11 || altEnter) {
-        ToggleFullScreen();
+    const std::optional<PlayerCommand> command = MatchPlayerKey(ui::TranslateKey(*event));
+    if (command == PlayerCommand::fullScreen) return ToggleFullScreen();
+    if (command == PlayerCommand::picture) {
+        if (!event->isAutoRepeat()) SaveCardPicture();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "model/FichaDoc.h"
 #include "model/PlayerRunState.h"
 #include "player/CardView.h"
+#include "player/Keyboard.h"
 #include "player/PlayerHost.h"
 #include "ui/ViewClient.h"
 #include "ui/ViewWidget.h"
@@ -39,16 +41,27 @@ int WholeScaleForScreen(int screenWidth, int screenHeight);
 // and draws the current card's texts and the clip's picture over the buffer on the widget's painter.
 class CFichaView : public CPlayerCardView, public ui::ViewClient {
   public:
-    explicit CFichaView(PlayerHost& host) : CPlayerCardView(host) {}
+    explicit CFichaView(PlayerHost& host) : CPlayerCardView(host), keys_(*this) {}
 
+    // The card as it is shown, over the buffer: the texts and the clip's picture.
+    void PaintCard(platform::DeviceContext& dc, const platform::Rect& area);
+    // The card, then the keyboard's ring and outlines and the inspector, which are never part of it.
     void PaintOverlay(platform::DeviceContext& dc, const platform::Rect& area) override;
     void MousePress(const ui::MouseEvent& event) override;
     void MouseRelease(const ui::MouseEvent& event) override;
     void MouseMove(const ui::MouseEvent& event) override;
+    bool KeyPress(const ui::KeyEvent& event) override;
+    bool KeyRelease(const ui::KeyEvent& event) override;
+    void FocusLost() override;
     void DrawMediaFrame(const platform::MediaFrame& frame) override;
     void EraseMediaArea(const platform::Rect& area) override;
+    // The 250 ms tick, and what the keys show follows what it changed.
+    void Tick();
+
+    CCardKeys& Keys() { return keys_; }
 
   private:
+    CCardKeys keys_;
     // A copy of the clip's last picture, since the clip may reuse its memory before the next paint.
     std::vector<uint8_t> framePixels_;
     platform::DibView frame_;
@@ -88,6 +101,16 @@ class CPlayerApp : public QWidget, public PlayerHost {
     void CaptureMouse(bool capture) override {}
     void SetCursor(PlayerCursor cursor) override;
 
+    static constexpr int kPictureNoteMs = 4000;
+    // F12: a PNG of the card beside the title, or in `picturesFolder` when the title's folder takes no
+    // file; a note on the card says where it went. The path written, or empty.
+    std::string SaveCardPicture();
+    // Where pictures go when the title's folder is not writable (the user's pictures folder at first).
+    void SetPicturesFolder(const std::string& folder) { picturesFolder_ = folder; }
+    // The note that says where the picture went, and how long it stays.
+    QLabel& PictureNote() { return *note_; }
+    void SetNoteDuration(int ms) { noteTimer_.setInterval(ms); }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -100,6 +123,7 @@ class CPlayerApp : public QWidget, public PlayerHost {
     bool OpenDocument(const std::string& path);
     void PlaceView();
     void ToggleFullScreen();
+    void SetUpKeys();
 
     PlayerOptions options_;
     CPlayerRunState runState_;
@@ -109,6 +133,9 @@ class CPlayerApp : public QWidget, public PlayerHost {
     ui::ViewWidget* widget_ = nullptr;
     QTimer tick_;
     QTimer videoPump_;
+    std::string picturesFolder_;
+    QLabel* note_ = nullptr;
+    QTimer noteTimer_;
     bool ended_ = false;
 };
 

@@ -55,4 +55,7 @@ class PlayerTrace {
     virtual void Shell(const std::string& target, bool opened) {}
     virtual void CardEntered(const std::string& title, int card, int count) {}
     virtual void Exit() {}
+    // A picture of the card was asked for: `file` is where it went (a path of this file system, UTF-8),
+    // empty when it could not be written anywhere.
+    virtual void Screenshot(const std::string& file) {}
 };

@@ -73,14 +73,21 @@ void JsonTraceLog::Shell(const std::string& target, bool opened) {
 
 void JsonTraceLog::CardEntered(const std::string& title, int card, int count) {
     // The title's path is already a path of this file system (UTF-8); the others are the title's bytes.
+    Line("card", "\"title\":" + QuotePath(title) + ",\"card\":" + std::to_string(card) +
+                     ",\"cards\":" + std::to_string(count));
+}
+
+std::string JsonTraceLog::QuotePath(const std::string& utf8) {
     std::string quoted = "\"";
-    for (char c : title) {
+    for (char c : utf8) {
         if (c == '"' || c == '\\') quoted += '\\';
         if (static_cast<unsigned char>(c) >= 0x20) quoted += c;
     }
-    quoted += "\"";
-    Line("card",
-         "\"title\":" + quoted + ",\"card\":" + std::to_string(card) + ",\"cards\":" + std::to_string(count));
+    return quoted + "\"";
+}
+
+void JsonTraceLog::Screenshot(const std::string& file) {
+    Line("screenshot", "\"file\":" + QuotePath(file) + ",\"saved\":" + (file.empty() ? "0" : "1"));
 }
 
 void JsonTraceLog::Exit() {

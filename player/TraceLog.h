@@ -23,11 +23,14 @@ class JsonTraceLog : public PlayerTrace {
     void Shell(const std::string& target, bool opened) override;
     void CardEntered(const std::string& title, int card, int count) override;
     void Exit() override;
+    void Screenshot(const std::string& file) override;
 
     // A JSON string of Windows-1252 bytes, quoted and escaped.
     static std::string Quote(const std::string& cp1252);
 
   private:
+    // A path of this file system, already UTF-8, as a JSON string.
+    static std::string QuotePath(const std::string& utf8);
     // Writes {"t":MS,"event":EVENT,REST}.
     void Line(const char* event, const std::string& rest);
 

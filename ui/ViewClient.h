@@ -54,9 +54,12 @@ class ViewClient {
     // The second press of a double click; the release that follows arrives as a release.
     virtual void MouseDoubleClick(const MouseEvent& event) {}
 
-    // True when the key was taken; otherwise it goes on to the widget's parent (menus, shortcuts).
+    // True when the key was taken; otherwise it goes on to the widget's parent (menus, shortcuts). Tab
+    // and Shift+Tab come here first too, and move Qt's focus only when the client does not take them.
     virtual bool KeyPress(const KeyEvent& event) { return false; }
     virtual bool KeyRelease(const KeyEvent& event) { return false; }
+    // The widget lost the keyboard focus: keys held now are released elsewhere, unseen.
+    virtual void FocusLost() {}
 };
 
 }  // namespace ui

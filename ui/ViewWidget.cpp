@@ -41,6 +41,8 @@ MouseButton ButtonOf(Qt::MouseButton button) {
     }
 }
 
+}  // namespace
+
 KeyEvent TranslateKey(const QKeyEvent& event) {
     KeyEvent key;
     key.key = event.key();
@@ -51,8 +53,6 @@ KeyEvent TranslateKey(const QKeyEvent& event) {
     key.autoRepeat = event.isAutoRepeat();
     return key;
 }
-
-}  // namespace
 
 platform::Point ViewLayout::WidgetToClient(QPointF p) const {
     return {Floor((p.x() - offset_.x()) / scale_), Floor((p.y() - offset_.y()) / scale_)};
@@ -289,8 +289,32 @@ void ViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     if (client_) client_->MouseDoubleClick(Translate(*event));
 }
 
+bool ViewWidget::event(QEvent* event) {
+    // QWidget moves the focus on Tab before keyPressEvent would see it; the client may want it first.
+    if (event->type() == QEvent::KeyPress && client_) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            if (client_->KeyPress(TranslateKey(*key))) {
+                event->accept();
+                return true;
+            }
+            // Refused: Qt's focus chain has it, and a keyPressEvent that follows does not ask again.
+            tabRefused_ = true;
+            const bool handled = QWidget::event(event);
+            tabRefused_ = false;
+            return handled;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void ViewWidget::focusOutEvent(QFocusEvent* event) {
+    if (client_) client_->FocusLost();
+    QWidget::focusOutEvent(event);
+}
+
 void ViewWidget::keyPressEvent(QKeyEvent* event) {
-    if (client_ && client_->KeyPress(TranslateKey(*event))) return;
+    if (client_ && !tabRefused_ && client_->KeyPress(TranslateKey(*event))) return;
     QWidget::keyPressEvent(event);
 }
 

@@ -11,6 +11,7 @@
 #include "platform/Geometry.h"
 #include "ui/ViewClient.h"
 
+class QKeyEvent;
 class QPainter;
 
 namespace ui {
@@ -48,6 +49,9 @@ class ViewLayout {
     QPoint offset_;
     platform::Point scroll_;
 };
+
+// A Qt key event as the views hear it.
+KeyEvent TranslateKey(const QKeyEvent& event);
 
 // Shows a view's back buffer (a COSBView, usually the CAnimView of a program's card view) and passes the
 // input on to the view's ViewClient.
@@ -107,6 +111,8 @@ class ViewWidget : public QWidget {
     void layoutChanged();
 
   protected:
+    bool event(QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -134,6 +140,7 @@ class ViewWidget : public QWidget {
     ScaleMode mode_ = ScaleMode::integer;
     int factor_ = 1;
     bool centred_ = true;
+    bool tabRefused_ = false;  // the client refused the Tab that Qt is handling now
     platform::Size knownSize_ = kDefaultViewSize;
 };
 

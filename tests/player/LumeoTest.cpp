@@ -31,6 +31,27 @@ TEST(LumeoCommandLine, ReadsEveryOptionAndRefusesWhatItCannotUse) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
+TEST(LumeoTrace, AScreenshotNamesItsFileOrSaysItWasNotSaved) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* out = open_memstream(&buffer, &size);
+    ASSERT_NE(out, nullptr);
+    {
+        JsonTraceLog log(out);
+        log.Screenshot("/t/d\xC3\xADa \"1\"-card0-1.png");  // a path of the file system, UTF-8 already
+        log.Screenshot("");
+    }
+    std::fclose(out);
+    const std::string text(buffer, size);
+    std::free(buffer);
+    EXPECT_NE(
+        text.find(
+            ",\"event\":\"screenshot\",\"file\":\"/t/d\xC3\xADa \\\"1\\\"-card0-1.png\",\"saved\":1}\n"),
+        std::string::npos)
+        << text;
+    EXPECT_NE(text.find(",\"event\":\"screenshot\",\"file\":\"\",\"saved\":0}\n"), std::string::npos) << text;
+}
+
 TEST(LumeoCommandLine, TheDefaultScaleIsTheLargestWholeFactorThatFits) {
     EXPECT_EQ(WholeScaleForScreen(1024, 768), 1);  // the original's layout exactly
     EXPECT_EQ(WholeScaleForScreen(1920, 1080), 2);

@@ -168,6 +168,9 @@ class RecordingTrace : public PlayerTrace {
                          std::to_string(card) + "/" + std::to_string(count));
     }
     void Exit() override { events.push_back("exit"); }
+    void Screenshot(const std::string& file) override {
+        events.push_back("screenshot " + std::filesystem::path(file).filename().string());
+    }
     std::vector<std::string> events;
 };
 
