@@ -41,6 +41,6 @@ inline const char* kRecentFilePlaceholder = "Archivo reciente";
 
 // A context menu of `resource` whose entries run through `router`: they carry the toolbar's images and
 // the generated accelerator texts, and take their enabled and checked states from the router when made and
-// each time the menu is about to show. The card view opens these at the pointer; the frame opens the screen menu
-// under the toolbar's Load background button.
+// each time the menu is about to show. The card view opens these at the pointer; the frame opens the screen
+// menu under the toolbar's Load background button.
 std::unique_ptr<QMenu> BuildContextMenu(int resource, CommandTarget& router, QWidget* parent = nullptr);

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     ui::Services services;
     // The editor's clipboard is shared by every open document and kept until the editor ends.
     EditorClipboard clipboard;
-    CFabrioApp fabrio(QCoreApplication::applicationDirPath().toStdString(), MakeEditingChildFactory(clipboard));
+    CFabrioApp fabrio(QCoreApplication::applicationDirPath().toStdString(),
+                      MakeEditingChildFactory(clipboard));
     services.SetDialogParent(&fabrio.Frame());
     if (!fabrio.Start(options)) return 1;
     return app.exec();

@@ -13,16 +13,16 @@
 #include "platform/Media.h"
 #include "platform/MessageBox.h"
 #include "platform/Sound.h"
-#include "tests/support/ScratchFolder.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/model/DocTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
 using doc_test::MakeSprite;
-using test_support::ScratchFolder;
 using editor_test::FakeCardView;
 using editor_test::ScriptedDialogs;
+using test_support::ScratchFolder;
 
 const std::string kPasteVideoMessage =
     "You can\xC2\xB4t paste a video clip in a card that already has one. You must delete the existing one.";

@@ -15,8 +15,8 @@
 #include "editor/HelpWindow.h"
 #include "editor/TestRun.h"
 #include "model/Actions.h"
-#include "tests/support/ScratchFolder.h"
 #include "tests/editor/FrameTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 #include "ui/StaticLink.h"
 
 using frame_test::FrameFixture;

@@ -11,8 +11,8 @@
 #include "editor/CardPreview.h"
 #include "editor/CommandIds.h"
 #include "editor/FabrioApp.h"
-#include "tests/support/ScratchFolder.h"
 #include "tests/editor/FrameTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 using frame_test::FrameFixture;
 using platform::MessageAnswer;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "archive/Archive.h"
 #include "engine/PhasedSprite.h"
 #include "engine/SpriteList.h"

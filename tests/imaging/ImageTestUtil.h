@@ -39,8 +39,8 @@ inline bool SamePixels(const CDIB& a, const CDIB& b) {
 // A BMP file: the file header (offset pointing right after `tables`), a 40-byte Windows header with the
 // given geometry, then `tables` (masks and colour table) and `pixels`.
 inline std::vector<uint8_t> Bmp(int32_t width, int32_t height, uint16_t bits, uint32_t compression,
-                         const std::vector<uint8_t>& tables, const std::vector<uint8_t>& pixels,
-                         uint32_t colours = 0) {
+                                const std::vector<uint8_t>& tables, const std::vector<uint8_t>& pixels,
+                                uint32_t colours = 0) {
     test_support::ByteWriter b;
     uint32_t offset = 54 + static_cast<uint32_t>(tables.size());
     b.u16(0x4D42).u32(offset + static_cast<uint32_t>(pixels.size())).u32(0).u32(offset);

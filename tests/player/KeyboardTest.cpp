@@ -18,6 +18,7 @@
 #include "player/CardPicture.h"
 #include "player/Keys.h"
 #include "player/Lumeo.h"
+#include "player/VolumeMemory.h"
 #include "tests/player/PlayerTestSupport.h"
 #include "tools/Render.h"
 #include "tools/TitleFiles.h"
@@ -107,6 +108,9 @@ class LumeoWindow {
         options.windowed = true;
         options.credits = false;
         options.scale = scale;
+        // The player starts at the volume the last run kept; the last run is taken to have kept the
+        // volume the test gave the sound output, rather than whatever an earlier test ended with.
+        VolumeMemory().Save(sound.volume);
         app = std::make_unique<CPlayerApp>(options);
         app->View().SetTrace(&trace);
         app->SetPicturesFolder(folder.Path("pictures"));

@@ -9,9 +9,9 @@
 #include "player/Wipes.h"
 #include "tests/player/FakeWipeClock.h"
 
-using player_test::FakeWipeClock;
 using platform::Point;
 using platform::Rect;
+using player_test::FakeWipeClock;
 
 namespace {
 

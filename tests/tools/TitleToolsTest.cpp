@@ -28,9 +28,7 @@ class TitleToolsTest : public testing::Test {
   protected:
     void SetUp() override { RegisterTitleClasses(); }
 
-    std::string Save(CFichaDoc& doc, const std::string& name) {
-        return SaveDocument(doc, folder.Path(name));
-    }
+    std::string Save(CFichaDoc& doc, const std::string& name) { return SaveDocument(doc, folder.Path(name)); }
 
     // A background, a transparent three-frame sprite in front of an opaque one, a hidden-by-card sprite,
     // a scroll knob, and two cards with texts and a picture.

@@ -21,8 +21,7 @@ namespace ui_test {
 inline void PaintGradient(CDIB& dib, int width, int height) {
     ASSERT_TRUE(dib.Create(width, height, 3));
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            test_support::SetPixel(dib, x, y, uint8_t(x * 5), uint8_t(y * 7), 90);
+        for (int x = 0; x < width; ++x) test_support::SetPixel(dib, x, y, uint8_t(x * 5), uint8_t(y * 7), 90);
 }
 
 // A background of 40 x 30 and one opaque green sprite of 6 x 4 at (8, 5), composed by a CAnimView.

@@ -17,7 +17,7 @@ class FocusClient : public ui_test::RecordingClient {
 };
 
 struct WithQt {
-    WithQt() { platform_test::EnsureQtApplication(); }
+    WithQt() { test_support::EnsureQtApplication(); }
 };
 
 // A view widget beside a line edit in one window, the widget holding the keyboard focus.
