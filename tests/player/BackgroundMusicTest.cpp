@@ -20,7 +20,11 @@ class MusicTrace : public RecordingTrace {
 
 struct MusicFixture : PlayerFixture {
     MusicFixture() { view.SetTrace(&musicTrace); }
-    ~MusicFixture() { host.docs.clear(); }
+    // The view lets go of the title it shows before the titles go.
+    ~MusicFixture() {
+        view.SetDocument(nullptr);
+        host.docs.clear();
+    }
 
     // A title of one card with its music and a "next card" button at (10, 10) that opens `next`.
     void Save(const std::string& name, const std::string& music, bool loop, bool stopPrevious,
