@@ -57,6 +57,9 @@ TEST_F(PaintTest, SelectedSpritesGetADottedFrameAndTheCurrentTextItsTracker) {
     for (int y = 210; y < 230; ++y) hatched += RowColours(shot, y, 197, 200).count(0);
     EXPECT_GT(hatched, 0) << "the hatched border outside the text";
     EXPECT_EQ(shot.pixel(195, 220), kBackground) << "nothing beyond the border";
+    int rim = 0;
+    for (int y = 210; y < 230; ++y) rim += RowColours(shot, y, 197, 200).count(0xFFFFFF);
+    EXPECT_GT(rim, 0) << "the hatching lies on white, so that it shows on a black card too";
     EXPECT_EQ(RowColours(shot, 100, 100, 120), (std::set<QRgb>{kSpriteOne & 0xFFFFFF}))
         << "the sprite's frame went with its selection";
 }
