@@ -37,9 +37,13 @@ void CFichaViewWidget::paintEvent(QPaintEvent* event) {
     auto toWidget = [&](const platform::Rect& card) {
         return layout.ClientToWidget(card.Offset(-scroll.x, -scroll.y));
     };
+    // Beyond the card the window shows its own background, as a scrolling editor does, not the black
+    // margins of the player: a strip of black beside a light card would read as part of the card.
+    const platform::Size size = ViewSize();
+    const QRegion beyond = event->region().subtracted(toWidget({0, 0, size.cx, size.cy}));
+    for (const QRect& r : beyond) p.fillRect(r, palette().color(QPalette::Window));
     if (view_.GridOn()) {
         p.setPen(QColor(128, 128, 128));
-        const platform::Size size = ViewSize();
         const int g = view_.GridSize();
         for (int y = 0; y < size.cy; y += g)
             for (int x = 0; x < size.cx; x += g) p.drawPoint(toWidget({x, y, x + 1, y + 1}).topLeft());

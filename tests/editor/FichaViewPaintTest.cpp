@@ -82,6 +82,18 @@ TEST_F(PaintTest, TheRubberBandAndTheGridAreDrawnWhileTheyAreOn) {
     EXPECT_EQ(Shot().pixel(16, 24), kBackground);
 }
 
+TEST_F(PaintTest, BeyondTheCardTheWindowShowsItsOwnBackground) {
+    host->resize(700, 520);
+    Show();
+    PaintBackground();
+    const QImage shot = Shot();
+    ASSERT_GE(shot.width(), 680);
+    const QRgb window = Widget().palette().color(QPalette::Window).rgb() & 0xFFFFFF;
+    EXPECT_EQ(shot.pixel(639, 10), kBackground) << "the card's last column";
+    EXPECT_EQ(shot.pixel(645, 10) & 0xFFFFFF, window) << "not black beside the card";
+    EXPECT_EQ(shot.pixel(10, 485) & 0xFFFFFF, window) << "nor below it";
+}
+
 TEST_F(PaintTest, AnotherViewOfTheDocumentFollowsADragInThisOne) {
     RecordingRouter otherRouter;
     CFichaViewHost other(doc, nullptr, otherRouter);
