@@ -2,20 +2,9 @@
 
 #include <QCloseEvent>
 
-#include "editor/CardPreview.h"
 #include "editor/Icons.h"
 #include "model/FichaDoc.h"
 #include "ui/ViewWidget.h"
-
-ChildParts MakePreviewChildParts(CFichaDoc& doc, QWidget* parent, CommandTarget&) {
-    auto preview = std::make_shared<CCardPreview>(doc, parent);
-    ChildParts parts;
-    parts.widget = preview->Widget();
-    parts.view = preview.get();
-    parts.editing = preview.get();
-    parts.owner = preview;
-    return parts;
-}
 
 std::shared_ptr<CFichaDoc> MakeSharedDocument() {
     return std::shared_ptr<CFichaDoc>(new CFichaDoc(Variant::editor), [](CFichaDoc* doc) {

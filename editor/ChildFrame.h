@@ -26,9 +26,6 @@ struct ChildParts {
 // as the menus would (the card view uses it for the editors its double clicks and context menus open).
 using ChildFactory = std::function<ChildParts(CFichaDoc& doc, QWidget* parent, CommandTarget& router)>;
 
-// The factory until the editing card view exists: the card shown read-only (CCardPreview).
-ChildParts MakePreviewChildParts(CFichaDoc& doc, QWidget* parent, CommandTarget& router);
-
 // The document's documents are shared by the child windows that show them; the last one to go closes the
 // document (its undo file goes) and deletes it.
 std::shared_ptr<CFichaDoc> MakeSharedDocument();

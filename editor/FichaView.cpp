@@ -587,7 +587,7 @@ void CFichaView::DragTo(const Point& p) {
     if (dx == 0 && dy == 0) return;
     if (snapshotPending_) {
         // The state from before the drag: the whole drag is one step.
-        TakeUndoSnapshot();  // step: "Move"
+        TakeUndoSnapshot("Move");
         snapshotPending_ = false;
     }
     MoveSelection(dx, dy);
@@ -657,7 +657,9 @@ void CFichaView::EndTracker() {
     const bool changed = tracker_.EndTrack();
     if (!currentText_) return;
     if (changed) {
-        TakeUndoSnapshot();  // step: "Move" (or "Resize" when the size changed)
+        const Rect before = currentText_->rect.Normalized(), after = tracker_.GetRect().Normalized();
+        const bool resized = before.Width() != after.Width() || before.Height() != after.Height();
+        TakeUndoSnapshot(resized ? "Resize" : "Move");
         AddDirty(currentText_->rect.Normalized().Inflate(kTextFrameMargin));
         currentText_->rect = tracker_.GetRect().Normalized();
         tracker_.SetRect(currentText_->rect);
@@ -783,7 +785,7 @@ bool CFichaView::KeyPress(const ui::KeyEvent& event) {
     BecomeDirtyView();
     if (!burst_) {
         // A burst of arrows is one step: the state from before its first key.
-        TakeUndoSnapshot();  // step: "Move"
+        TakeUndoSnapshot("Nudge");
         burst_ = true;
     }
     burstTimer_.start();
@@ -801,7 +803,7 @@ void CFichaView::EndNudgeBurst() {
 
 // ---------------------------------------------------------------- alignment and spacing
 
-void CFichaView::TakeUndoSnapshot() {
+void CFichaView::TakeUndoSnapshot(const std::string& step) {
     CFichaDoc* doc = Document();
     if (!doc) return;
     // Storing a text clears its selection mark, and a snapshot is a store: without this the texts of
@@ -810,7 +812,7 @@ void CFichaView::TakeUndoSnapshot() {
     for (CFicha* card : doc->GetCards())
         for (CTexto* text : card->texts)
             if (text->selected) selected.push_back(text);
-    doc->TakeUndoSnapshot();
+    doc->TakeUndoSnapshot(step);
     for (CTexto* text : selected) text->selected = true;
 }
 
@@ -824,7 +826,10 @@ void CFichaView::AfterArrangement() {
 
 void CFichaView::AlignEdge(bool vertical, bool farEdge) {
     if (CountSelectedSprites() + CountSelectedTexts() < 2) return;
-    TakeUndoSnapshot();  // step: "Align"
+    if (vertical)
+        TakeUndoSnapshot(farEdge ? "Align down" : "Align up");
+    else
+        TakeUndoSnapshot(farEdge ? "Align right" : "Align left");
     CSpriteList* list = List();
     CFicha* card = Card();
     // Up and left take the smallest near edge starting from 2000; down and right, their twins, the

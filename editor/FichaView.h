@@ -141,8 +141,8 @@ class CFichaView : public CAnimView, public ui::ViewClient, public CommandTarget
 
   protected:
     // Takes the undo step before a change of the view's own (a drag, a tracker change, alignment, a
-    // burst of arrow keys).
-    virtual void TakeUndoSnapshot();
+    // burst of arrow keys), named as the Edit menu shows it ("Undo Move").
+    virtual void TakeUndoSnapshot(const std::string& step);
 
   private:
     enum class Mode { idle, band, tracker };

@@ -10,12 +10,14 @@
 
 namespace {
 
-// The hatched border of a text tracker: the band just outside the rectangle.
+// The hatched border of a text tracker: the band just outside the rectangle. Black hatching on white, so
+// that the tracker shows on the black card of a new title as well as on a light picture.
 void DrawHatchedBorder(QPainter& p, const QRect& inner, int width) {
     const QRect outer = inner.adjusted(-width, -width, width, width);
     QRegion band = QRegion(outer).subtracted(QRegion(inner));
     p.save();
     p.setClipRegion(band, Qt::IntersectClip);
+    p.fillRect(outer, Qt::white);
     p.fillRect(outer, QBrush(Qt::black, Qt::BDiagPattern));
     p.restore();
 }
@@ -35,9 +37,13 @@ void CFichaViewWidget::paintEvent(QPaintEvent* event) {
     auto toWidget = [&](const platform::Rect& card) {
         return layout.ClientToWidget(card.Offset(-scroll.x, -scroll.y));
     };
+    // Beyond the card the window shows its own background, as a scrolling editor does, not the black
+    // margins of the player: a strip of black beside a light card would read as part of the card.
+    const platform::Size size = ViewSize();
+    const QRegion beyond = event->region().subtracted(toWidget({0, 0, size.cx, size.cy}));
+    for (const QRect& r : beyond) p.fillRect(r, palette().color(QPalette::Window));
     if (view_.GridOn()) {
         p.setPen(QColor(128, 128, 128));
-        const platform::Size size = ViewSize();
         const int g = view_.GridSize();
         for (int y = 0; y < size.cy; y += g)
             for (int x = 0; x < size.cx; x += g) p.drawPoint(toWidget({x, y, x + 1, y + 1}).topLeft());
@@ -57,9 +63,13 @@ void CFichaViewWidget::paintEvent(QPaintEvent* event) {
         const int border = std::max(1, toWidget({0, 0, CRectTracker::kHandleSize, 1}).width());
         DrawHatchedBorder(p, toWidget(r), border);
         using Hit = CRectTracker::Hit;
+        // Black handles in a white rim, seen on any background.
         for (Hit h : {Hit::topLeft, Hit::top, Hit::topRight, Hit::right, Hit::bottomRight, Hit::bottom,
-                      Hit::bottomLeft, Hit::left})
-            p.fillRect(toWidget(tracker.HandleRect(h)), Qt::black);
+                      Hit::bottomLeft, Hit::left}) {
+            const QRect handle = toWidget(tracker.HandleRect(h));
+            p.fillRect(handle.adjusted(-1, -1, 1, 1), Qt::white);
+            p.fillRect(handle, Qt::black);
+        }
     };
     for (const platform::Rect& r : view_.TextFrames()) drawTracker(r);
     if (const CRectTracker* tracker = view_.Tracker()) drawTracker(tracker->GetRect());

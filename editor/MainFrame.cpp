@@ -128,7 +128,13 @@ bool CMainFrame::Route(int id) {
 CMainFrame::CMainFrame(ChildFactory factory, FrameOptions options, QWidget* parent)
     : QMainWindow(parent), factory_(std::move(factory)), options_(std::move(options)), router_(*this) {
     InitialiseFabrioResources();
-    if (!factory_) factory_ = MakePreviewChildParts;
+    // A frame made without a factory still opens documents, in children that show nothing.
+    if (!factory_)
+        factory_ = [](CFichaDoc&, QWidget* parent, CommandTarget&) {
+            ChildParts parts;
+            parts.widget = new QWidget(parent);
+            return parts;
+        };
     settings_ = options_.settingsFile.isEmpty()
                     ? std::make_unique<QSettings>(QStringLiteral("Fabrio"), QStringLiteral("Fabrio"))
                     : std::make_unique<QSettings>(options_.settingsFile, QSettings::IniFormat);
@@ -316,8 +322,25 @@ void CMainFrame::UpdateCommandUI() {
         action->setEnabled(state.enabled);
         if (action->isCheckable()) action->setChecked(state.checked);
     }
+    UpdateUndoTexts();
     UpdateStatusPanes();
     UpdateTitles();
+}
+
+void CMainFrame::UpdateUndoTexts() {
+    // Undo and Redo name the step they would take back or again ("Undo Move"), as the history knows it.
+    CChildFrame* child = ActiveChild();
+    for (const auto& [id, name] : {std::pair{cmd::kEditUndo, "&Undo"}, std::pair{cmd::kEditRedo, "&Redo"}}) {
+        QAction* action = Action(id);
+        if (!action) continue;
+        QString text = QString::fromUtf8(name);
+        if (child) {
+            const std::string step =
+                id == cmd::kEditUndo ? child->Document().UndoText() : child->Document().RedoText();
+            text = u'&' + QString::fromStdString(step);
+        }
+        action->setText(MenuTextWithAccelerators(text, id));
+    }
 }
 
 void CMainFrame::UpdateStatusPanes() {

@@ -40,6 +40,7 @@ struct FrameOptions {
 class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
   public:
+    // `factory` makes the contents of every child window (the running editor's: MakeEditingChildFactory).
     CMainFrame(ChildFactory factory, FrameOptions options, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
@@ -119,6 +120,7 @@ class CMainFrame : public QMainWindow, public CommandTarget {
     void UpdateRecentFileActions();
     void UpdateTitles();
     void UpdateStatusPanes();
+    void UpdateUndoTexts();
     CChildFrame* CreateChild(std::shared_ptr<CFichaDoc> doc);
     CChildFrame* FindChildOf(const QString& path) const;
     int ChildCountOf(const CFichaDoc& doc) const;

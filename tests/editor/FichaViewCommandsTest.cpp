@@ -31,6 +31,7 @@ TEST_F(ArrangeTest, AlignUpTakesTheSmallestTopStartingFrom2000) {
     EXPECT_EQ(a->rect, (Rect{10, 30, 60, 60})) << "texts only: the smallest top among them, size kept";
     EXPECT_EQ(b->rect, (Rect{100, 30, 130, 90}));
     EXPECT_EQ(view->snapshots, 1);
+    EXPECT_EQ(doc.UndoText(), "Undo Align up") << "the Edit menu names the step";
     EXPECT_TRUE(doc.IsModified());
 
     a->MoveTo(10, 2100);
@@ -67,6 +68,9 @@ TEST_F(ArrangeTest, AlignDownAndRightPutEveryFarEdgeOnTheLargestOne) {
     EXPECT_EQ(t->rect, (Rect{270, 70, 320, 90}));
     EXPECT_EQ(TopLeft(*picture), (Point{300, 70}));
     EXPECT_EQ(view->snapshots, 2);
+    EXPECT_EQ(doc.UndoText(), "Undo Align right");
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.UndoText(), "Undo Align down");
 }
 
 TEST_F(ArrangeTest, SpaceEvenlyDownFollowsTheListOrderAndTakesNoStep) {
@@ -179,6 +183,7 @@ TEST_F(ArrangeTest, ArrowKeysNudgeTheSelectionAsOneStepPerBurst) {
     EXPECT_EQ(TopLeft(*picture), (Point{102, 110}));
     EXPECT_EQ(Card().PictureAt(0)->x, 102) << "the picture follows its proxy";
     EXPECT_EQ(view->snapshots, 1) << "one burst, one step";
+    EXPECT_EQ(doc.UndoText(), "Undo Nudge");
     EXPECT_TRUE(doc.IsModified());
 
     view->RunCommand(cmd::kViewGrid);  // another command ends the burst

@@ -57,6 +57,9 @@ TEST_F(PaintTest, SelectedSpritesGetADottedFrameAndTheCurrentTextItsTracker) {
     for (int y = 210; y < 230; ++y) hatched += RowColours(shot, y, 197, 200).count(0);
     EXPECT_GT(hatched, 0) << "the hatched border outside the text";
     EXPECT_EQ(shot.pixel(195, 220), kBackground) << "nothing beyond the border";
+    int rim = 0;
+    for (int y = 210; y < 230; ++y) rim += RowColours(shot, y, 197, 200).count(0xFFFFFF);
+    EXPECT_GT(rim, 0) << "the hatching lies on white, so that it shows on a black card too";
     EXPECT_EQ(RowColours(shot, 100, 100, 120), (std::set<QRgb>{kSpriteOne & 0xFFFFFF}))
         << "the sprite's frame went with its selection";
 }
@@ -77,6 +80,18 @@ TEST_F(PaintTest, TheRubberBandAndTheGridAreDrawnWhileTheyAreOn) {
     EXPECT_EQ(shot.pixel(17, 24), kBackground);
     view->RunCommand(cmd::kViewGrid);
     EXPECT_EQ(Shot().pixel(16, 24), kBackground);
+}
+
+TEST_F(PaintTest, BeyondTheCardTheWindowShowsItsOwnBackground) {
+    host->resize(700, 520);
+    Show();
+    PaintBackground();
+    const QImage shot = Shot();
+    ASSERT_GE(shot.width(), 680);
+    const QRgb window = Widget().palette().color(QPalette::Window).rgb() & 0xFFFFFF;
+    EXPECT_EQ(shot.pixel(639, 10), kBackground) << "the card's last column";
+    EXPECT_EQ(shot.pixel(645, 10) & 0xFFFFFF, window) << "not black beside the card";
+    EXPECT_EQ(shot.pixel(10, 485) & 0xFFFFFF, window) << "nor below it";
 }
 
 TEST_F(PaintTest, AnotherViewOfTheDocumentFollowsADragInThisOne) {

@@ -103,6 +103,7 @@ TEST_F(SelectionTest, AClickOnASelectedSpriteKeepsTheWholeSelectionAndTakesNoSna
     EXPECT_EQ(TopLeft(*b), (Point{65, 22}));
     EXPECT_EQ(TopLeft(*c), (Point{105, 22}));
     EXPECT_EQ(view->snapshots, 1) << "only the first movement takes the step";
+    EXPECT_EQ(doc.UndoText(), "Undo Move");
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(view->CountSelectedSprites(), 3);
 }
@@ -180,10 +181,12 @@ TEST_F(SelectionTest, TheTrackerMovesAndResizesTheCurrentTextWithOneStepAndAMini
     Drag({150, 130}, {160, 120});  // the inside moves the text
     EXPECT_EQ(text->rect, (Rect{110, 90, 210, 150}));
     EXPECT_EQ(view->snapshots, 1);
+    EXPECT_EQ(view->lastStep, "Move") << "the size stayed";
 
     Drag({208, 148}, {230, 170});  // the bottom-right handle (inside, 3 pixels)
     EXPECT_EQ(text->rect, (Rect{110, 90, 232, 172}));
     EXPECT_EQ(view->snapshots, 2);
+    EXPECT_EQ(doc.UndoText(), "Undo Resize");
 
     Drag({230, 170}, {0, 0});  // pulled past the opposite corner: 8 x 8 at least
     EXPECT_EQ(text->rect, (Rect{110, 90, 118, 98}));

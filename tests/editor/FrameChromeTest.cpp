@@ -54,7 +54,7 @@ TEST(FrameTest, TestSavesTheTitleAndStartsLumeoBesideFabrioWithThePathAsOneArgum
     const std::string program = f.folder.Path("program");
     std::filesystem::create_directories(program);
     MakeExecutable(program + "/lumeo");
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     const std::string path = f.WriteTitle("my title with blanks.fca");
     CChildFrame* child = frame.OpenDocument(QString::fromStdString(path));
     ASSERT_NE(child, nullptr);
@@ -76,7 +76,7 @@ TEST(FrameTest, TestSavesTheTitleAndStartsLumeoBesideFabrioWithThePathAsOneArgum
 
 TEST(FrameTest, ANeverSavedTitleShowsTheSaveErrorAndStillStartsLumeo) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     frame.NewDocument()->Document().SetModifiedFlag();
     frame.Action(cmd::kTest)->trigger();
     ASSERT_EQ(f.messageBox.shown.size(), 1u);
@@ -89,7 +89,7 @@ TEST(FrameTest, ANeverSavedTitleShowsTheSaveErrorAndStillStartsLumeo) {
 
 TEST(FrameTest, TestFromThisCardStartsLumeoWindowedOnTheCurrentCard) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     const std::string path = f.WriteTitle("cards.fca", 4);
     CChildFrame* child = frame.OpenDocument(QString::fromStdString(path));
     child->Document().NextCard();
@@ -124,7 +124,7 @@ TEST(FrameTest, LumeoIsLookedForBesideFabrioThenOnTheSearchPath) {
 TEST(FrameTest, ThePlayerThatCannotStartIsNotReported) {
     FrameFixture f;
     f.processes.succeed = false;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     const std::string path = f.WriteTitle("t.fca");
     frame.OpenDocument(QString::fromStdString(path));
     frame.Action(cmd::kTest)->trigger();
@@ -155,7 +155,7 @@ TEST(FrameHelp, HelpShowsOurPagesAndEveryPageTheyLinkExists) {
     std::filesystem::create_directories(program);
     std::filesystem::copy(LUMEO_TEST_DATA "/../../resources/help/fabrio", program + "/help",
                           std::filesystem::copy_options::recursive);
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     frame.Action(cmd::kHelp)->trigger();
     ASSERT_NE(frame.HelpWindow(), nullptr);
     QTextBrowser& browser = frame.HelpWindow()->Browser();
@@ -180,7 +180,7 @@ TEST(FrameHelp, HelpShowsOurPagesAndEveryPageTheyLinkExists) {
 
 TEST(FrameHelp, WithoutPagesHelpDoesNothing) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     // The installed share folder may hold pages on a machine with Fabrio installed; only then a window.
     frame.Action(cmd::kHelp)->trigger();
     EXPECT_EQ(frame.HelpWindow() != nullptr,
@@ -225,7 +225,7 @@ TEST(FrameSplash, TheSplashGoesAtTheFirstKeyOrAfterHalfASecond) {
 
 TEST(FramePrint, TheCardIsPrintedAtItsSizeOnThePage) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     CChildFrame* child = frame.NewDocument();
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -8,7 +8,6 @@
 #include <QUrl>
 #include <filesystem>
 
-#include "editor/CardPreview.h"
 #include "editor/CommandIds.h"
 #include "editor/FabrioApp.h"
 #include "tests/editor/FrameTestSupport.h"
@@ -33,7 +32,7 @@ void CloseWindow(CChildFrame* child) {
 
 TEST(FrameDocuments, NewDocumentsAreNumberedAndHaveOneEmptyCard) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     CChildFrame* first = frame.NewDocument();
     CChildFrame* second = frame.NewDocument();
     ASSERT_TRUE(first && second);
@@ -48,7 +47,7 @@ TEST(FrameDocuments, NewDocumentsAreNumberedAndHaveOneEmptyCard) {
 
 TEST(FrameDocuments, AChildWindowNeverGrowsBeyond651By510) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     frame.resize(1400, 1100);
     frame.show();
     CChildFrame* child = frame.NewDocument();
@@ -63,7 +62,7 @@ TEST(FrameDocuments, AChildWindowNeverGrowsBeyond651By510) {
 
 TEST(FrameDocuments, TheTitleShowsTheDocumentNameAndAModifiedMark) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     CChildFrame* child = frame.NewDocument();
     frame.UpdateCommandUI();
     EXPECT_EQ(child->windowTitle(), "Fabrio1[*]");
@@ -84,7 +83,7 @@ TEST(FrameDocuments, TheTitleShowsTheDocumentNameAndAModifiedMark) {
 
 TEST(FrameDocuments, ClosingAModifiedDocumentAsksAndCancelKeepsIt) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     CChildFrame* child = frame.NewDocument();
     child->Document().SetModifiedFlag();
     f.messageBox.answers = {MessageAnswer::cancel};
@@ -103,7 +102,7 @@ TEST(FrameDocuments, ClosingAModifiedDocumentAsksAndCancelKeepsIt) {
 
 TEST(FrameDocuments, YesSavesANewDocumentUnderTheNameAskedForBeforeClosing) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     CChildFrame* child = frame.NewDocument();
     child->Document().SetModifiedFlag();
     const std::string path = f.folder.Path("saved title.fca");
@@ -128,7 +127,7 @@ TEST(FrameDocuments, YesSavesANewDocumentUnderTheNameAskedForBeforeClosing) {
 
 TEST(FrameDocuments, OnlyTheLastWindowOfADocumentAsks) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     CChildFrame* child = frame.NewDocument();
     child->Document().SetModifiedFlag();
     frame.Action(cmd::kWindowNew)->trigger();
@@ -141,7 +140,7 @@ TEST(FrameDocuments, OnlyTheLastWindowOfADocumentAsks) {
 
 TEST(FrameDocuments, ExitAsksForEveryModifiedDocumentAndACancelKeepsThemAll) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     frame.NewDocument()->Document().SetModifiedFlag();
     frame.NewDocument();
     frame.NewDocument()->Document().SetModifiedFlag();
@@ -161,7 +160,7 @@ TEST(FrameDocuments, ExitAsksForEveryModifiedDocumentAndACancelKeepsThemAll) {
 
 TEST(FrameDocuments, SaveWritesTheTitleAndSaveAsAsksForANewName) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     const std::string path = f.WriteTitle("one.fca", 2);
     CChildFrame* child = frame.OpenDocument(QString::fromStdString(path));
     ASSERT_NE(child, nullptr);
@@ -188,7 +187,7 @@ TEST(FrameDocuments, TheRecentFileListKeepsFourNewestFirstInTheSettings) {
     std::vector<std::string> paths;
     for (int i = 0; i < 5; ++i) paths.push_back(f.WriteTitle("title" + std::to_string(i) + ".fca"));
     {
-        CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+        CMainFrame& frame = f.MakeFrame(f.EditingFactory());
         for (const std::string& p : paths) ASSERT_NE(frame.OpenDocument(QString::fromStdString(p)), nullptr);
         // Opening one again brings it up instead of a second copy, and moves it first.
         EXPECT_EQ(frame.OpenDocument(QString::fromStdString(paths[1])), frame.Children()[1]);
@@ -207,7 +206,7 @@ TEST(FrameDocuments, TheRecentFileListKeepsFourNewestFirstInTheSettings) {
     EXPECT_FALSE(settings.contains("Recent File List/File5"));
 
     // A new run of the program finds them, in the menu too.
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     EXPECT_EQ(frame.RecentFiles().Files().size(), 4);
     QAction* first = frame.Action(cmd::kFileMruFirst);
     EXPECT_TRUE(first->isVisible());
@@ -227,7 +226,7 @@ TEST(FrameDocuments, TheRecentFileListKeepsFourNewestFirstInTheSettings) {
 
 TEST(FrameDocuments, AnEmptyRecentFileListShowsItsPlaceholder) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     for (int i = 0; i < 4; ++i) EXPECT_FALSE(frame.Action(cmd::kFileMruFirst + i)->isVisible());
     CRecentFileList list;
     list.Add("/tmp/a&b.fca");
@@ -236,7 +235,7 @@ TEST(FrameDocuments, AnEmptyRecentFileListShowsItsPlaceholder) {
 
 TEST(FrameDocuments, FilesDroppedOnTheWindowOpen) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     const std::string a = f.WriteTitle("dropped a.fca");
     const std::string b = f.WriteTitle("dropped b.fca", 3);
     QMimeData data;
@@ -261,7 +260,7 @@ TEST(FrameDocuments, FilesDroppedOnTheWindowOpen) {
 
 TEST(FrameDocuments, AHostileTitleShowsTheMessageAndLeavesTheOpenDocumentsAlone) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     const std::string good = f.WriteTitle("good.fca", 3);
     CChildFrame* child = frame.OpenDocument(QString::fromStdString(good));
     ASSERT_NE(child, nullptr);
@@ -300,20 +299,20 @@ TEST(FrameDocuments, TheCommandLineOpensEachFileInItsOwnWindow) {
     EXPECT_FALSE(options.splash);
     ASSERT_EQ(options.files.size(), 2u);
     {
-        CFabrioApp app(f.folder.Path("program"), MakePreviewChildParts, f.SettingsFile());
+        CFabrioApp app(f.folder.Path("program"), f.EditingFactory(), f.SettingsFile());
         EXPECT_TRUE(app.Start(options));
         ASSERT_EQ(app.Frame().Children().size(), 2u);
         EXPECT_EQ(app.Frame().Children()[1]->Document().GetPathName(), b);
     }
     {
-        CFabrioApp app(f.folder.Path("program"), MakePreviewChildParts, f.SettingsFile());
+        CFabrioApp app(f.folder.Path("program"), f.EditingFactory(), f.SettingsFile());
         EXPECT_TRUE(app.Start(ParseFabrioOptions({"--no-splash"})));
         ASSERT_EQ(app.Frame().Children().size(), 1u);
         EXPECT_EQ(app.Frame().Children()[0]->Document().GetCards().GetSize(), 1u);
     }
     {
         // A start-up whose files all fail to open ends the program.
-        CFabrioApp app(f.folder.Path("program"), MakePreviewChildParts, f.SettingsFile());
+        CFabrioApp app(f.folder.Path("program"), f.EditingFactory(), f.SettingsFile());
         EXPECT_FALSE(app.Start(ParseFabrioOptions({"--no-splash", f.folder.Path("missing.fca")})));
     }
     EXPECT_FALSE(ParseFabrioOptions({"--bogus"}).error.empty());
@@ -321,9 +320,9 @@ TEST(FrameDocuments, TheCommandLineOpensEachFileInItsOwnWindow) {
               (std::vector<std::string>{"--odd name.fca"}));
 }
 
-TEST(FrameDocuments, ThePreviewAddsCardsAndWalksThroughThem) {
+TEST(FrameDocuments, TheCardMenuAddsCardsAndWalksThroughThem) {
     FrameFixture f;
-    CMainFrame& frame = f.MakeFrame(MakePreviewChildParts);
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
     CChildFrame* child = frame.NewDocument();
     frame.UpdateCommandUI();
     EXPECT_FALSE(frame.Action(cmd::kNextCard)->isEnabled());
@@ -339,7 +338,12 @@ TEST(FrameDocuments, ThePreviewAddsCardsAndWalksThroughThem) {
     EXPECT_FALSE(frame.Action(cmd::kPreviousCard)->isEnabled());
     frame.Action(cmd::kNextCard)->trigger();
     EXPECT_EQ(frame.CardPane().text(), "Ficha: 2 de 3");
-    // The preview edits nothing else: the editing commands are disabled until they exist.
-    EXPECT_FALSE(frame.Action(cmd::kEditCut)->isEnabled());
-    EXPECT_FALSE(frame.Action(cmd::kDeleteCard)->isEnabled());
+    // The editing commands follow the card view's selection and the document's cards.
+    EXPECT_FALSE(frame.Action(cmd::kEditCut)->isEnabled()) << "nothing is selected";
+    ASSERT_TRUE(frame.Action(cmd::kDeleteCard)->isEnabled());
+    frame.Action(cmd::kDeleteCard)->trigger();
+    EXPECT_EQ(doc.GetCards().GetSize(), 2u);
+    EXPECT_EQ(frame.CardPane().text().toStdString().substr(0, 9), "Ficha: 2 ");
+    EXPECT_EQ(frame.Action(cmd::kEditUndo)->text().section(u'\t', 0, 0).toStdString(),
+              "&Undo Delete card");
 }

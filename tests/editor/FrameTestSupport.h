@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "editor/ChildFrame.h"
+#include "editor/EditingChild.h"
+#include "editor/EditorClipboard.h"
 #include "editor/CommandTarget.h"
 #include "editor/EditingSeams.h"
 #include "editor/MainFrame.h"
@@ -111,6 +113,8 @@ class FrameFixture {
         return *frame;
     }
     std::string SettingsFile() const { return folder.Path("fabrio.ini"); }
+    // The running editor's own children: the editing card view with the document's editing commands.
+    ChildFactory EditingFactory() { return MakeEditingChildFactory(clipboard); }
 
     // A title of `cards` empty cards saved at `name` in the scratch folder; returns its path.
     std::string WriteTitle(const std::string& name, int cards = 1) {
@@ -127,6 +131,7 @@ class FrameFixture {
     platform::RecordingMessageBox messageBox;
     platform::ScriptedFileDialog fileDialog;
     platform::RecordingProcessStarter processes;
+    EditorClipboard clipboard;  // the editing children's; outlives the frame
     std::unique_ptr<CMainFrame> frame;
 
   private:

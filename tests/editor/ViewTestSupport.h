@@ -93,11 +93,13 @@ class CountingView : public CFichaView {
   public:
     using CFichaView::CFichaView;
     int snapshots = 0;
+    std::string lastStep;
 
   protected:
-    void TakeUndoSnapshot() override {
+    void TakeUndoSnapshot(const std::string& step) override {
         ++snapshots;
-        CFichaView::TakeUndoSnapshot();
+        lastStep = step;
+        CFichaView::TakeUndoSnapshot(step);
     }
 };
 
