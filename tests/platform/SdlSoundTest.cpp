@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <set>
@@ -190,6 +191,63 @@ TEST_F(SdlSoundTest, LoopsUntilStoppedAndANewSoundReplacesTheOld) {
     EXPECT_FALSE(sound.IsLooping());
     EXPECT_TRUE(sound.IsPlaying());
     sound.Stop();
+}
+
+// Converting eight seconds of 11 kHz music to the device's format takes far longer than reading the file;
+// PlayFile leaves it to the output's converting thread and returns, the sound counted as playing.
+TEST_F(SdlSoundTest, PlayFileReturnsBeforeTheConversionAndAStopOrANewerSoundWinsOverIt) {
+    const std::vector<uint8_t> music = PcmWav(11025, 1, 8 * 11025, 3000);
+    const std::string path = dir.Write("music.wav", music);
+    const std::string jingle = dir.Write("jingle.wav", PcmWav(22050, 1, 1102));  // 50 ms
+    using Clock = std::chrono::steady_clock;
+    auto fastest = [](auto run) {
+        Clock::duration best = Clock::duration::max();
+        for (int i = 0; i < 3; ++i) {
+            const auto start = Clock::now();
+            run();
+            best = std::min(best, Clock::now() - start);
+        }
+        return best;
+    };
+    const auto decoding = fastest([&] { ASSERT_TRUE(DecodeWavToStereo(music)); });
+    const auto starting = fastest([&] {
+        ASSERT_TRUE(sound.PlayFile(path, true));
+        EXPECT_TRUE(sound.IsPlaying());
+        EXPECT_TRUE(sound.IsLooping()) << "already, though not converted yet";
+    });
+    EXPECT_LT(starting * 4, decoding);
+    EXPECT_TRUE(WaitFor([&] { return sound.FramesPlayed() > 4410; })) << "and then it plays";
+    EXPECT_TRUE(sound.IsLooping());
+
+    // Stopped before its conversion ends, the music does not start when it ends.
+    ASSERT_TRUE(sound.PlayFile(path, true));
+    sound.Stop();
+    EXPECT_FALSE(sound.IsPlaying());
+    EXPECT_FALSE(WaitFor([&] { return sound.IsPlaying(); }, 800));
+    EXPECT_EQ(sound.FramesPlayed(), 0u);
+
+    // A newer sound replaces one still converting: the jingle plays once, to its end, and the music after
+    // it never.
+    ASSERT_TRUE(sound.PlayFile(path, true));
+    ASSERT_TRUE(sound.PlayFile(jingle, false));
+    EXPECT_FALSE(sound.IsLooping());
+    EXPECT_TRUE(WaitFor([&] { return !sound.IsPlaying(); }));
+    EXPECT_NEAR(static_cast<double>(sound.FramesPlayed()), 2204.0, 32.0);
+    EXPECT_FALSE(WaitFor([&] { return sound.IsPlaying(); }, 500));
+}
+
+// An output closed while it converts waits for its thread and frees everything (the sanitizer build
+// watches).
+TEST(SdlSoundClosing, AnOutputClosedWhileConvertingIsHarmless) {
+    ScratchFolder dir;
+    const std::string path = dir.Write("music.wav", PcmWav(11025, 1, 8 * 11025));
+    for (int i = 0; i < 3; ++i) {
+        SdlSound sound;
+        if (sound.WaveDeviceCount() == 0) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
+        ASSERT_TRUE(sound.PlayFile(path, i % 2 == 0));
+        if (i == 1) ASSERT_TRUE(sound.PlayFile(path, true)) << "one waiting, one converting";
+        if (i == 2) sound.Stop();
+    }
 }
 
 TEST_F(SdlSoundTest, UnplayableFilesReturnFalseAndStopTheSoundPlaying) {
