@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -165,9 +166,10 @@ class WavSource {
   public:
     std::unique_ptr<Uint8, WavDeleter> pcm;
     size_t whole = 0;  // bytes of PCM, whole frames only
-    SDL_AudioCVT cvt{};
-    int needed = 0;  // SDL_BuildAudioCVT's answer: 0 when the file is in the device's format already
-    size_t workSamples = 0;
+    SDL_AudioSpec spec{};
+    size_t frameBytes = 0;
+    bool deviceFormat = false;  // already interleaved 16-bit stereo at kSoundRate
+    size_t outFrames = 0;       // the frames the conversion leaves
 };
 
 void WavSourceDeleter::operator()(WavSource* source) const {
@@ -192,37 +194,83 @@ WavSourcePtr ReadWav(const std::vector<uint8_t>& given) {
     const uint64_t outFrames = frames * kSoundRate / static_cast<uint64_t>(source.freq) + 1;
     if (outFrames * kSoundChannels * sizeof(int16_t) > kMaxDecodedBytes) return nullptr;
 
-    // The whole sound is converted in one call: SDL's audio streams keep back part of a resampled
-    // sound even after a flush, and the end of a jingle would be lost.
-    wav->needed = SDL_BuildAudioCVT(&wav->cvt, source.format, source.channels, source.freq, AUDIO_S16SYS,
-                                    kSoundChannels, kSoundRate);
-    if (wav->needed < 0) return nullptr;
+    // Refused as before: what SDL cannot convert, and what its one-call conversion could not have held.
+    SDL_AudioCVT cvt{};
+    const int needed = SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq, AUDIO_S16SYS,
+                                         kSoundChannels, kSoundRate);
+    if (needed < 0) return nullptr;
     const uint64_t whole = frames * static_cast<uint64_t>(frameBytes);
-    const uint64_t workBytes = whole * static_cast<uint64_t>(std::max(1, wav->cvt.len_mult));
+    const uint64_t workBytes = whole * static_cast<uint64_t>(std::max(1, cvt.len_mult));
     if (workBytes > kMaxDecodedBytes || whole > static_cast<uint64_t>(INT32_MAX)) return nullptr;
     wav->whole = static_cast<size_t>(whole);
-    wav->workSamples = static_cast<size_t>((workBytes + sizeof(int16_t) - 1) / sizeof(int16_t));
+    wav->spec = source;
+    wav->frameBytes = static_cast<size_t>(frameBytes);
+    wav->deviceFormat = needed == 0;
+    // As many frames as SDL's resampler makes of the sound: its rate ratio, in its precision, truncated.
+    const double ratio = static_cast<double>(static_cast<float>(kSoundRate) / static_cast<float>(source.freq));
+    wav->outFrames = wav->deviceFormat ? static_cast<size_t>(frames)
+                                       : static_cast<size_t>(static_cast<double>(frames) * ratio);
     return wav;
 }
 
-std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& wav) {
-    if (wav.whole == 0) return std::vector<int16_t>{};
-    // The conversion works in a buffer of len_mult times the sound, many times what it leaves; the buffer
-    // is not cleared first (every byte read is written before), and only the result is kept, at its size.
-    std::unique_ptr<int16_t[]> work(new (std::nothrow) int16_t[wav.workSamples]);
-    if (!work) return std::nullopt;
-    std::memcpy(work.get(), wav.pcm.get(), wav.whole);
-    size_t converted = wav.whole;
-    if (wav.needed > 0) {
-        SDL_AudioCVT cvt = wav.cvt;
-        cvt.buf = reinterpret_cast<Uint8*>(work.get());
-        cvt.len = static_cast<int>(wav.whole);
-        if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt < 0) return std::nullopt;
-        converted = static_cast<size_t>(cvt.len_cvt);
+namespace {
+
+struct StreamDeleter {
+    void operator()(SDL_AudioStream* stream) const { SDL_FreeAudioStream(stream); }
+};
+
+// Input frames handed to the converter at once: a quarter of a second at the highest rate, so that a
+// conversion given up stops within a few milliseconds.
+constexpr size_t kConvertFrames = 48000;
+// Silence fed after the sound, more than the resampler's filter reaches, so that it gives out the sound's
+// last frames; what it makes of the silence is cut off.
+constexpr size_t kTailFrames = 4096;
+
+}  // namespace
+
+std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& wav, const std::function<bool()>& abandoned) {
+    std::vector<int16_t> out;
+    try {
+        out.reserve(wav.outFrames * kSoundChannels);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
     }
-    const size_t kept =
-        std::min(wav.workSamples, converted / (sizeof(int16_t) * kSoundChannels) * kSoundChannels);
-    return std::vector<int16_t>(work.get(), work.get() + kept);
+    if (wav.whole == 0) return out;
+    if (wav.deviceFormat) {
+        const int16_t* samples = reinterpret_cast<const int16_t*>(wav.pcm.get());
+        out.assign(samples, samples + wav.whole / sizeof(int16_t));
+        return out;
+    }
+    // An audio stream converts piece by piece, keeping the resampler's history between pieces, so the
+    // frames equal those of one conversion of the whole sound.
+    std::unique_ptr<SDL_AudioStream, StreamDeleter> stream(SDL_NewAudioStream(
+        wav.spec.format, wav.spec.channels, wav.spec.freq, AUDIO_S16SYS, kSoundChannels, kSoundRate));
+    if (!stream) return std::nullopt;
+    auto drain = [&] {
+        const int available = SDL_AudioStreamAvailable(stream.get());
+        if (available <= 0) return true;
+        const size_t at = out.size();
+        const size_t room = wav.outFrames * kSoundChannels - std::min(at, wav.outFrames * kSoundChannels);
+        std::vector<int16_t> piece(static_cast<size_t>(available) / sizeof(int16_t));
+        const int got = SDL_AudioStreamGet(stream.get(), piece.data(), available);
+        if (got < 0) return false;
+        const size_t keep = std::min(room, static_cast<size_t>(got) / sizeof(int16_t));
+        out.insert(out.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(keep));
+        return true;
+    };
+    const size_t pieceBytes = kConvertFrames * wav.frameBytes;
+    for (size_t at = 0; at < wav.whole; at += pieceBytes) {
+        if (abandoned && abandoned()) return std::nullopt;
+        const size_t n = std::min(pieceBytes, wav.whole - at);
+        if (SDL_AudioStreamPut(stream.get(), wav.pcm.get() + at, static_cast<int>(n)) != 0) return std::nullopt;
+        if (!drain()) return std::nullopt;
+    }
+    const std::vector<Uint8> silence(kTailFrames * wav.frameBytes, wav.spec.silence);
+    if (SDL_AudioStreamPut(stream.get(), silence.data(), static_cast<int>(silence.size())) != 0 ||
+        SDL_AudioStreamFlush(stream.get()) != 0 || !drain())
+        return std::nullopt;
+    out.resize(out.size() / kSoundChannels * kSoundChannels);
+    return out;
 }
 
 std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>& file) {
@@ -360,7 +408,14 @@ void SdlSound::Convert() {
             job = std::move(*conversion_);
             conversion_.reset();
         }
-        std::optional<std::vector<int16_t>> samples = ConvertToStereo(*job.source);
+        // Given up as soon as a Stop or a newer sound makes it pointless.
+        auto abandoned = [&] {
+            SDL_LockAudioDevice(device_);
+            const bool stale = job.generation != generation_;
+            SDL_UnlockAudioDevice(device_);
+            return stale;
+        };
+        std::optional<std::vector<int16_t>> samples = ConvertToStereo(*job.source, abandoned);
         job.source.reset();
         WavePlayer finished;
         if (samples) finished.Start(std::move(*samples), job.loop);

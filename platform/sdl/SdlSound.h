@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -31,8 +32,10 @@ struct WavSourceDeleter {
 using WavSourcePtr = std::unique_ptr<WavSource, WavSourceDeleter>;
 // Nothing for the files DecodeWavToStereo refuses (and for one without a single frame).
 WavSourcePtr ReadWav(const std::vector<uint8_t>& file);
-// Nothing only when the memory for the conversion cannot be had or SDL fails it.
-std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& source);
+// Nothing when the memory for the conversion cannot be had, SDL fails it, or `abandoned` (asked between
+// pieces) says that nobody wants the sound any more.
+std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& source,
+                                                    const std::function<bool()>& abandoned = {});
 
 // The sound that plays: its samples, where it is, whether it loops. Fill is what the audio callback runs.
 class WavePlayer {

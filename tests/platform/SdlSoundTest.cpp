@@ -1,3 +1,4 @@
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,6 +80,42 @@ TEST(DecodeWavToStereo, ConvertsToStereoAtTheDeviceRate) {
     ASSERT_TRUE(slow);
     EXPECT_NEAR(static_cast<double>(slow->size()), 8000.0, 64.0);  // four times as many frames
     EXPECT_EQ(slow->size() % 2, 0u);
+}
+
+// The sound is converted in pieces, so that a conversion nobody wants any more can stop: the pieces give
+// what one SDL conversion of the whole sound gives, as many frames, to its last ones, and each within the
+// rounding of SDL's two ways of converting (a step or two in 65536, never heard).
+TEST(DecodeWavToStereo, ConvertsInPiecesAsOneConversionOfTheWholeAndCanBeAbandoned) {
+    std::vector<int16_t> melody(5 * 11025 + 7);  // two pieces
+    for (size_t i = 0; i < melody.size(); ++i) melody[i] = static_cast<int16_t>((i * 7919 % 20011) - 10000);
+    const std::vector<uint8_t> file = WavOf(11025, 1, melody);
+    auto pieces = DecodeWavToStereo(file);
+    ASSERT_TRUE(pieces);
+
+    SDL_AudioCVT cvt{};
+    ASSERT_GT(SDL_BuildAudioCVT(&cvt, AUDIO_S16SYS, 1, 11025, AUDIO_S16SYS, 2, kSoundRate), 0);
+    std::vector<uint8_t> work(melody.size() * 2 * static_cast<size_t>(cvt.len_mult));
+    std::memcpy(work.data(), melody.data(), melody.size() * 2);
+    cvt.buf = work.data();
+    cvt.len = static_cast<int>(melody.size() * 2);
+    ASSERT_EQ(SDL_ConvertAudio(&cvt), 0);
+    std::vector<int16_t> whole(static_cast<size_t>(cvt.len_cvt) / 4 * 2);
+    std::memcpy(whole.data(), work.data(), whole.size() * 2);
+
+    ASSERT_EQ(pieces->size(), whole.size());
+    for (size_t i = 0; i < whole.size(); ++i) {
+        EXPECT_NEAR((*pieces)[i], whole[i], 2) << "sample " << i;
+        if (::testing::Test::HasFailure()) break;
+    }
+    // The end is there, not held back by the resampler.
+    EXPECT_NE(std::vector<int16_t>(pieces->end() - 40, pieces->end()), std::vector<int16_t>(40, 0));
+
+    WavSourcePtr source = ReadWav(file);
+    ASSERT_TRUE(source);
+    int asked = 0;
+    EXPECT_FALSE(ConvertToStereo(*source, [&] { return ++asked > 1; })) << "given up after its first piece";
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(ConvertToStereo(*source, [] { return false; }), pieces);
 }
 
 TEST(DecodeWavToStereo, RefusesGarbageTruncatedAndAbsurdInput) {
