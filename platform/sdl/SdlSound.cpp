@@ -219,9 +219,9 @@ struct StreamDeleter {
     void operator()(SDL_AudioStream* stream) const { SDL_FreeAudioStream(stream); }
 };
 
-// Input frames handed to the converter at once: a quarter of a second at the highest rate, so that a
-// conversion given up stops within a few milliseconds.
-constexpr size_t kConvertFrames = 48000;
+// The piece of sound handed to the converter at once, a sixteenth of a second, so that a conversion given
+// up stops within a millisecond or so.
+constexpr int kConvertPiecesPerSecond = 16;
 // Silence fed after the sound, more than the resampler's filter reaches, so that it gives out the sound's
 // last frames; what it makes of the silence is cut off.
 constexpr size_t kTailFrames = 4096;
@@ -258,7 +258,8 @@ std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& wav, const std::f
         out.insert(out.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(keep));
         return true;
     };
-    const size_t pieceBytes = kConvertFrames * wav.frameBytes;
+    const size_t pieceBytes =
+        static_cast<size_t>(std::max(1, wav.spec.freq / kConvertPiecesPerSecond)) * wav.frameBytes;
     for (size_t at = 0; at < wav.whole; at += pieceBytes) {
         if (abandoned && abandoned()) return std::nullopt;
         const size_t n = std::min(pieceBytes, wav.whole - at);
