@@ -340,13 +340,13 @@ SdlSound::SdlSound() {
 
 SdlSound::~SdlSound() {
     if (converter_.joinable()) {
+        Stop();  // a conversion under way gives up at its next piece
         {
             std::lock_guard<std::mutex> lock(conversionMutex_);
             quitting_ = true;
             conversion_.reset();
         }
         conversionReady_.notify_one();
-        // A conversion under way is finished first; its sound is then forgotten with the output.
         converter_.join();
     }
     if (device_ != 0) SDL_CloseAudioDevice(device_);
