@@ -241,8 +241,8 @@ std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& wav, const std::f
         out.assign(samples, samples + wav.whole / sizeof(int16_t));
         return out;
     }
-    // An audio stream converts piece by piece, keeping the resampler's history between pieces, so the
-    // frames equal those of one conversion of the whole sound.
+    // An audio stream converts piece by piece, keeping the resampler's history between pieces: as many
+    // frames as one conversion of the whole sound, each within a step or two of rounding of it.
     std::unique_ptr<SDL_AudioStream, StreamDeleter> stream(SDL_NewAudioStream(
         wav.spec.format, wav.spec.channels, wav.spec.freq, AUDIO_S16SYS, kSoundChannels, kSoundRate));
     if (!stream) return std::nullopt;
