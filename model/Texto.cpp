@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 
 #include "archive/Archive.h"
 #include "platform/CodePage.h"
@@ -100,7 +101,7 @@ void CTexto::DrawLines(platform::DeviceContext& dc, const platform::Rect& where,
     dc.SetTransparentBackground(true);
     dc.SetTextColor(colour);
 
-    std::vector<platform::TextLine> lines = platform::WordBreakLayout(dc, text, WidthOf(where));
+    std::vector<platform::TextLine> lines = LaidOut(dc, WidthOf(where));
     size_t first = player ? static_cast<size_t>(scroll_) : 0;
     platform::DrawWordBreakLines(dc, text, lines, first, where);
 
@@ -121,33 +122,47 @@ void CTexto::Draw(platform::DeviceContext& dc, int32_t originX, int32_t originY)
 }
 
 namespace {
-TextMetrics Measure(const CTexto& texto, platform::FontRequest font, bool countLines) {
+// `countLines`, when given, counts the text's lines on the context.
+TextMetrics Measure(const CTexto& texto, platform::FontRequest font,
+                    const std::function<size_t(platform::DeviceContext&)>& countLines) {
     std::unique_ptr<platform::DeviceContext> dc = platform::ScreenContexts().CreateScreenContext();
     dc->SelectFont(font);
     TextMetrics m;
     m.lineHeight = platform::WordBreakLineHeight(*dc);
     // Without a line height nothing fits and nothing can scroll; this also keeps the division defined.
     if (m.lineHeight > 0) m.visibleLines = std::max(0, HeightOf(texto.rect) / m.lineHeight);
-    if (countLines)
-        m.lineCount =
-            static_cast<int>(platform::WordBreakLayout(*dc, texto.text, WidthOf(texto.rect)).size());
+    if (countLines) m.lineCount = static_cast<int>(countLines(*dc));
     return m;
 }
 }  // namespace
 
+std::vector<platform::TextLine> CTexto::LaidOut(platform::DeviceContext& dc, int32_t width) const {
+    const std::optional<uint64_t> measuring = dc.MeasuringKey();
+    if (!measuring) return platform::WordBreakLayout(dc, text, width);
+    const platform::FontRequest font = dc.SelectedFont();
+    if (layout_ && layout_->width == width && layout_->measuring == *measuring && layout_->font == font &&
+        layout_->text == text)
+        return layout_->lines;
+    layout_ = Layout{text, font, width, *measuring, platform::WordBreakLayout(dc, text, width)};
+    return layout_->lines;
+}
+
 int CTexto::VisibleLines() const {
-    return Measure(*this, Font(true), false).visibleLines;
+    return Measure(*this, Font(true), {}).visibleLines;
 }
 
 int CTexto::CountBreaks() const {
-    return Measure(*this, Font(true), true).lineCount - 1;
+    return Measure(*this, Font(true), [&](platform::DeviceContext& dc) {
+               return LaidOut(dc, WidthOf(rect)).size();
+           }).lineCount -
+           1;
 }
 
 // A page is the visible lines minus one, but never less than one line: a rectangle that shows one line
 // or less would otherwise page by nothing or backwards.
 int CTexto::ScrollStep(int n) const {
     if (n >= 0) return n;
-    TextMetrics m = Measure(*this, Font(true), false);
+    TextMetrics m = Measure(*this, Font(true), {});
     if (m.lineHeight <= 0) return 0;
     return std::max(1, m.visibleLines - 1);
 }
@@ -162,7 +177,9 @@ bool CTexto::ScrollUp(int n) {
 
 bool CTexto::ScrollDown(int n) {
     if (n == 0) return false;
-    TextMetrics m = Measure(*this, Font(true), true);
+    TextMetrics m = Measure(*this, Font(true), [&](platform::DeviceContext& dc) {
+        return LaidOut(dc, WidthOf(rect)).size();
+    });
     if (m.lineHeight <= 0) return false;
     if (n < 0) n = std::max(1, m.visibleLines - 1);
     // The rest of the text already fits in the rectangle.

@@ -10,6 +10,7 @@
 #include "archive/OwnedArray.h"
 #include "platform/DeviceContext.h"
 #include "platform/Geometry.h"
+#include "platform/WordBreak.h"
 
 class CArchive;
 
@@ -70,8 +71,21 @@ class CTexto : public CObject {
     void DrawLines(platform::DeviceContext& dc, const platform::Rect& where, bool player) const;
     // The scroll step for n, with -1 standing for a page; 0 when the text cannot scroll.
     int ScrollStep(int n) const;
+    // The text laid out for `width` in the font selected on `dc`, measured again only when the text, the
+    // font, the width or the way of measuring changed since the last time.
+    std::vector<platform::TextLine> LaidOut(platform::DeviceContext& dc, int32_t width) const;
 
     int scroll_ = 0;  // player: wrapped lines hidden above the rectangle's top
+    // The last layout and what it was measured for. The player lays a card's texts out on every drawing
+    // (into its buffer, then on each paint of the window), and measuring is most of what drawing costs.
+    struct Layout {
+        std::string text;
+        platform::FontRequest font;
+        int32_t width = 0;
+        uint64_t measuring = 0;
+        std::vector<platform::TextLine> lines;
+    };
+    mutable std::optional<Layout> layout_;
 };
 
 // The texts of a card, owned, in drawing order.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,10 @@ class DeviceContext {
     virtual FontRequest SelectedFont() const = 0;
     // Extent of the string on one line in the selected font; cy is the font's line height even for "".
     virtual Size MeasureText(std::string_view text) = 0;
+    // Names the way this context measures when its measurements depend on nothing but the selected font:
+    // every context with the same key measures every string in every font alike, so a layout found on one
+    // holds on the others. Nothing when they depend on the context itself.
+    virtual std::optional<uint64_t> MeasuringKey() const { return std::nullopt; }
     virtual void SetTextColor(uint32_t colorref) = 0;  // 0x00BBGGRR
     virtual uint32_t TextColor() const = 0;
     virtual void SetTransparentBackground(bool transparent) = 0;

@@ -22,6 +22,8 @@ class QtDeviceContext : public DeviceContext {
     void SelectFont(const FontRequest& request) override;
     FontRequest SelectedFont() const override { return request_; }
     Size MeasureText(std::string_view text) override;
+    // Measuring takes the font's own metrics, whatever the device: one key for every Qt context.
+    std::optional<uint64_t> MeasuringKey() const override { return 0x5174; }
     void SetTextColor(uint32_t colorref) override { textColour_ = colorref; }
     uint32_t TextColor() const override { return textColour_; }
     void SetTransparentBackground(bool transparent) override { transparent_ = transparent; }

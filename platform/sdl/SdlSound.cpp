@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -161,49 +162,122 @@ void FinishMix(const int32_t* sums, int16_t* out, size_t count, uint32_t volume)
     }
 }
 
-std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>& given) {
-    if (!IsWaveFile(given) || given.size() > kMaxWavFileBytes) return std::nullopt;
+class WavSource {
+  public:
+    std::unique_ptr<Uint8, WavDeleter> pcm;
+    size_t whole = 0;  // bytes of PCM, whole frames only
+    SDL_AudioSpec spec{};
+    size_t frameBytes = 0;
+    bool deviceFormat = false;  // already interleaved 16-bit stereo at kSoundRate
+    size_t outFrames = 0;       // the frames the conversion leaves
+};
+
+void WavSourceDeleter::operator()(WavSource* source) const {
+    delete source;
+}
+
+WavSourcePtr ReadWav(const std::vector<uint8_t>& given) {
+    if (!IsWaveFile(given) || given.size() > kMaxWavFileBytes) return nullptr;
     std::vector<uint8_t> copy;
     const std::vector<uint8_t>& file = WithTrueChunkLengths(given, copy);
     SDL_RWops* rw = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
-    if (!rw) return std::nullopt;
+    if (!rw) return nullptr;
     SDL_AudioSpec source{};
     Uint8* raw = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &source, &raw, &length)) return std::nullopt;
-    std::unique_ptr<Uint8, WavDeleter> pcm(raw);
+    if (!SDL_LoadWAV_RW(rw, 1, &source, &raw, &length)) return nullptr;
+    WavSourcePtr wav(new WavSource);
+    wav->pcm.reset(raw);
     const int frameBytes = static_cast<int>(SDL_AUDIO_BITSIZE(source.format) / 8) * source.channels;
-    if (frameBytes <= 0 || source.freq < kMinSoundRate || source.freq > kMaxSoundRate) return std::nullopt;
+    if (frameBytes <= 0 || source.freq < kMinSoundRate || source.freq > kMaxSoundRate) return nullptr;
     const uint64_t frames = length / static_cast<uint64_t>(frameBytes);
     const uint64_t outFrames = frames * kSoundRate / static_cast<uint64_t>(source.freq) + 1;
-    if (outFrames * kSoundChannels * sizeof(int16_t) > kMaxDecodedBytes) return std::nullopt;
+    if (outFrames * kSoundChannels * sizeof(int16_t) > kMaxDecodedBytes) return nullptr;
 
-    // The whole sound is converted in one call: SDL's audio streams keep back part of a resampled
-    // sound even after a flush, and the end of a jingle would be lost.
+    // Refused as before: what SDL cannot convert, and what its one-call conversion could not have held.
     SDL_AudioCVT cvt{};
     const int needed = SDL_BuildAudioCVT(&cvt, source.format, source.channels, source.freq, AUDIO_S16SYS,
                                          kSoundChannels, kSoundRate);
-    if (needed < 0) return std::nullopt;
+    if (needed < 0) return nullptr;
     const uint64_t whole = frames * static_cast<uint64_t>(frameBytes);
     const uint64_t workBytes = whole * static_cast<uint64_t>(std::max(1, cvt.len_mult));
-    if (workBytes > kMaxDecodedBytes || whole > static_cast<uint64_t>(INT32_MAX)) return std::nullopt;
-    if (whole == 0) return std::vector<int16_t>{};
-    // The conversion works in a buffer of len_mult times the sound, many times what it leaves; the buffer
-    // is not cleared first (every byte read is written before), and only the result is kept, at its size.
-    const size_t workSamples = static_cast<size_t>((workBytes + sizeof(int16_t) - 1) / sizeof(int16_t));
-    std::unique_ptr<int16_t[]> work(new (std::nothrow) int16_t[workSamples]);
-    if (!work) return std::nullopt;
-    std::memcpy(work.get(), pcm.get(), static_cast<size_t>(whole));
-    size_t converted = static_cast<size_t>(whole);
-    if (needed > 0) {
-        cvt.buf = reinterpret_cast<Uint8*>(work.get());
-        cvt.len = static_cast<int>(whole);
-        if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt < 0) return std::nullopt;
-        converted = static_cast<size_t>(cvt.len_cvt);
+    if (workBytes > kMaxDecodedBytes || whole > static_cast<uint64_t>(INT32_MAX)) return nullptr;
+    wav->whole = static_cast<size_t>(whole);
+    wav->spec = source;
+    wav->frameBytes = static_cast<size_t>(frameBytes);
+    wav->deviceFormat = needed == 0;
+    // As many frames as SDL's resampler makes of the sound: its rate ratio, in its precision, truncated.
+    const double ratio = static_cast<double>(static_cast<float>(kSoundRate) / static_cast<float>(source.freq));
+    wav->outFrames = wav->deviceFormat ? static_cast<size_t>(frames)
+                                       : static_cast<size_t>(static_cast<double>(frames) * ratio);
+    return wav;
+}
+
+namespace {
+
+struct StreamDeleter {
+    void operator()(SDL_AudioStream* stream) const { SDL_FreeAudioStream(stream); }
+};
+
+// The piece of sound handed to the converter at once, a sixteenth of a second, so that a conversion given
+// up stops within a millisecond or so.
+constexpr int kConvertPiecesPerSecond = 16;
+// Silence fed after the sound, more than the resampler's filter reaches, so that it gives out the sound's
+// last frames; what it makes of the silence is cut off.
+constexpr size_t kTailFrames = 4096;
+
+}  // namespace
+
+std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& wav, const std::function<bool()>& abandoned) {
+    std::vector<int16_t> out;
+    try {
+        out.reserve(wav.outFrames * kSoundChannels);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
     }
-    const size_t kept =
-        std::min(workSamples, converted / (sizeof(int16_t) * kSoundChannels) * kSoundChannels);
-    return std::vector<int16_t>(work.get(), work.get() + kept);
+    if (wav.whole == 0) return out;
+    if (wav.deviceFormat) {
+        const int16_t* samples = reinterpret_cast<const int16_t*>(wav.pcm.get());
+        out.assign(samples, samples + wav.whole / sizeof(int16_t));
+        return out;
+    }
+    // An audio stream converts piece by piece, keeping the resampler's history between pieces: as many
+    // frames as one conversion of the whole sound, each within a step or two of rounding of it.
+    std::unique_ptr<SDL_AudioStream, StreamDeleter> stream(SDL_NewAudioStream(
+        wav.spec.format, wav.spec.channels, wav.spec.freq, AUDIO_S16SYS, kSoundChannels, kSoundRate));
+    if (!stream) return std::nullopt;
+    auto drain = [&] {
+        const int available = SDL_AudioStreamAvailable(stream.get());
+        if (available <= 0) return true;
+        const size_t at = out.size();
+        const size_t room = wav.outFrames * kSoundChannels - std::min(at, wav.outFrames * kSoundChannels);
+        std::vector<int16_t> piece(static_cast<size_t>(available) / sizeof(int16_t));
+        const int got = SDL_AudioStreamGet(stream.get(), piece.data(), available);
+        if (got < 0) return false;
+        const size_t keep = std::min(room, static_cast<size_t>(got) / sizeof(int16_t));
+        out.insert(out.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(keep));
+        return true;
+    };
+    const size_t pieceBytes =
+        static_cast<size_t>(std::max(1, wav.spec.freq / kConvertPiecesPerSecond)) * wav.frameBytes;
+    for (size_t at = 0; at < wav.whole; at += pieceBytes) {
+        if (abandoned && abandoned()) return std::nullopt;
+        const size_t n = std::min(pieceBytes, wav.whole - at);
+        if (SDL_AudioStreamPut(stream.get(), wav.pcm.get() + at, static_cast<int>(n)) != 0) return std::nullopt;
+        if (!drain()) return std::nullopt;
+    }
+    const std::vector<Uint8> silence(kTailFrames * wav.frameBytes, wav.spec.silence);
+    if (SDL_AudioStreamPut(stream.get(), silence.data(), static_cast<int>(silence.size())) != 0 ||
+        SDL_AudioStreamFlush(stream.get()) != 0 || !drain())
+        return std::nullopt;
+    out.resize(out.size() / kSoundChannels * kSoundChannels);
+    return out;
+}
+
+std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>& file) {
+    WavSourcePtr wav = ReadWav(file);
+    if (!wav) return std::nullopt;
+    return ConvertToStereo(*wav);
 }
 
 void WavePlayer::Start(std::vector<int16_t> samples, bool loop) {
@@ -259,10 +333,22 @@ SdlSound::SdlSound() {
     SDL_AudioSpec have{};
     // No changes allowed: SDL converts to whatever the hardware wants, and the callback keeps one format.
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (device_ != 0) SDL_PauseAudioDevice(device_, 0);
+    if (device_ == 0) return;
+    SDL_PauseAudioDevice(device_, 0);
+    converter_ = std::thread([this] { Convert(); });
 }
 
 SdlSound::~SdlSound() {
+    if (converter_.joinable()) {
+        Stop();  // a conversion under way gives up at its next piece
+        {
+            std::lock_guard<std::mutex> lock(conversionMutex_);
+            quitting_ = true;
+            conversion_.reset();
+        }
+        conversionReady_.notify_one();
+        converter_.join();
+    }
     if (device_ != 0) SDL_CloseAudioDevice(device_);
     if (initialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
@@ -297,18 +383,63 @@ bool SdlSound::PlayFile(const std::string& path, bool loop) {
     if (device_ == 0 || path.empty()) return false;
     auto bytes = ReadWholeFile(path);
     if (!bytes) return false;
-    auto samples = DecodeWavToStereo(*bytes);
-    if (!samples || samples->empty()) return false;
+    WavSourcePtr source = ReadWav(*bytes);
+    if (!source || source->whole == 0) return false;
     SDL_LockAudioDevice(device_);
-    player_.Start(std::move(*samples), loop);
+    const uint64_t generation = ++generation_;
+    pending_ = true;
+    pendingLoop_ = loop;
     SDL_UnlockAudioDevice(device_);
+    {
+        std::lock_guard<std::mutex> lock(conversionMutex_);
+        // A sound still waiting is replaced unconverted; one being converted is forgotten when done.
+        conversion_ = Conversion{generation, std::move(source), loop};
+    }
+    conversionReady_.notify_one();
     return true;
+}
+
+void SdlSound::Convert() {
+    for (;;) {
+        Conversion job;
+        {
+            std::unique_lock<std::mutex> lock(conversionMutex_);
+            conversionReady_.wait(lock, [this] { return quitting_ || conversion_.has_value(); });
+            if (quitting_) return;
+            job = std::move(*conversion_);
+            conversion_.reset();
+        }
+        // Given up as soon as a Stop or a newer sound makes it pointless.
+        auto abandoned = [&] {
+            SDL_LockAudioDevice(device_);
+            const bool stale = job.generation != generation_;
+            SDL_UnlockAudioDevice(device_);
+            return stale;
+        };
+        std::optional<std::vector<int16_t>> samples = ConvertToStereo(*job.source, abandoned);
+        job.source.reset();
+        WavePlayer finished;
+        if (samples) finished.Start(std::move(*samples), job.loop);
+        SDL_LockAudioDevice(device_);
+        if (job.generation == generation_) {
+            // Whatever ended before (only silence by now) goes out with `finished`, freed outside the lock.
+            std::swap(finished, player_);
+            pending_ = false;
+        }
+        SDL_UnlockAudioDevice(device_);
+    }
 }
 
 void SdlSound::Stop() {
     if (device_ == 0) return;
+    {
+        std::lock_guard<std::mutex> lock(conversionMutex_);
+        conversion_.reset();
+    }
     WavePlayer finished;
     SDL_LockAudioDevice(device_);
+    ++generation_;
+    pending_ = false;
     std::swap(finished, player_);
     SDL_UnlockAudioDevice(device_);
     // The old samples are freed here, outside the lock, so the audio thread never waits on it.
@@ -335,7 +466,7 @@ std::unique_ptr<AudioStream> SdlSound::OpenClipStream() {
 bool SdlSound::IsPlaying() {
     if (device_ == 0) return false;
     SDL_LockAudioDevice(device_);
-    bool playing = player_.Playing();
+    bool playing = pending_ || player_.Playing();
     SDL_UnlockAudioDevice(device_);
     return playing;
 }
@@ -343,7 +474,7 @@ bool SdlSound::IsPlaying() {
 bool SdlSound::IsLooping() {
     if (device_ == 0) return false;
     SDL_LockAudioDevice(device_);
-    bool looping = player_.Playing() && player_.Looping();
+    bool looping = pending_ ? pendingLoop_ : player_.Playing() && player_.Looping();
     SDL_UnlockAudioDevice(device_);
     return looping;
 }

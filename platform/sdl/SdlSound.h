@@ -1,11 +1,14 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Sound.h"
@@ -19,6 +22,20 @@ constexpr int kSoundChannels = 2;  // interleaved 16-bit left, right
 // Decodes a whole WAV file in memory to interleaved 16-bit stereo at kSoundRate. Nothing for input that
 // SDL cannot read or that would grow beyond the bounds a title's sound can sensibly have.
 std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>& file);
+
+// A WAV file read and checked, its samples still in the file's own format. Reading and checking are quick;
+// converting (resampling above all) is the slow part, which SdlSound leaves to its converting thread.
+class WavSource;
+struct WavSourceDeleter {
+    void operator()(WavSource* source) const;
+};
+using WavSourcePtr = std::unique_ptr<WavSource, WavSourceDeleter>;
+// Nothing for the files DecodeWavToStereo refuses (and for one without a single frame).
+WavSourcePtr ReadWav(const std::vector<uint8_t>& file);
+// Nothing when the memory for the conversion cannot be had, SDL fails it, or `abandoned` (asked between
+// pieces) says that nobody wants the sound any more.
+std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& source,
+                                                    const std::function<bool()>& abandoned = {});
 
 // The sound that plays: its samples, where it is, whether it loops. Fill is what the audio callback runs.
 class WavePlayer {
@@ -82,6 +99,11 @@ constexpr size_t kClipStreamFrames = kSoundRate;
 // Wave output on SDL's audio subsystem, one sound at a time, mixed with the clip streams that play beside
 // it. Without an audio device it runs silent: WaveDeviceCount is 0, PlayFile returns false and
 // OpenClipStream nullptr.
+//
+// PlayFile returns at once, as the platform's asynchronous PlaySound did: it reads and checks the file, and
+// a thread of the output's own converts it to the device's format and then starts it. From the caller's
+// side the sound plays from the moment PlayFile returns true (IsPlaying, IsLooping); a Stop or a newer
+// sound makes a conversion still running forgotten when it ends.
 class SdlSound : public Sound {
   public:
     SdlSound();
@@ -101,12 +123,30 @@ class SdlSound : public Sound {
     uint64_t FramesPlayed();
 
   private:
+    struct Conversion {
+        uint64_t generation = 0;
+        WavSourcePtr source;
+        bool loop = false;
+    };
+
     static void Callback(void* self, uint8_t* stream, int length);
     void Render(int16_t* out, size_t frames);
+    void Convert();  // the converting thread
 
     uint32_t device_ = 0;  // SDL_AudioDeviceID; 0 when none could be opened
     bool initialised_ = false;
     WavePlayer player_;  // shared with the audio thread: changed only under the device lock
+    // Under the device lock too: every PlayFile and Stop counts one up, so that the converting thread can
+    // tell whether the sound it converted is still the one wanted; `pending_` while that sound converts.
+    uint64_t generation_ = 0;
+    bool pending_ = false;
+    bool pendingLoop_ = false;
+    // The sound waiting for the converting thread; only the newest waits.
+    std::mutex conversionMutex_;
+    std::condition_variable conversionReady_;
+    std::optional<Conversion> conversion_;
+    bool quitting_ = false;
+    std::thread converter_;
     std::vector<std::shared_ptr<ClipChannel>> channels_;  // the same
     std::atomic<uint32_t> volume_{0xFFFFFFFF};
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,59 @@ TEST(Texto, PlayerDrawLeavesOutTheScrolledLinesAndRestoresTheContext) {
     t.SetScroll(7);
     t.Draw(beyond);
     EXPECT_TRUE(beyond.lines.empty());
+}
+
+namespace {
+// A fake whose measurements depend only on the font, as the Qt contexts' do, named by its advance.
+class KeyedContext : public FakeDeviceContext {
+  public:
+    explicit KeyedContext(int32_t advance = 10) : FakeDeviceContext(advance), key_(advance) {}
+    std::optional<uint64_t> MeasuringKey() const override { return key_; }
+
+  private:
+    uint64_t key_;
+};
+}  // namespace
+
+// The player draws a card's texts into its buffer and again on every paint of its window: the layout is
+// measured once and measured again only when the text, its font, its width or the way of measuring change.
+TEST(Texto, TheLayoutIsMeasuredOnceUntilWhatItDependsOnChanges) {
+    CTexto t = MakeText("aaaa bbbb cccc dddd eeee ffff gggg", Rect{0, 0, 100, 200});
+    auto measuredDrawing = [&](platform::DeviceContext& dc, int& measurements) {
+        const int before = measurements;
+        t.Draw(dc);
+        return measurements - before;
+    };
+    KeyedContext first;
+    const int fresh = measuredDrawing(first, first.measurements);
+    EXPECT_EQ(DrawnTexts(first), (Strings{"aaaa bbbb", "cccc dddd", "eeee ffff", "gggg"}));
+    KeyedContext second;
+    EXPECT_LE(measuredDrawing(second, second.measurements), 1) << "the line height only";
+    EXPECT_LT(1, fresh);
+    EXPECT_EQ(DrawnTexts(second), DrawnTexts(first));
+
+    auto linesOn = [&](platform::DeviceContext& dc, int& measurements) {
+        const int n = measuredDrawing(dc, measurements);
+        EXPECT_GT(n, 1) << "measured again";
+        return DrawnTexts(static_cast<FakeDeviceContext&>(dc));
+    };
+    t.text = "aaaa bbbb cccc";
+    KeyedContext text;
+    EXPECT_EQ(linesOn(text, text.measurements), (Strings{"aaaa bbbb", "cccc"}));
+    t.rect.right = 60;
+    KeyedContext width;
+    EXPECT_EQ(linesOn(width, width.measurements), (Strings{"aaaa", "bbbb", "cccc"}));
+    t.bold = true;
+    KeyedContext font;
+    EXPECT_EQ(linesOn(font, font.measurements), (Strings{"aaaa", "bbbb", "cccc"}));
+    KeyedContext wider(20);  // measures otherwise: every word is a line's width alone
+    EXPECT_EQ(linesOn(wider, wider.measurements), (Strings{"aaaa", "bbbb", "cccc"}));
+    KeyedContext narrow(5);
+    EXPECT_EQ(linesOn(narrow, narrow.measurements), (Strings{"aaaa bbbb", "cccc"}));
+    // A context that measures in its own way is never answered from the layout of another.
+    FakeDeviceContext own(5), again(5);
+    EXPECT_EQ(linesOn(own, own.measurements), (Strings{"aaaa bbbb", "cccc"}));
+    EXPECT_EQ(linesOn(again, again.measurements), (Strings{"aaaa bbbb", "cccc"}));
 }
 
 TEST(Texto, EditorDrawIsUnscrolledAndMovedByTheOrigin) {

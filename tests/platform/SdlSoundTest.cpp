@@ -1,5 +1,7 @@
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <set>
@@ -78,6 +80,42 @@ TEST(DecodeWavToStereo, ConvertsToStereoAtTheDeviceRate) {
     ASSERT_TRUE(slow);
     EXPECT_NEAR(static_cast<double>(slow->size()), 8000.0, 64.0);  // four times as many frames
     EXPECT_EQ(slow->size() % 2, 0u);
+}
+
+// The sound is converted in pieces, so that a conversion nobody wants any more can stop: the pieces give
+// what one SDL conversion of the whole sound gives, as many frames, to its last ones, and each within the
+// rounding of SDL's two ways of converting (a step or two in 65536, never heard).
+TEST(DecodeWavToStereo, ConvertsInPiecesAsOneConversionOfTheWholeAndCanBeAbandoned) {
+    std::vector<int16_t> melody(3 * 11025 + 7);
+    for (size_t i = 0; i < melody.size(); ++i) melody[i] = static_cast<int16_t>((i * 7919 % 20011) - 10000);
+    const std::vector<uint8_t> file = WavOf(11025, 1, melody);
+    auto pieces = DecodeWavToStereo(file);
+    ASSERT_TRUE(pieces);
+
+    SDL_AudioCVT cvt{};
+    ASSERT_GT(SDL_BuildAudioCVT(&cvt, AUDIO_S16SYS, 1, 11025, AUDIO_S16SYS, 2, kSoundRate), 0);
+    std::vector<uint8_t> work(melody.size() * 2 * static_cast<size_t>(cvt.len_mult));
+    std::memcpy(work.data(), melody.data(), melody.size() * 2);
+    cvt.buf = work.data();
+    cvt.len = static_cast<int>(melody.size() * 2);
+    ASSERT_EQ(SDL_ConvertAudio(&cvt), 0);
+    std::vector<int16_t> whole(static_cast<size_t>(cvt.len_cvt) / 4 * 2);
+    std::memcpy(whole.data(), work.data(), whole.size() * 2);
+
+    ASSERT_EQ(pieces->size(), whole.size());
+    for (size_t i = 0; i < whole.size(); ++i) {
+        EXPECT_NEAR((*pieces)[i], whole[i], 2) << "sample " << i;
+        if (::testing::Test::HasFailure()) break;
+    }
+    // The end is there, not held back by the resampler.
+    EXPECT_NE(std::vector<int16_t>(pieces->end() - 40, pieces->end()), std::vector<int16_t>(40, 0));
+
+    WavSourcePtr source = ReadWav(file);
+    ASSERT_TRUE(source);
+    int asked = 0;
+    EXPECT_FALSE(ConvertToStereo(*source, [&] { return ++asked > 1; })) << "given up after its first piece";
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(ConvertToStereo(*source, [] { return false; }), pieces);
 }
 
 TEST(DecodeWavToStereo, RefusesGarbageTruncatedAndAbsurdInput) {
@@ -190,6 +228,63 @@ TEST_F(SdlSoundTest, LoopsUntilStoppedAndANewSoundReplacesTheOld) {
     EXPECT_FALSE(sound.IsLooping());
     EXPECT_TRUE(sound.IsPlaying());
     sound.Stop();
+}
+
+// Converting eight seconds of 11 kHz music to the device's format takes far longer than reading the file;
+// PlayFile leaves it to the output's converting thread and returns, the sound counted as playing.
+TEST_F(SdlSoundTest, PlayFileReturnsBeforeTheConversionAndAStopOrANewerSoundWinsOverIt) {
+    const std::vector<uint8_t> music = PcmWav(11025, 1, 8 * 11025, 3000);
+    const std::string path = dir.Write("music.wav", music);
+    const std::string jingle = dir.Write("jingle.wav", PcmWav(22050, 1, 1102));  // 50 ms
+    using Clock = std::chrono::steady_clock;
+    auto fastest = [](auto run) {
+        Clock::duration best = Clock::duration::max();
+        for (int i = 0; i < 3; ++i) {
+            const auto start = Clock::now();
+            run();
+            best = std::min(best, Clock::now() - start);
+        }
+        return best;
+    };
+    const auto decoding = fastest([&] { ASSERT_TRUE(DecodeWavToStereo(music)); });
+    const auto starting = fastest([&] {
+        ASSERT_TRUE(sound.PlayFile(path, true));
+        EXPECT_TRUE(sound.IsPlaying());
+        EXPECT_TRUE(sound.IsLooping()) << "already, though not converted yet";
+    });
+    EXPECT_LT(starting * 4, decoding);
+    EXPECT_TRUE(WaitFor([&] { return sound.FramesPlayed() > 4410; })) << "and then it plays";
+    EXPECT_TRUE(sound.IsLooping());
+
+    // Stopped before its conversion ends, the music does not start when it ends.
+    ASSERT_TRUE(sound.PlayFile(path, true));
+    sound.Stop();
+    EXPECT_FALSE(sound.IsPlaying());
+    EXPECT_FALSE(WaitFor([&] { return sound.IsPlaying(); }, 800));
+    EXPECT_EQ(sound.FramesPlayed(), 0u);
+
+    // A newer sound replaces one still converting: the jingle plays once, to its end, and the music after
+    // it never.
+    ASSERT_TRUE(sound.PlayFile(path, true));
+    ASSERT_TRUE(sound.PlayFile(jingle, false));
+    EXPECT_FALSE(sound.IsLooping());
+    EXPECT_TRUE(WaitFor([&] { return !sound.IsPlaying(); }));
+    EXPECT_NEAR(static_cast<double>(sound.FramesPlayed()), 2204.0, 32.0);
+    EXPECT_FALSE(WaitFor([&] { return sound.IsPlaying(); }, 500));
+}
+
+// An output closed while it converts waits for its thread and frees everything (the sanitizer build
+// watches).
+TEST(SdlSoundClosing, AnOutputClosedWhileConvertingIsHarmless) {
+    ScratchFolder dir;
+    const std::string path = dir.Write("music.wav", PcmWav(11025, 1, 8 * 11025));
+    for (int i = 0; i < 3; ++i) {
+        SdlSound sound;
+        if (sound.WaveDeviceCount() == 0) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
+        ASSERT_TRUE(sound.PlayFile(path, i % 2 == 0));
+        if (i == 1) ASSERT_TRUE(sound.PlayFile(path, true)) << "one waiting, one converting";
+        if (i == 2) sound.Stop();
+    }
 }
 
 TEST_F(SdlSoundTest, UnplayableFilesReturnFalseAndStopTheSoundPlaying) {
