@@ -152,9 +152,9 @@ int CTexto::VisibleLines() const {
 }
 
 int CTexto::CountBreaks() const {
-    return Measure(*this, Font(true), [&](platform::DeviceContext& dc) {
-               return LaidOut(dc, WidthOf(rect)).size();
-           }).lineCount -
+    return Measure(*this, Font(true),
+                   [&](platform::DeviceContext& dc) { return LaidOut(dc, WidthOf(rect)).size(); })
+               .lineCount -
            1;
 }
 
@@ -177,9 +177,8 @@ bool CTexto::ScrollUp(int n) {
 
 bool CTexto::ScrollDown(int n) {
     if (n == 0) return false;
-    TextMetrics m = Measure(*this, Font(true), [&](platform::DeviceContext& dc) {
-        return LaidOut(dc, WidthOf(rect)).size();
-    });
+    TextMetrics m = Measure(*this, Font(true),
+                            [&](platform::DeviceContext& dc) { return LaidOut(dc, WidthOf(rect)).size(); });
     if (m.lineHeight <= 0) return false;
     if (n < 0) n = std::max(1, m.visibleLines - 1);
     // The rest of the text already fits in the rectangle.

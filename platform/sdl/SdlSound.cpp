@@ -207,7 +207,8 @@ WavSourcePtr ReadWav(const std::vector<uint8_t>& given) {
     wav->frameBytes = static_cast<size_t>(frameBytes);
     wav->deviceFormat = needed == 0;
     // As many frames as SDL's resampler makes of the sound: its rate ratio, in its precision, truncated.
-    const double ratio = static_cast<double>(static_cast<float>(kSoundRate) / static_cast<float>(source.freq));
+    const double ratio =
+        static_cast<double>(static_cast<float>(kSoundRate) / static_cast<float>(source.freq));
     wav->outFrames = wav->deviceFormat ? static_cast<size_t>(frames)
                                        : static_cast<size_t>(static_cast<double>(frames) * ratio);
     return wav;
@@ -263,7 +264,8 @@ std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& wav, const std::f
     for (size_t at = 0; at < wav.whole; at += pieceBytes) {
         if (abandoned && abandoned()) return std::nullopt;
         const size_t n = std::min(pieceBytes, wav.whole - at);
-        if (SDL_AudioStreamPut(stream.get(), wav.pcm.get() + at, static_cast<int>(n)) != 0) return std::nullopt;
+        if (SDL_AudioStreamPut(stream.get(), wav.pcm.get() + at, static_cast<int>(n)) != 0)
+            return std::nullopt;
         if (!drain()) return std::nullopt;
     }
     const std::vector<Uint8> silence(kTailFrames * wav.frameBytes, wav.spec.silence);

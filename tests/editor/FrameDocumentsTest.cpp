@@ -344,6 +344,5 @@ TEST(FrameDocuments, TheCardMenuAddsCardsAndWalksThroughThem) {
     frame.Action(cmd::kDeleteCard)->trigger();
     EXPECT_EQ(doc.GetCards().GetSize(), 2u);
     EXPECT_EQ(frame.CardPane().text().toStdString().substr(0, 9), "Ficha: 2 ");
-    EXPECT_EQ(frame.Action(cmd::kEditUndo)->text().section(u'\t', 0, 0).toStdString(),
-              "&Undo Delete card");
+    EXPECT_EQ(frame.Action(cmd::kEditUndo)->text().section(u'\t', 0, 0).toStdString(), "&Undo Delete card");
 }

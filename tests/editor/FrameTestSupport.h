@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "editor/ChildFrame.h"
-#include "editor/EditingChild.h"
-#include "editor/EditorClipboard.h"
 #include "editor/CommandTarget.h"
+#include "editor/EditingChild.h"
 #include "editor/EditingSeams.h"
+#include "editor/EditorClipboard.h"
 #include "editor/MainFrame.h"
 #include "model/Classes.h"
 #include "model/FichaDoc.h"

@@ -230,29 +230,16 @@ TEST_F(SdlSoundTest, LoopsUntilStoppedAndANewSoundReplacesTheOld) {
     sound.Stop();
 }
 
-// Converting eight seconds of 11 kHz music to the device's format takes far longer than reading the file;
-// PlayFile leaves it to the output's converting thread and returns, the sound counted as playing.
+// PlayFile leaves converting the music to the device's format to the output's converting thread and
+// returns with the sound counted as playing (how much sooner it returns is the player-start benchmark's
+// business, not a test's).
 TEST_F(SdlSoundTest, PlayFileReturnsBeforeTheConversionAndAStopOrANewerSoundWinsOverIt) {
     const std::vector<uint8_t> music = PcmWav(11025, 1, 8 * 11025, 3000);
     const std::string path = dir.Write("music.wav", music);
     const std::string jingle = dir.Write("jingle.wav", PcmWav(22050, 1, 1102));  // 50 ms
-    using Clock = std::chrono::steady_clock;
-    auto fastest = [](auto run) {
-        Clock::duration best = Clock::duration::max();
-        for (int i = 0; i < 3; ++i) {
-            const auto start = Clock::now();
-            run();
-            best = std::min(best, Clock::now() - start);
-        }
-        return best;
-    };
-    const auto decoding = fastest([&] { ASSERT_TRUE(DecodeWavToStereo(music)); });
-    const auto starting = fastest([&] {
-        ASSERT_TRUE(sound.PlayFile(path, true));
-        EXPECT_TRUE(sound.IsPlaying());
-        EXPECT_TRUE(sound.IsLooping()) << "already, though not converted yet";
-    });
-    EXPECT_LT(starting * 4, decoding);
+    ASSERT_TRUE(sound.PlayFile(path, true));
+    EXPECT_TRUE(sound.IsPlaying());
+    EXPECT_TRUE(sound.IsLooping()) << "already, though perhaps not converted yet";
     EXPECT_TRUE(WaitFor([&] { return sound.FramesPlayed() > 4410; })) << "and then it plays";
     EXPECT_TRUE(sound.IsLooping());
 
