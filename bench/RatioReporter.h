@@ -2,6 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -11,6 +13,10 @@
 // figure as a ratio against a reference measured in the same run.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
+    // Colours only on a terminal: piped into a file or a script, the ratio lines must read as plain text
+    // (the console report's closing colour reset would otherwise start the first of them).
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(runs);
