@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/LargeTitle.h"
 #include "bench/RatioReporter.h"
 #include "engine/PhasedSprite.h"
 #include "model/Classes.h"
@@ -30,16 +31,6 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 constexpr int kCards = 500;
 constexpr int kSprites = 300;
 
-void Paint(CDIB& dib, int seed) {
-    for (int32_t y = 0; y < dib.GetHeight(); ++y)
-        for (int32_t x = 0; x < dib.GetWidth(); ++x) {
-            uint8_t* p = dib.GetPixelAddress(x, y);
-            p[0] = static_cast<uint8_t>(x + seed);
-            p[1] = static_cast<uint8_t>((y / 4) * 3);
-            p[2] = static_cast<uint8_t>((x / 8) ^ (y / 8));
-        }
-}
-
 struct BenchTitle {
     std::string path;
     uint64_t backgroundBegin = 0, backgroundEnd = 0;
@@ -49,41 +40,9 @@ const BenchTitle& Title() {
     static BenchTitle title = [] {
         RegisterTitleClasses();
         CFichaDoc doc(Variant::player);
-        auto background = std::make_unique<CDibJpeg>();
-        background->Create(640, 480, 3);
-        Paint(*background, 0);
-        doc.SetBackground(std::move(background));
-        for (int i = 0; i < kSprites; ++i) {
-            auto sprite = std::make_unique<CPhasedSprite>();
-            sprite->Create(48, 108, 3);
-            Paint(*sprite, i);
-            sprite->ComputeTransparentColour();
-            sprite->SetNumFrames(3);
-            sprite->SetPosition(i * 37 % 600, i * 53 % 440);
-            sprite->SetPlane(10 + i % 7 * 10);
-            sprite->SetNumber(i);
-            doc.GetSpriteList().Insert(std::move(sprite));
-        }
-        for (int i = 0; i < kCards; ++i) {
-            auto card = std::make_unique<CFicha>();
-            for (int t = 0; t < 3; ++t) {
-                auto text = std::make_unique<CTexto>();
-                text->identifier = "t" + std::to_string(t);
-                text->text = "Texto de la ficha " + std::to_string(i) + "\r\ncon dos p\xE1rrafos.";
-                card->AddText(std::move(text));
-            }
-            auto picture = std::make_unique<CFoto>();
-            picture->fileName = "FOTOS\\F" + std::to_string(i) + ".JPG";
-            card->AddPicture(std::move(picture));
-            card->activationList = std::to_string(i % kSprites);
-            doc.GetCards().Add(std::move(card));
-        }
+        bench::FillLargeTitle(doc, kCards, kSprites, true);
         BenchTitle t;
-        t.path = (std::filesystem::temp_directory_path() / "lumeo-bench-large.fca").string();
-        platform::DiskFile file;
-        file.Open(t.path, platform::DiskFile::Mode::write);
-        doc.Store(file);
-        file.Close();
+        t.path = bench::StoreInTemporaryFolder(doc, "lumeo-bench-large.fca");
         CFichaDoc loaded(Variant::player);
         platform::MemoryFile memory(ReadFileBytes(t.path), t.path);
         loaded.Load(memory);

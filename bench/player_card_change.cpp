@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "bench/LargeTitle.h"
 #include "bench/PlayerBenchSupport.h"
 #include "bench/RatioReporter.h"
 #include "engine/PhasedSprite.h"
@@ -28,20 +29,10 @@ constexpr int kPictures = 10;
 constexpr int kNext = 1000;
 constexpr int kPrevious = 1001;
 
-void Paint(CDIB& dib, int seed) {
-    for (int32_t y = 0; y < dib.GetHeight(); ++y)
-        for (int32_t x = 0; x < dib.GetWidth(); ++x) {
-            uint8_t* p = dib.GetPixelAddress(x, y);
-            p[0] = static_cast<uint8_t>(x + seed);
-            p[1] = static_cast<uint8_t>((y / 4) * 3);
-            p[2] = static_cast<uint8_t>((x / 8) ^ (y / 8));
-        }
-}
-
 std::unique_ptr<CPhasedSprite> Button(int32_t number, int32_t x, int32_t action) {
     auto sprite = std::make_unique<CPhasedSprite>();
     sprite->Create(40, 30, 3);
-    Paint(*sprite, number);
+    bench::Paint(*sprite, number);
     sprite->ComputeTransparentColour();
     sprite->SetPosition(x, 440);
     sprite->SetNumber(number);
@@ -58,7 +49,7 @@ const std::string& TitlePath() {
         for (int i = 0; i < kPictures; ++i) {
             CDibJpeg picture;
             picture.Create(160, 120, 3);
-            Paint(picture, i * 20);
+            bench::Paint(picture, i * 20);
             platform::DiskFile out;
             out.Open((folder / "fotos" / ("f" + std::to_string(i) + ".jpg")).string(),
                      platform::DiskFile::Mode::write);
@@ -67,12 +58,12 @@ const std::string& TitlePath() {
         CFichaDoc doc(Variant::player);
         auto background = std::make_unique<CDibJpeg>();
         background->Create(640, 480, 3);
-        Paint(*background, 0);
+        bench::Paint(*background, 0);
         doc.SetBackground(std::move(background));
         for (int i = 0; i < kSprites; ++i) {
             auto sprite = std::make_unique<CPhasedSprite>();
             sprite->Create(48, 108, 3);
-            Paint(*sprite, i);
+            bench::Paint(*sprite, i);
             sprite->ComputeTransparentColour();
             sprite->SetTransparent(true);
             sprite->SetNumFrames(3);

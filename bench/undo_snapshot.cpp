@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/LargeTitle.h"
 #include "bench/RatioReporter.h"
 #include "engine/PhasedSprite.h"
 #include "model/Classes.h"
@@ -20,55 +21,13 @@ namespace {
 constexpr int kCards = 500;
 constexpr int kSprites = 300;
 
-void Paint(CDIB& dib, int seed) {
-    for (int32_t y = 0; y < dib.GetHeight(); ++y)
-        for (int32_t x = 0; x < dib.GetWidth(); ++x) {
-            uint8_t* p = dib.GetPixelAddress(x, y);
-            p[0] = static_cast<uint8_t>(x + seed);
-            p[1] = static_cast<uint8_t>((y / 4) * 3);
-            p[2] = static_cast<uint8_t>((x / 8) ^ (y / 8));
-        }
-}
-
 // The large title, written once to a file, as the editor opens it.
 std::string TitlePath() {
     static const std::string path = [] {
         RegisterTitleClasses();
         CFichaDoc doc(Variant::editor);
-        auto background = std::make_unique<CDibJpeg>();
-        background->Create(640, 480, 3);
-        Paint(*background, 0);
-        doc.SetBackground(std::move(background));
-        for (int i = 0; i < kSprites; ++i) {
-            auto sprite = std::make_unique<CPhasedSprite>();
-            sprite->Create(48, 108, 3);
-            Paint(*sprite, i);
-            sprite->ComputeTransparentColour();
-            sprite->SetNumFrames(3);
-            sprite->SetPosition(i * 37 % 600, i * 53 % 440);
-            sprite->SetPlane(10 + i % 7 * 10);
-            sprite->SetNumber(i);
-            doc.GetSpriteList().Insert(std::move(sprite));
-        }
-        for (int i = 0; i < kCards; ++i) {
-            auto card = std::make_unique<CFicha>();
-            for (int t = 0; t < 3; ++t) {
-                auto text = std::make_unique<CTexto>();
-                text->identifier = "t" + std::to_string(t);
-                text->text = "Texto de la ficha " + std::to_string(i) + "\r\ncon dos p\xE1rrafos.";
-                card->AddText(std::move(text));
-            }
-            auto picture = std::make_unique<CFoto>();
-            picture->fileName = "FOTOS\\F" + std::to_string(i) + ".JPG";
-            card->AddPicture(std::move(picture));
-            doc.GetCards().Add(std::move(card));
-        }
-        std::string p = (std::filesystem::temp_directory_path() / "lumeo-bench-undo.fca").string();
-        platform::DiskFile file;
-        file.Open(p, platform::DiskFile::Mode::write);
-        doc.Store(file);
-        file.Close();
-        return p;
+        bench::FillLargeTitle(doc, kCards, kSprites, false);
+        return bench::StoreInTemporaryFolder(doc, "lumeo-bench-undo.fca");
     }();
     return path;
 }
