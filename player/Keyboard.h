@@ -7,8 +7,8 @@
 
 #include "platform/DeviceContext.h"
 #include "platform/Geometry.h"
-#include "player/Inspector.h"
 #include "player/Keys.h"
+#include "player/SpriteDetails.h"
 
 class CPlayerCardView;
 class CSprite;

@@ -165,8 +165,8 @@ void FinishMix(const int32_t* sums, int16_t* out, size_t count, uint32_t volume)
 class WavSource {
   public:
     std::unique_ptr<Uint8, WavDeleter> pcm;
-    size_t whole = 0;  // bytes of PCM, whole frames only
-    SDL_AudioSpec spec{};
+    size_t whole = 0;        // bytes of PCM, whole frames only
+    SDL_AudioSpec format{};  // the file's own sample format, rate and channels
     size_t frameBytes = 0;
     bool deviceFormat = false;  // already interleaved 16-bit stereo at kSoundRate
     size_t outFrames = 0;       // the frames the conversion leaves
@@ -203,7 +203,7 @@ WavSourcePtr ReadWav(const std::vector<uint8_t>& given) {
     const uint64_t workBytes = whole * static_cast<uint64_t>(std::max(1, cvt.len_mult));
     if (workBytes > kMaxDecodedBytes || whole > static_cast<uint64_t>(INT32_MAX)) return nullptr;
     wav->whole = static_cast<size_t>(whole);
-    wav->spec = source;
+    wav->format = source;
     wav->frameBytes = static_cast<size_t>(frameBytes);
     wav->deviceFormat = needed == 0;
     // As many frames as SDL's resampler makes of the sound: its rate ratio, in its precision, truncated.
@@ -245,7 +245,7 @@ std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& wav, const std::f
     // An audio stream converts piece by piece, keeping the resampler's history between pieces: as many
     // frames as one conversion of the whole sound, each within a step or two of rounding of it.
     std::unique_ptr<SDL_AudioStream, StreamDeleter> stream(SDL_NewAudioStream(
-        wav.spec.format, wav.spec.channels, wav.spec.freq, AUDIO_S16SYS, kSoundChannels, kSoundRate));
+        wav.format.format, wav.format.channels, wav.format.freq, AUDIO_S16SYS, kSoundChannels, kSoundRate));
     if (!stream) return std::nullopt;
     auto drain = [&] {
         const int available = SDL_AudioStreamAvailable(stream.get());
@@ -260,7 +260,7 @@ std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& wav, const std::f
         return true;
     };
     const size_t pieceBytes =
-        static_cast<size_t>(std::max(1, wav.spec.freq / kConvertPiecesPerSecond)) * wav.frameBytes;
+        static_cast<size_t>(std::max(1, wav.format.freq / kConvertPiecesPerSecond)) * wav.frameBytes;
     for (size_t at = 0; at < wav.whole; at += pieceBytes) {
         if (abandoned && abandoned()) return std::nullopt;
         const size_t n = std::min(pieceBytes, wav.whole - at);
@@ -268,7 +268,7 @@ std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& wav, const std::f
             return std::nullopt;
         if (!drain()) return std::nullopt;
     }
-    const std::vector<Uint8> silence(kTailFrames * wav.frameBytes, wav.spec.silence);
+    const std::vector<Uint8> silence(kTailFrames * wav.frameBytes, wav.format.silence);
     if (SDL_AudioStreamPut(stream.get(), silence.data(), static_cast<int>(silence.size())) != 0 ||
         SDL_AudioStreamFlush(stream.get()) != 0 || !drain())
         return std::nullopt;

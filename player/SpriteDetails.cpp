@@ -1,4 +1,4 @@
-#include "player/Inspector.h"
+#include "player/SpriteDetails.h"
 
 #include <algorithm>
 #include <memory>
