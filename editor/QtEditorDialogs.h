@@ -5,8 +5,9 @@
 class QWidget;
 
 // The dialogs of the running editor. The file choices go through the platform's file dialog, the colours
-// through QColorDialog and the messages through the platform's message box. The property sheets and
-// element dialogs are not built yet (see QtEditorDialogs.cpp): until they are, they answer "cancelled".
+// through QColorDialog and the messages through the platform's message box (QtEditorDialogs.cpp); the
+// property sheets of sprites, screen and card are in QtPropertySheets.cpp, the element dialogs in
+// QtElementDialogs.cpp.
 class QtEditorDialogs : public EditorDialogs {
   public:
     explicit QtEditorDialogs(QWidget* parent = nullptr) : parent_(parent) {}
