@@ -906,6 +906,9 @@ void CFichaView::SpaceEvenly(bool vertical) {
         minimum = std::min(minimum, v);
         maximum = std::max(maximum, v);
     }
+    // The original kept one undo level and took no snapshot here; with many levels that made an Undo
+    // right after the spacing take back the command before it as well, so the spacing is a step of its own.
+    TakeUndoSnapshot(vertical ? "Space evenly down" : "Space evenly across");
     const int32_t step = (maximum - minimum) / (n - 1);  // truncates toward zero
     for (int32_t k = 0; k < n; ++k) {
         CSprite* s = visited[static_cast<size_t>(k)];

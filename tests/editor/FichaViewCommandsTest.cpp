@@ -73,7 +73,7 @@ TEST_F(ArrangeTest, AlignDownAndRightPutEveryFarEdgeOnTheLargestOne) {
     EXPECT_EQ(doc.UndoText(), "Undo Align down");
 }
 
-TEST_F(ArrangeTest, SpaceEvenlyDownFollowsTheListOrderAndTakesNoStep) {
+TEST_F(ArrangeTest, SpaceEvenlyDownFollowsTheListOrderAndIsAStepOfItsOwn) {
     // Visited from the rear-most (largest plane) to the front-most.
     CSprite* first = AddSprite(1, 5, 10, 30);
     CSprite* second = AddSprite(2, 6, 50, 20);
@@ -83,7 +83,8 @@ TEST_F(ArrangeTest, SpaceEvenlyDownFollowsTheListOrderAndTakesNoStep) {
     EXPECT_EQ(TopLeft(*first), (Point{5, 10}));
     EXPECT_EQ(TopLeft(*second), (Point{6, 55})) << "step (100 - 10) / 2 = 45";
     EXPECT_EQ(TopLeft(*third), (Point{7, 100}));
-    EXPECT_EQ(view->snapshots, 0);
+    EXPECT_EQ(view->snapshots, 1);
+    EXPECT_EQ(doc.UndoText(), "Undo Space evenly down");
 
     first->SetPosition(5, 100);
     second->SetPosition(6, 10);
@@ -92,6 +93,13 @@ TEST_F(ArrangeTest, SpaceEvenlyDownFollowsTheListOrderAndTakesNoStep) {
     EXPECT_EQ(first->GetY(), 10) << "the first visited goes to the smallest top, whatever its place";
     EXPECT_EQ(second->GetY(), 55);
     EXPECT_EQ(third->GetY(), 100);
+
+    ASSERT_TRUE(doc.Undo());
+    ASSERT_NE(doc.GetSpriteList().FindByNumber(1), nullptr);
+    EXPECT_EQ(doc.GetSpriteList().FindByNumber(1)->GetY(), 100) << "undo takes back the spacing, and only it";
+    ASSERT_TRUE(doc.Redo());
+    ASSERT_NE(doc.GetSpriteList().FindByNumber(1), nullptr);
+    EXPECT_EQ(doc.GetSpriteList().FindByNumber(1)->GetY(), 10) << "redo puts it back";
 }
 
 TEST_F(ArrangeTest, SpaceEvenlyTruncatesTheStepAndLeavesTextsAlone) {
