@@ -12,29 +12,18 @@
 #include "editor/DialogLayout.h"
 #include "editor/DialogStrings.h"
 
-namespace {
-
-DialogIntegerField* SpinField(QWidget* parent, int value, int maximum) {
-    auto* field = new DialogIntegerField(parent);
-    field->SetSpinRange(0, maximum);
-    field->SetValue(value);
-    return field;
-}
-
-}  // namespace
-
 CAlignTextsDlg::CAlignTextsDlg(const AlignTextsChoice& start, QWidget* parent)
     : QDialog(parent), choice_(start) {
     setWindowTitle(QStringLiteral("Align texts"));
     text_ = new QLineEdit(ShownText(start.identifier), this);
     position_ = new QCheckBox(QStringLiteral("Position"), this);
     position_->setChecked(start.position);
-    x_ = SpinField(this, start.x, kMaxX);
-    y_ = SpinField(this, start.y, kMaxY);
+    x_ = MakeIntegerField(this, start.x, IntegerRange{0, kMaxX});
+    y_ = MakeIntegerField(this, start.y, IntegerRange{0, kMaxY});
     size_ = new QCheckBox(QStringLiteral("Size"), this);
     size_->setChecked(start.size);
-    width_ = SpinField(this, start.width, kMaxX);
-    height_ = SpinField(this, start.height, kMaxY);
+    width_ = MakeIntegerField(this, start.width, IntegerRange{0, kMaxX});
+    height_ = MakeIntegerField(this, start.height, IntegerRange{0, kMaxY});
     connect(position_, &QCheckBox::toggled, this, &CAlignTextsDlg::FollowBoxes);
     connect(size_, &QCheckBox::toggled, this, &CAlignTextsDlg::FollowBoxes);
     FollowBoxes();
@@ -50,9 +39,7 @@ CAlignTextsDlg::CAlignTextsDlg(const AlignTextsChoice& start, QWidget* parent)
     grid->addWidget(size_, 4, 0, 1, 2);
     AddLabelledRow(*grid, 5, QStringLiteral("&Width :"), width_);
     AddLabelledRow(*grid, 6, QStringLiteral("&Height :"), height_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(buttons);
+    LayOutDialog(*this, grid, buttons);
 }
 
 void CAlignTextsDlg::FollowBoxes() {

@@ -61,6 +61,13 @@ QAbstractSpinBox::StepEnabled DialogIntegerField::stepEnabled() const {
     return enabled;
 }
 
+DialogIntegerField* MakeIntegerField(QWidget* parent, int value, std::optional<IntegerRange> spin) {
+    auto* field = new DialogIntegerField(parent);
+    if (spin) field->SetSpinRange(spin->minimum, spin->maximum);
+    field->SetValue(value);
+    return field;
+}
+
 std::optional<int> ReadDialogInteger(DialogIntegerField& field, std::optional<IntegerRange> range) {
     const std::optional<int> value = field.Value();
     std::string refusal;

@@ -46,6 +46,9 @@ class DialogIntegerField : public QAbstractSpinBox {
     int spinMaximum_ = std::numeric_limits<int>::max();
 };
 
+// A new box showing `value`, its arrows stepping inside `spin` when one is given.
+DialogIntegerField* MakeIntegerField(QWidget* parent, int value, std::optional<IntegerRange> spin = {});
+
 // Reads a field of a dialog being confirmed, as the framework's exchange does: the integer, or nothing
 // after the platform's message box has said why it was refused ("Please enter an integer." or, outside
 // `range`, "Please enter an integer between MIN and MAX.") and the focus has gone back to the field with

@@ -5,12 +5,19 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 void AddLabelledRow(QGridLayout& grid, int row, const QString& label, QWidget* field) {
     auto* caption = new QLabel(label, field->parentWidget());
     caption->setBuddy(field);
     grid.addWidget(caption, row, 0);
     grid.addWidget(field, row, 1);
+}
+
+void LayOutDialog(QDialog& dialog, QGridLayout* grid, QWidget* buttons) {
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(grid);
+    layout->addWidget(buttons);
 }
 
 QDialogButtonBox* OkCancelButtons(QDialog& dialog) {

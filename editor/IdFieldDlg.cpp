@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QVBoxLayout>
 
 #include "editor/DialogLayout.h"
 #include "editor/DialogStrings.h"
@@ -30,9 +29,7 @@ CIdFieldDlg::CIdFieldDlg(const std::string& current, const std::vector<std::stri
     auto* grid = new QGridLayout;
     AddLabelledRow(*grid, 0, QStringLiteral("&Field:"), field_);
     grid->addWidget(list_, 1, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(buttons);
+    LayOutDialog(*this, grid, buttons);
 }
 
 std::string CIdFieldDlg::Field() const {

@@ -2,10 +2,8 @@
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "editor/DialogIntegerField.h"
 #include "editor/DialogLayout.h"
@@ -14,69 +12,69 @@
 #include "model/Foto.h"
 #include "platform/FileDialog.h"
 
-BrowsedFileRow::BrowsedFileRow(QDialog& dialog, const std::string& stored, const char* filter,
-                               const char* defaultExtension)
-    : stored_(stored), filter_(filter), defaultExtension_(defaultExtension) {
-    edit_ = new QLineEdit(ShownText(stored), &dialog);
-    button_ = new QPushButton(QStringLiteral("&Browse"), &dialog);
-    button_->setAutoDefault(false);
-    QObject::connect(button_, &QPushButton::clicked, &dialog, [this] { Browse(); });
+PlacedFileFields::PlacedFileFields(QDialog& dialog, const Values& start, const char* filter,
+                                   const char* defaultExtension)
+    : stored_(start.file), filter_(filter), defaultExtension_(defaultExtension) {
+    file_ = new QLineEdit(ShownText(start.file), &dialog);
+    browse_ = new QPushButton(QStringLiteral("&Browse"), &dialog);
+    browse_->setAutoDefault(false);
+    QObject::connect(browse_, &QPushButton::clicked, &dialog, [this] { Browse(); });
+    x_ = MakeIntegerField(&dialog, start.x);
+    y_ = MakeIntegerField(&dialog, start.y);
+}
+
+void PlacedFileFields::AddTo(QGridLayout& grid) {
+    AddLabelledRow(grid, 0, QStringLiteral("&File :"), file_);
+    grid.addWidget(browse_, 0, 2);
+    AddLabelledRow(grid, 1, QStringLiteral("Position &X :"), x_);
+    AddLabelledRow(grid, 2, QStringLiteral("Position &Y :"), y_);
 }
 
 // The platform's open dialog has no read-only box to hide.
-void BrowsedFileRow::Browse() {
+void PlacedFileFields::Browse() {
     platform::FileDialogRequest request;
     request.filter = filter_;
     request.defaultExtension = defaultExtension_;
     request.fileMustExist = true;
     std::optional<std::string> chosen = platform::FileDialogs().Ask(request);
     if (!chosen) return;
-    edit_->setText(QString::fromStdString(*chosen));
-    edit_->setModified(true);
+    file_->setText(QString::fromStdString(*chosen));
+    file_->setModified(true);
 }
 
-std::string BrowsedFileRow::Stored() const {
-    return EditedText(*edit_, stored_);
+std::optional<PlacedFileFields::Values> PlacedFileFields::Read() {
+    const std::optional<int> x = ReadDialogInteger(*x_);
+    if (!x) return std::nullopt;
+    const std::optional<int> y = ReadDialogInteger(*y_);
+    if (!y) return std::nullopt;
+    return Values{EditedText(*file_, stored_), *x, *y};
 }
 
 CPictureDlg::CPictureDlg(CFoto& picture, QWidget* parent)
     : QDialog(parent),
       picture_(picture),
-      files_(*this, picture.fileName, CDIB::ImageFileFilter(CDIB::DialogWording::editor), "jpg") {
+      placed_(*this, {picture.fileName, picture.x, picture.y},
+              CDIB::ImageFileFilter(CDIB::DialogWording::editor), "jpg") {
     setWindowTitle(QStringLiteral("Picture properties"));
-    // The position's arrows step freely: nothing limits where a picture may lie.
-    x_ = new DialogIntegerField(this);
-    x_->SetValue(picture.x);
-    y_ = new DialogIntegerField(this);
-    y_->SetValue(picture.y);
-    reduce_ = new DialogIntegerField(this);
-    reduce_->SetSpinRange(0, kMaxReduction);
-    reduce_->SetValue(picture.reduction);
+    reduce_ = MakeIntegerField(this, picture.reduction, IntegerRange{0, kMaxReduction});
     QDialogButtonBox* buttons = OkCancelButtons(*this);
     ok_ = OkButtonOf(*buttons);
     cancel_ = CancelButtonOf(*buttons);
 
     auto* grid = new QGridLayout;
-    AddLabelledRow(*grid, 0, QStringLiteral("&File :"), &files_.Edit());
-    grid->addWidget(&files_.Button(), 0, 2);
-    AddLabelledRow(*grid, 1, QStringLiteral("Position &X :"), x_);
-    AddLabelledRow(*grid, 2, QStringLiteral("Position &Y :"), y_);
+    placed_.AddTo(*grid);
     AddLabelledRow(*grid, 3, QStringLiteral("&Reduce % :"), reduce_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(buttons);
+    LayOutDialog(*this, grid, buttons);
 }
 
 void CPictureDlg::accept() {
-    const std::optional<int> x = ReadDialogInteger(*x_);
-    if (!x) return;
-    const std::optional<int> y = ReadDialogInteger(*y_);
-    if (!y) return;
+    const std::optional<PlacedFileFields::Values> placed = placed_.Read();
+    if (!placed) return;
     const std::optional<int> reduction = ReadDialogInteger(*reduce_, IntegerRange{0, kMaxReduction});
     if (!reduction) return;
-    picture_.fileName = files_.Stored();
-    picture_.x = *x;
-    picture_.y = *y;
+    picture_.fileName = placed->file;
+    picture_.x = placed->x;
+    picture_.y = placed->y;
     picture_.reduction = *reduction;
     QDialog::accept();
 }

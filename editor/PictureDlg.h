@@ -1,25 +1,38 @@
 #pragma once
 
 #include <QDialog>
+#include <optional>
 #include <string>
 
 class CFoto;
 class DialogIntegerField;
+class QGridLayout;
 class QLineEdit;
 class QPushButton;
 
-// The file box and its "&Browse" button that the picture and video dialogs share: the button asks the
-// platform's open dialog for an existing file and puts the chosen file's full path into the box; a
-// cancelled choice leaves the box as it was.
-class BrowsedFileRow {
+// The rows that the picture and video dialogs share: the file box with its "&Browse" button and the
+// position boxes. The button asks the platform's open dialog for an existing file and puts the chosen
+// file's full path into the box, leaving the other boxes as the author left them; a cancelled choice
+// changes nothing. The positions' arrows step freely: nothing limits where a picture or the video lies.
+class PlacedFileFields {
   public:
-    BrowsedFileRow(QDialog& dialog, const std::string& stored, const char* filter,
-                   const char* defaultExtension);
+    struct Values {
+        std::string file;  // as the model stores it
+        int x = 0;
+        int y = 0;
+    };
 
-    QLineEdit& Edit() { return *edit_; }
-    QPushButton& Button() { return *button_; }
-    // The file the box names, as the model stores it.
-    std::string Stored() const;
+    PlacedFileFields(QDialog& dialog, const Values& start, const char* filter, const char* defaultExtension);
+
+    // Puts the three rows at the top of `grid`; the next free row is 3.
+    void AddTo(QGridLayout& grid);
+    // What OK reads, or nothing when a position was refused.
+    std::optional<Values> Read();
+
+    QLineEdit& FileEdit() { return *file_; }
+    QPushButton& BrowseButton() { return *browse_; }
+    DialogIntegerField& XField() { return *x_; }
+    DialogIntegerField& YField() { return *y_; }
 
   private:
     void Browse();
@@ -27,8 +40,10 @@ class BrowsedFileRow {
     std::string stored_;
     const char* filter_;
     const char* defaultExtension_;
-    QLineEdit* edit_ = nullptr;
-    QPushButton* button_ = nullptr;
+    QLineEdit* file_ = nullptr;
+    QPushButton* browse_ = nullptr;
+    DialogIntegerField* x_ = nullptr;
+    DialogIntegerField* y_ = nullptr;
 };
 
 // "Picture properties": the file, position and reduction of one picture, written back on OK.
@@ -39,10 +54,10 @@ class CPictureDlg : public QDialog {
 
     explicit CPictureDlg(CFoto& picture, QWidget* parent = nullptr);
 
-    QLineEdit& FileEdit() { return files_.Edit(); }
-    QPushButton& BrowseButton() { return files_.Button(); }
-    DialogIntegerField& XField() { return *x_; }
-    DialogIntegerField& YField() { return *y_; }
+    QLineEdit& FileEdit() { return placed_.FileEdit(); }
+    QPushButton& BrowseButton() { return placed_.BrowseButton(); }
+    DialogIntegerField& XField() { return placed_.XField(); }
+    DialogIntegerField& YField() { return placed_.YField(); }
     DialogIntegerField& ReduceField() { return *reduce_; }
     QPushButton& OkButton() { return *ok_; }
     QPushButton& CancelButton() { return *cancel_; }
@@ -51,9 +66,7 @@ class CPictureDlg : public QDialog {
 
   private:
     CFoto& picture_;
-    BrowsedFileRow files_;
-    DialogIntegerField* x_ = nullptr;
-    DialogIntegerField* y_ = nullptr;
+    PlacedFileFields placed_;
     DialogIntegerField* reduce_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;

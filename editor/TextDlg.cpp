@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "editor/DialogIntegerField.h"
 #include "editor/DialogLayout.h"
@@ -22,12 +21,8 @@ CTextDlg::CTextDlg(const TextFields& fields, FontChooser chooseFont, QWidget* pa
     text_->setTabChangesFocus(true);
     visible_ = new QCheckBox(QStringLiteral("&Visible"), this);
     visible_->setChecked(fields.visible);
-    x_ = new DialogIntegerField(this);
-    x_->SetSpinRange(0, kMaxX);
-    x_->SetValue(fields.x);
-    y_ = new DialogIntegerField(this);
-    y_->SetSpinRange(0, kMaxY);
-    y_->SetValue(fields.y);
+    x_ = MakeIntegerField(this, fields.x, IntegerRange{0, kMaxX});
+    y_ = MakeIntegerField(this, fields.y, IntegerRange{0, kMaxY});
     font_ = new QPushButton(QStringLiteral("Font"), this);
     font_->setAutoDefault(false);
     connect(font_, &QPushButton::clicked, this, &CTextDlg::ChooseFont);
@@ -42,9 +37,7 @@ CTextDlg::CTextDlg(const TextFields& fields, FontChooser chooseFont, QWidget* pa
     AddLabelledRow(*grid, 3, QStringLiteral("Position &X :"), x_);
     AddLabelledRow(*grid, 4, QStringLiteral("Position &Y :"), y_);
     grid->addWidget(font_, 5, 1, Qt::AlignLeft);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(buttons);
+    LayOutDialog(*this, grid, buttons);
 }
 
 void CTextDlg::ChooseFont() {

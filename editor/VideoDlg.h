@@ -19,10 +19,10 @@ class CVideoDlg : public QDialog {
 
     explicit CVideoDlg(CVideo& video, QWidget* parent = nullptr);
 
-    QLineEdit& FileEdit() { return files_.Edit(); }
-    QPushButton& BrowseButton() { return files_.Button(); }
-    DialogIntegerField& XField() { return *x_; }
-    DialogIntegerField& YField() { return *y_; }
+    QLineEdit& FileEdit() { return placed_.FileEdit(); }
+    QPushButton& BrowseButton() { return placed_.BrowseButton(); }
+    DialogIntegerField& XField() { return placed_.XField(); }
+    DialogIntegerField& YField() { return placed_.YField(); }
     QCheckBox& LoopBox() { return *loop_; }
     QCheckBox& AutomaticInitBox() { return *automaticInit_; }
     QCheckBox& CloseWhenFinishesBox() { return *closeWhenFinishes_; }
@@ -34,9 +34,7 @@ class CVideoDlg : public QDialog {
 
   private:
     CVideo& video_;
-    BrowsedFileRow files_;
-    DialogIntegerField* x_ = nullptr;
-    DialogIntegerField* y_ = nullptr;
+    PlacedFileFields placed_;
     QCheckBox* loop_ = nullptr;
     QCheckBox* automaticInit_ = nullptr;
     QCheckBox* closeWhenFinishes_ = nullptr;

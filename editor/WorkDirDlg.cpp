@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QStorageInfo>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "editor/DialogLayout.h"
@@ -95,9 +94,7 @@ CWorkDirDlg::CWorkDirDlg(const std::string& current, const std::vector<WorkVolum
     auto* grid = new QGridLayout;
     AddLabelledRow(*grid, 0, QStringLiteral("&Directory :"), directory_);
     grid->addWidget(tree_, 1, 0, 1, 2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(buttons);
+    LayOutDialog(*this, grid, buttons);
 }
 
 QString CWorkDirDlg::PathOf(const QTreeWidgetItem& item) {

@@ -14,12 +14,9 @@
 #include "editor/ColourSwatch.h"
 #include "editor/CommandIds.h"
 #include "editor/DialogIntegerField.h"
-#include "editor/EditorClipboard.h"
-#include "editor/EditorCommands.h"
 #include "editor/FontChoiceDlg.h"
 #include "editor/IdFieldDlg.h"
 #include "editor/WorkDirDlg.h"
-#include "model/Classes.h"
 #include "tests/editor/DrivenDialogs.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/support/QtApp.h"
@@ -29,7 +26,6 @@ namespace {
 
 using editor_test::Click;
 using editor_test::DrivenDialogs;
-using editor_test::FakeCardView;
 using editor_test::LabelOf;
 using editor_test::TypeInto;
 
@@ -48,34 +44,16 @@ QStringList Lines(const QListWidget& list) {
     return lines;
 }
 
-// A document of three cards worked through the cards-list and identifier-field commands.
-class CardDialogsTest : public testing::Test {
+// A document of three cards worked through the cards-list, identifier-field and work-directory commands.
+class CardDialogsTest : public editor_test::DrivenCommandsTest {
   protected:
     void SetUp() override {
-        RegisterTitleClasses();
-        ASSERT_TRUE(doc.OnNewDocument());
-        while (doc.GetCards().GetSize() < 3) doc.AppendCard(std::make_unique<CFicha>());
-        doc.FirstCard();
-    }
-    void TearDown() override {
-        doc.OnCloseDocument();
-        EXPECT_TRUE(dialogs.scripts.empty()) << "a scripted dialog never opened";
+        DrivenCommandsTest::SetUp();
+        MakeCards(3);
     }
     void AddText(int card, const std::string& identifier, const std::string& content) {
-        auto text = std::make_unique<CTexto>();
-        text->identifier = identifier;
-        text->text = content;
-        doc.CardAt(card)->AddText(std::move(text));
+        DrivenCommandsTest::AddText(card, identifier)->text = content;
     }
-    size_t Steps() const { return doc.GetUndoHistory().UndoCount(); }
-
-    platform::RecordingMessageBox box;
-    platform::ScopedMessageBox scopedBox{box};
-    CFichaDoc doc{Variant::editor};
-    FakeCardView view{doc};
-    EditorClipboard clipboard;
-    DrivenDialogs dialogs;
-    CEditorCommands commands{doc, &view, clipboard, dialogs};
 };
 
 TEST_F(CardDialogsTest, TheCardsListCaptionsEachCardAndADoubleClickGoesThere) {

@@ -10,10 +10,18 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
+#include "editor/EditorClipboard.h"
+#include "editor/EditorCommands.h"
 #include "editor/QtEditorDialogs.h"
+#include "model/Classes.h"
+#include "model/FichaDoc.h"
+#include "platform/MessageBox.h"
+#include "tests/editor/EditorTestSupport.h"
 
 // The editor's real dialogs, run without a modal loop: instead of blocking in exec(), each dialog is shown
 // and handed to the test's script, which types into its controls and presses its buttons as the author
@@ -93,5 +101,49 @@ inline void Click(QWidget& button) {
     QTest::mouseClick(&button, Qt::LeftButton, {},
                       QPoint(std::min(8, button.width() / 2), button.height() / 2));
 }
+
+// An editor document worked through its commands and the driven dialogs.
+class DrivenCommandsTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        RegisterTitleClasses();
+        ASSERT_TRUE(doc.OnNewDocument());
+    }
+    void TearDown() override {
+        doc.OnCloseDocument();
+        EXPECT_TRUE(dialogs.scripts.empty()) << "a scripted dialog never opened";
+    }
+
+    // Makes `n` cards in all; the first stays the current one.
+    void MakeCards(int n) {
+        while (static_cast<int>(doc.GetCards().GetSize()) < n) doc.AppendCard(std::make_unique<CFicha>());
+        doc.FirstCard();
+    }
+    // A text on card `card`, made with the cards before it.
+    CTexto* AddText(int card, const std::string& identifier, platform::Rect rect = {0, 0, 100, 100}) {
+        MakeCards(card + 1);
+        auto text = std::make_unique<CTexto>();
+        text->identifier = identifier;
+        text->rect = rect;
+        CTexto* added = text.get();
+        doc.CardAt(card)->AddText(std::move(text));
+        return added;
+    }
+    CFicha& Card(int i) { return *doc.CardAt(i); }
+    size_t Steps() const { return doc.GetUndoHistory().UndoCount(); }
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> texts;
+        for (const auto& shown : box.shown) texts.push_back(shown.text);
+        return texts;
+    }
+
+    platform::RecordingMessageBox box;
+    platform::ScopedMessageBox scopedBox{box};
+    CFichaDoc doc{Variant::editor};
+    FakeCardView view{doc};
+    EditorClipboard clipboard;
+    DrivenDialogs dialogs;
+    CEditorCommands commands{doc, &view, clipboard, dialogs};
+};
 
 }  // namespace editor_test

@@ -12,13 +12,10 @@
 #include "editor/AlignTextsDlg.h"
 #include "editor/CommandIds.h"
 #include "editor/DialogIntegerField.h"
-#include "editor/EditorClipboard.h"
-#include "editor/EditorCommands.h"
 #include "editor/GradientDlg.h"
 #include "editor/PictureDlg.h"
 #include "editor/TextDlg.h"
 #include "editor/VideoDlg.h"
-#include "model/Classes.h"
 #include "platform/Media.h"
 #include "tests/editor/DrivenDialogs.h"
 #include "tests/editor/EditorTestSupport.h"
@@ -31,7 +28,6 @@ namespace {
 
 using editor_test::Click;
 using editor_test::DrivenDialogs;
-using editor_test::FakeCardView;
 using editor_test::LabelOf;
 using editor_test::TypeInto;
 
@@ -42,50 +38,19 @@ const char* const kPictureFilter =
     "Image files|*.BMP;*.JPG;*.PCX;*.PNG;*.TIF|JPEG files (*.JPG)|*.JPG|BMP files (*.BMP)|*.BMP|"
     "PCX files (*.PCX)|*.PCX|PNG files (*.PNG)|*.PNG|TIFF files (*.TIF)|*.TIF|All the files (*.*)|*.*||;";
 
-// An editor document worked through its commands and the real element dialogs.
-class ElementDialogsTest : public testing::Test {
+// The element dialogs over a folder with a picture, with the platform's file dialog and media scripted.
+class ElementDialogsTest : public editor_test::DrivenCommandsTest {
   protected:
     void SetUp() override {
-        RegisterTitleClasses();
-        ASSERT_TRUE(doc.OnNewDocument());
+        DrivenCommandsTest::SetUp();
         doc_test::WriteBmp(folder.Path("pic.bmp"), 20, 10, 7);
-    }
-    void TearDown() override {
-        doc.OnCloseDocument();
-        EXPECT_TRUE(dialogs.scripts.empty()) << "a scripted dialog never opened";
-    }
-
-    CFicha& Card(int i) { return *doc.CardAt(i); }
-    // A text on card `card`, made with the cards before it; the first card stays the current one.
-    CTexto* AddText(int card, const std::string& identifier, platform::Rect rect) {
-        while (static_cast<int>(doc.GetCards().GetSize()) <= card) doc.AppendCard(std::make_unique<CFicha>());
-        doc.FirstCard();
-        auto text = std::make_unique<CTexto>();
-        text->identifier = identifier;
-        text->rect = rect;
-        CTexto* added = text.get();
-        doc.CardAt(card)->AddText(std::move(text));
-        return added;
-    }
-    size_t Steps() const { return doc.GetUndoHistory().UndoCount(); }
-    std::vector<std::string> Messages() const {
-        std::vector<std::string> texts;
-        for (const auto& shown : box.shown) texts.push_back(shown.text);
-        return texts;
     }
 
     test_support::ScratchFolder folder;
-    platform::RecordingMessageBox box;
-    platform::ScopedMessageBox scopedBox{box};
     platform::ScriptedFileDialog files;
     editor_test::ScopedFileDialog scopedFiles{files};
     platform::RecordingMedia media;
     platform::ScopedMediaFactory scopedMedia{media};
-    CFichaDoc doc{Variant::editor};
-    FakeCardView view{doc};
-    EditorClipboard clipboard;
-    DrivenDialogs dialogs;
-    CEditorCommands commands{doc, &view, clipboard, dialogs};
 };
 
 // ---------------------------------------------------------------- text properties
