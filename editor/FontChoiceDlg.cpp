@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -48,16 +49,20 @@ FontChoice ChoiceOfQFont(const QFont& font, const QFont& shown, uint32_t colour,
     const bool sameSize = points <= 0 || std::abs(points - shown.pointSizeF()) < 0.01;
     choice.height = sameSize ? start.height
                              : -static_cast<int32_t>(std::lround(points * kPixelsPerInch / kPointsPerInch));
-    choice.bold = font.weight() == QFont::Bold;
-    choice.italic = font.italic();
-    choice.underline = font.underline();
+    choice.bold = font.weight() == shown.weight() ? start.bold : font.weight() == QFont::Bold;
+    choice.italic = font.italic() == shown.italic() ? start.italic : font.italic();
+    choice.underline = font.underline() == shown.underline() ? start.underline : font.underline();
     choice.colour = colour & 0xFFFFFF;
     return choice;
 }
 
 CFontChoiceDlg::CFontChoiceDlg(const FontChoice& start, QWidget* parent) : QDialog(parent), start_(start) {
     setWindowTitle(QStringLiteral("Font"));
-    fonts_ = new QFontDialog(QFontOfChoice(start), this);
+    // The dialog lists the families this system has: a face it lacks is shown as the family that stands
+    // in for it, whose styles the dialog can then offer.
+    QFont initial = QFontOfChoice(start);
+    initial.setFamily(QFontInfo(initial).family());
+    fonts_ = new QFontDialog(initial, this);
     // Qt's dialog serves as the page's font part: its own buttons give way to this dialog's.
     fonts_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     fonts_->setWindowFlags(Qt::Widget);

@@ -14,10 +14,10 @@ class ColourSwatch;
 // dialog speaks of points on a screen of 96 pixels per inch, as the editor's screens had.
 QFont QFontOfChoice(const FontChoice& choice);
 // The font chosen in the dialog as the text stores it; `shown` is what the dialog showed of `start` when
-// it opened. A face or size the author left as it was keeps the text's own (the dialog may show a
-// substitute of a face this system lacks, and a cell height stays one); a new size becomes a character
-// height, negative, as the platform's font dialog gave it. Bold is a weight of exactly 700, so semi-bold
-// and black faces are not bold.
+// it opened. Whatever the author left as it was keeps the text's own value (the dialog may show a
+// substitute of a face this system lacks, or of a style that substitute lacks, and a cell height stays
+// one); a new size becomes a character height, negative, as the platform's font dialog gave it. Bold is a
+// weight of exactly 700, so semi-bold and black faces are not bold.
 FontChoice ChoiceOfQFont(const QFont& font, const QFont& shown, uint32_t colour, const FontChoice& start);
 
 // The font dialog of the text dialogs: the face, style, size and effects of Qt's font dialog with the

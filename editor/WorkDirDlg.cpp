@@ -76,6 +76,7 @@ CWorkDirDlg::CWorkDirDlg(const std::string& current, const std::vector<WorkVolum
     directory_ = new QLineEdit(ShownText(current), this);
     tree_ = new QTreeWidget(this);
     tree_->setHeaderHidden(true);
+    tree_->setMinimumSize(320, 280);
     root_ = new QTreeWidgetItem(QStringList(QStringLiteral("Unidades")));
     tree_->addTopLevelItem(root_);
     for (const WorkVolume& volume : volumes) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -298,6 +299,15 @@ TEST(FontChoiceTest, BoldIsAWeightOfExactly700AndUntouchedFacesAndSizesStay) {
     EXPECT_EQ(changed.colour, 0xFFFFFFu);
     chosen.setWeight(QFont::Black);
     EXPECT_FALSE(ChoiceOfQFont(chosen, shown, 0, start).bold) << "900 is not bold either";
+
+    // A substitute family without a bold style shows the text as normal; left so, the text stays bold.
+    QFont plain = shown;
+    plain.setWeight(QFont::Normal);
+    EXPECT_TRUE(ChoiceOfQFont(plain, plain, 0, start).bold);
+    QFont madeBold = plain;
+    madeBold.setWeight(QFont::Bold);
+    EXPECT_TRUE(ChoiceOfQFont(madeBold, plain, 0, FontChoice{}).bold) << "a bold style chosen";
+    EXPECT_FALSE(ChoiceOfQFont(plain, shown, 0, start).bold) << "the bold style taken away";
 }
 
 TEST(FontChoiceTest, TheFontDialogStartsOnTheTextsFontAndColour) {
@@ -310,6 +320,13 @@ TEST(FontChoiceTest, TheFontDialogStartsOnTheTextsFontAndColour) {
     EXPECT_TRUE(untouched.italic);
     EXPECT_FALSE(untouched.bold);
     EXPECT_EQ(untouched.colour, 0x0000FFu);
+
+    // A bold face opens on a bold style of the family that stands in for it, and comes back bold.
+    CFontChoiceDlg bold(FontChoice{"Arial", 15, true, false, true, 0});
+    EXPECT_EQ(bold.Fonts().currentFont().weight(), QFont::Bold);
+    EXPECT_TRUE(bold.Choice().bold);
+    EXPECT_TRUE(bold.Choice().underline);
+    EXPECT_EQ(bold.Choice().height, 15);
 }
 
 }  // namespace
