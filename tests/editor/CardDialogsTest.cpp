@@ -121,8 +121,8 @@ TEST_F(CardDialogsTest, TheIdFieldListIsSortedAndDistinctAndADoubleClickCopiesAn
     });
     commands.RunCommand(cmd::kIdentificatorField);
     EXPECT_EQ(doc.GetCards().captionField, "\xC1rea") << "stored in the title's code page";
-    EXPECT_FALSE(doc.IsModified()) << "only the captions of the lists change";
-    EXPECT_EQ(Steps(), 0u);
+    EXPECT_TRUE(doc.IsModified()) << "the title stores the name: closing it must ask";
+    EXPECT_EQ(doc.UndoText(), "Undo Identificator field");
 
     dialogs.Next<CIdFieldDlg>([](CIdFieldDlg& dlg) {
         TypeInto(dlg.FieldEdit(), "nombre");
@@ -130,6 +130,13 @@ TEST_F(CardDialogsTest, TheIdFieldListIsSortedAndDistinctAndADoubleClickCopiesAn
     });
     commands.RunCommand(cmd::kIdentificatorField);
     EXPECT_EQ(doc.GetCards().captionField, "\xC1rea");
+    EXPECT_EQ(Steps(), 1u) << "cancelled: no undo step";
+
+    dialogs.Next<CIdFieldDlg>([](CIdFieldDlg& dlg) { Click(dlg.OkButton()); });
+    commands.RunCommand(cmd::kIdentificatorField);
+    EXPECT_EQ(Steps(), 1u) << "the same name again changes nothing";
+    commands.RunCommand(cmd::kEditUndo);
+    EXPECT_EQ(doc.GetCards().captionField, "antes");
 }
 
 TEST_F(CardDialogsTest, ATypedWorkDirectoryIsStoredAndACancelledOneIsNot) {
@@ -150,6 +157,8 @@ TEST_F(CardDialogsTest, ATypedWorkDirectoryIsStoredAndACancelledOneIsNot) {
     });
     commands.RunCommand(cmd::kWorkDirectory);
     EXPECT_EQ(doc.workDirectory, "C:\\MEDIOS");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(Steps(), 0u);
 
     dialogs.Next<CWorkDirDlg>([](CWorkDirDlg& dlg) {
         TypeInto(dlg.DirectoryEdit(), "/srv/medios");
@@ -158,6 +167,9 @@ TEST_F(CardDialogsTest, ATypedWorkDirectoryIsStoredAndACancelledOneIsNot) {
     commands.RunCommand(cmd::kWorkDirectory);
     EXPECT_EQ(doc.workDirectory, "/srv/medios");
     EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.UndoText(), "Undo Work directory");
+    commands.RunCommand(cmd::kEditUndo);
+    EXPECT_EQ(doc.workDirectory, "C:\\MEDIOS");
 }
 
 // ---------------------------------------------------------------- the work directory's tree
