@@ -88,18 +88,6 @@ TEST_F(CardDialogsTest, TheCardsListCaptionsEachCardAndADoubleClickGoesThere) {
     EXPECT_EQ(doc.GetCurrentCard(), 2) << "closed: no card chosen";
 }
 
-TEST_F(CardDialogsTest, WithoutAnIdentifierFieldEveryCardIsNumbered) {
-    AddText(0, "", "sin nombre");
-    dialogs.Next<CCardsListDlg>([](CCardsListDlg& dlg) {
-        EXPECT_EQ(Lines(dlg.List()),
-                  QStringList({QString::fromUtf8("Ficha n\xC2\xBA 1"), QString::fromUtf8("Ficha n\xC2\xBA 2"),
-                               QString::fromUtf8("Ficha n\xC2\xBA 3")}));
-        Click(dlg.CloseButton());
-    });
-    commands.RunCommand(cmd::kCardsList);
-    EXPECT_EQ(doc.GetCurrentCard(), 0);
-}
-
 TEST_F(CardDialogsTest, TheIdFieldListIsSortedAndDistinctAndADoubleClickCopiesAnEntry) {
     AddText(0, "nombre", "a");
     AddText(0, "Fecha", "b");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -88,6 +90,16 @@ inline QString LabelOf(QWidget& field) {
     for (QLabel* label : field.window()->findChildren<QLabel*>())
         if (label->buddy() == &field) return label->text();
     return QString();
+}
+
+// What names each control: a button's or box's own text, else the text of the label that leads to it.
+inline QStringList Captions(std::initializer_list<QWidget*> controls) {
+    QStringList captions;
+    for (QWidget* control : controls) {
+        auto* button = qobject_cast<QAbstractButton*>(control);
+        captions.push_back(button ? button->text() : LabelOf(*control));
+    }
+    return captions;
 }
 
 // Replaces what a line shows by `text`, typed key by key.
