@@ -12,6 +12,7 @@
 #include "editor/AlignTextsDlg.h"
 #include "editor/CommandIds.h"
 #include "editor/DialogIntegerField.h"
+#include "editor/FichaViewHost.h"
 #include "editor/GradientDlg.h"
 #include "editor/PictureDlg.h"
 #include "editor/TextDlg.h"
@@ -19,6 +20,7 @@
 #include "platform/Media.h"
 #include "tests/editor/DrivenDialogs.h"
 #include "tests/editor/EditorTestSupport.h"
+#include "tests/editor/FrameTestSupport.h"
 #include "tests/model/DocTestSupport.h"
 #include "tests/support/ModalDialogs.h"
 #include "tests/support/QtApp.h"
@@ -405,6 +407,38 @@ TEST(ElementDialogsModal, TheGradientDialogRunsModallyInTheEditor) {
     EXPECT_EQ(dialogs.ChooseGradient(0x010203u, 0x040506u), std::make_pair(0x010203u, 0x040506u));
     test_support::WhenModal<CGradientDlg>([](CGradientDlg* dlg) { Click(dlg->CancelButton()); });
     EXPECT_EQ(dialogs.ChooseGradient(0, 0xFFFFFF), std::nullopt);
+}
+
+}  // namespace
+
+namespace {
+
+// The running editor, end to end: a double click on a text of the real editing view opens the real text
+// dialog modally, and its OK reaches the document as one undo step.
+TEST(ElementDialogsInTheFrame, ADoubleClickOnATextOpensItsDialogAndOkIsOneUndoStep) {
+    frame_test::FrameFixture f;
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
+    CChildFrame* child = frame.NewDocument();
+    ASSERT_NE(child, nullptr);
+    CFichaDoc& doc = child->Document();
+    auto made = std::make_unique<CTexto>("Texto", platform::Rect{100, 100, 200, 140});
+    CTexto* text = made.get();
+    doc.GetCurrentCardPtr()->AddText(std::move(made));
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    auto* host = qobject_cast<CFichaViewHost*>(child->Parts().widget);
+    ASSERT_NE(host, nullptr);
+    CFichaViewWidget& widget = host->Widget();
+    const QPoint at = widget.Layout().ClientToWidget({150, 120, 151, 121}).center();
+
+    test_support::WhenModal<CTextDlg>([](CTextDlg* dlg) {
+        TypeInto(dlg->IdEdit(), "titulo");
+        Click(dlg->OkButton());
+    });
+    QTest::mouseDClick(&widget, Qt::LeftButton, {}, at);
+    EXPECT_EQ(text->identifier, "titulo");
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.UndoText(), "Undo Edit text");
 }
 
 }  // namespace
