@@ -49,6 +49,8 @@ const std::map<int, std::string>& StepNames() {
         {cmd::kPictureProperties, "Picture properties"},
         {cmd::kVideoProperties, "Video properties"},
         {cmd::kScreenProperties, "Screen properties"},
+        {cmd::kIdentificatorField, "Identificator field"},
+        {cmd::kWorkDirectory, "Work directory"},
     };
     return names;
 }
@@ -414,9 +416,14 @@ void CEditorCommands::CardsList() {
 void CEditorCommands::IdentificatorField() {
     std::vector<std::string> identifiers = doc_.GetCards().DistinctIdentifiers();
     std::sort(identifiers.begin(), identifiers.end());
+    // The field name is stored in the title: a new one is a change to save and to undo (the original
+    // program marked nothing, so that closing the title lost the new name without asking).
+    Step step(doc_, cmd::kIdentificatorField);
     std::optional<std::string> field = dialogs_.IdentificatorField(doc_.GetCards().captionField, identifiers);
-    // Only the captions of the card lists change: the document is not marked modified.
-    if (field) doc_.GetCards().captionField = *field;
+    if (!field || *field == doc_.GetCards().captionField) return;
+    doc_.GetCards().captionField = *field;
+    step.Done();
+    Changed();
 }
 
 // ---------------------------------------------------------------- backgrounds
@@ -861,13 +868,17 @@ void CEditorCommands::SpritesList() {
         Refresh();
 }
 
+// The work directory is stored in the title, so a new one is an undo step of its own instead of riding
+// on the step before it.
 void CEditorCommands::WorkDirectory() {
+    Step step(doc_, cmd::kWorkDirectory);
     std::optional<std::string> directory = dialogs_.WorkDirectory(doc_.workDirectory);
-    if (!directory) return;
+    if (!directory || *directory == doc_.workDirectory) return;
     KeepProxyPositions();
     doc_.workDirectory = *directory;
     // Pictures and the video are looked up behind the new directory from now on.
     if (view_) view_->SetCurrentSprite(nullptr);
     if (doc_.GetCurrentCardPtr()) doc_.RebuildProxies();
+    step.Done();
     Changed();
 }

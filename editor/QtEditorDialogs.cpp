@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 
+#include "editor/ColourSwatch.h"
 #include "engine/Sprite.h"
 #include "imaging/Dib.h"
 #include "platform/FileDialog.h"
@@ -16,15 +17,10 @@ std::optional<std::string> AskOpen(const char* filter, const std::string& defaul
     return platform::FileDialogs().Ask(request);
 }
 
-QColor QColorOf(uint32_t colorref) {
-    return QColor(static_cast<int>(colorref & 0xFF), static_cast<int>((colorref >> 8) & 0xFF),
-                  static_cast<int>((colorref >> 16) & 0xFF));
-}
-
 std::optional<uint32_t> AskColour(QWidget* parent, uint32_t initial, const QString& title) {
     // Qt's dialog always shows its custom colours beside the basic ones, the full panel the editor asks
     // for.
-    const QColor chosen = QColorDialog::getColor(QColorOf(initial), parent, title);
+    const QColor chosen = QColorDialog::getColor(QColorOfColorref(initial), parent, title);
     if (!chosen.isValid()) return std::nullopt;
     return ColorrefFromRgb(chosen.red(), chosen.green(), chosen.blue());
 }

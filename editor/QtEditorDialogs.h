@@ -2,6 +2,7 @@
 
 #include "editor/EditorDialogs.h"
 
+class QDialog;
 class QWidget;
 
 // The dialogs of the running editor. The file choices go through the platform's file dialog, the colours
@@ -35,6 +36,13 @@ class QtEditorDialogs : public EditorDialogs {
 
     platform::MessageAnswer Message(const std::string& text, platform::MessageIcon icon,
                                     platform::MessageButtons buttons) override;
+
+    // The font dialog that the text dialogs open (CFontChoiceDlg).
+    virtual std::optional<FontChoice> ChooseFont(const FontChoice& start);
+
+  protected:
+    // Shows one of the element dialogs modally and returns how it ended; tests drive the dialog instead.
+    virtual int Run(QDialog& dialog);
 
   private:
     QWidget* parent_;

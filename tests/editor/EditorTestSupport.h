@@ -10,10 +10,20 @@
 #include "editor/EditingSeams.h"
 #include "editor/EditorDialogs.h"
 #include "model/FichaDoc.h"
+#include "platform/FileDialog.h"
 
 // Doubles of the editing commands' surroundings: the card view's state and the dialogs, answering from
 // scripts and recording what was asked.
 namespace editor_test {
+
+// Installs a scripted file dialog for one test.
+class ScopedFileDialog {
+  public:
+    explicit ScopedFileDialog(platform::FileDialog& dialog) { platform::SetFileDialog(&dialog); }
+    ~ScopedFileDialog() { platform::SetFileDialog(nullptr); }
+    ScopedFileDialog(const ScopedFileDialog&) = delete;
+    ScopedFileDialog& operator=(const ScopedFileDialog&) = delete;
+};
 
 class FakeCardView : public CardEditing {
   public:

@@ -6,15 +6,11 @@
 #include "imaging/Dib.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "tests/editor/EditorTestSupport.h"
 
 namespace {
 
-// Installs a scripted file dialog for one test.
-class ScopedFileDialog {
-  public:
-    explicit ScopedFileDialog(platform::FileDialog& dialog) { platform::SetFileDialog(&dialog); }
-    ~ScopedFileDialog() { platform::SetFileDialog(nullptr); }
-};
+using editor_test::ScopedFileDialog;
 
 TEST(QtEditorDialogsTest, FileChoicesGoThroughThePlatformDialogWithTheEditorsFilters) {
     platform::ScriptedFileDialog files;
