@@ -39,9 +39,12 @@ QString CRecoveryStore::DefaultFolder() {
            QStringLiteral("/recovery");
 }
 
-CRecoveryStore::CRecoveryStore(QString folder) : folder_(std::move(folder)) {
+CRecoveryStore::CRecoveryStore(QString folder)
+    : folder_(std::move(folder)), session_(QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+
+void CRecoveryStore::StartSession() {
+    if (lock_) return;
     QDir().mkpath(folder_);
-    session_ = QUuid::createUuid().toString(QUuid::WithoutBraces);
     lock_ = std::make_unique<QLockFile>(folder_ + u'/' + session_ + kLockSuffix);
     // Only the process's end makes the lock stale: an editor left open for hours still owns its copies.
     lock_->setStaleLockTime(0);
@@ -60,6 +63,7 @@ QString CRecoveryStore::CopyPath(const QString& id) const {
 
 bool CRecoveryStore::Write(const QString& id, const std::vector<uint8_t>& bytes, const QString& originalPath,
                            const QString& title) {
+    StartSession();
     const QByteArray title_bytes(reinterpret_cast<const char*>(bytes.data()),
                                  static_cast<qsizetype>(bytes.size()));
     QByteArray sidecar;

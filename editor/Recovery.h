@@ -29,7 +29,8 @@ class CRecoveryStore {
     // The user's own folder for recovery copies, under the program's data folder.
     static QString DefaultFolder();
 
-    // Makes the folder when needed and starts this editor's session in it.
+    // The session starts in `folder`; the folder and the session's lock are made with the first copy,
+    // so that an editor that never autosaves leaves no trace.
     explicit CRecoveryStore(QString folder);
     // The session ends: its lock goes, so that the copies it still has count as left behind.
     ~CRecoveryStore();
@@ -56,6 +57,8 @@ class CRecoveryStore {
 
   private:
     bool SessionEnded(const QString& session) const;
+    // Makes the folder and takes the session's lock, once.
+    void StartSession();
 
     QString folder_;
     QString session_;

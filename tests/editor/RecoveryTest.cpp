@@ -133,6 +133,7 @@ TEST(Recovery, TheCopiesOfAnEditorStillRunningAreNotOffered) {
     test_support::ScratchFolder folder;
     const QString path = QString::fromStdString(folder.Path("recovery"));
     CRecoveryStore running(path);
+    EXPECT_FALSE(QFileInfo::exists(path)) << "nothing is made before the first copy";
     const std::vector<uint8_t> bytes = {1, 2, 3};
     ASSERT_TRUE(
         running.Write(running.NewId(), bytes, QStringLiteral("/x/TITLE.FCA"), QStringLiteral("TITLE.FCA")));
