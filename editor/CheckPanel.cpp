@@ -60,6 +60,7 @@ void CCheckPanel::AddHeading(const QString& text) {
 
 void CCheckPanel::AddFinding(const TitleFinding& finding) {
     auto* item = new QListWidgetItem(QString::fromStdString(finding.line), list_);
+    item->setToolTip(item->text());
     if (finding.card < 0 && !finding.sprite) item->setForeground(QBrush(Qt::darkGray));
     rows_.push_back(finding);
 }

@@ -81,7 +81,8 @@ void CLinkMap::ShowDocument(CFichaDoc* doc) {
     for (const TitleLink& link : links_) {
         const QRectF from = boxes.at(QStringLiteral("Card %1").arg(link.fromCard + 1));
         const QString label = TargetLabel(link);
-        const bool inside = link.kind != TitleLink::Kind::title && !link.missing;
+        // Only the cards of this title that exist lie in the first column, beside the card the link leaves.
+        const bool inside = link.kind == TitleLink::Kind::card && !link.missing;
         QRectF to;
         if (boxes.count(label)) {
             to = boxes.at(label);
@@ -94,7 +95,7 @@ void CLinkMap::ShowDocument(CFichaDoc* doc) {
         // Links between cards of this title bend out to the left, so that they do not run over the boxes.
         QPointF start =
             inside ? QPointF(from.left(), from.center().y()) : QPointF(from.right(), from.center().y());
-        QPointF end = inside ? QPointF(to.left(), to.center().y()) : QPointF(to.left(), to.center().y());
+        const QPointF end(to.left(), to.center().y());
         QPainterPath path(start);
         if (inside) {
             const qreal bend = 20 + 8 * std::abs(link.card - link.fromCard);

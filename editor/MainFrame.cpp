@@ -482,7 +482,10 @@ bool CMainFrame::RunCommand(int id) {
                 if (id == cmd::kTestFromThisCard) card = doc.GetCurrentCard();
                 const bool wasPath = !doc.GetPathName().empty();
                 RunTest(doc, options_.programDirectory, card);
-                if (wasPath && !doc.IsModified()) RememberFile(doc.GetPathName());
+                if (wasPath && !doc.IsModified()) {
+                    RememberFile(doc.GetPathName());
+                    aids_->DocumentSaved(doc);
+                }
             }
             return true;
         case cmd::kWindowNew:
