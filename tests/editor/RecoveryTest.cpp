@@ -65,8 +65,8 @@ TEST(Recovery, AfterACrashTheCopyComesBackModifiedAndBoundToItsTitle) {
     EXPECT_EQ(FilesIn(folder, "*.origin").size(), 1);
     EXPECT_TRUE(next.Aids().Recovery().LeftBehind().empty());
 
-    // Undoing back to the restored state still leaves work the title's file does not hold.
-    doc.TakeUndoSnapshot("Edit text");
+    // Undoing back to the restored state still leaves work the title's file does not hold (a change that
+    // no step recorded goes back to the state the document came with).
     doc.GetCards().GetAt(0)->texts.GetAt(1)->text = "edited";
     doc.SetModifiedFlag(true);
     ASSERT_TRUE(doc.Undo());
@@ -87,8 +87,8 @@ TEST(Recovery, NoDiscardsTheCopyAndACleanCloseLeavesNoneBehind) {
     e.f.messageBox.answers = {platform::MessageAnswer::no};
     EXPECT_EQ(next.Aids().OfferRecovery(), 0);
     EXPECT_TRUE(next.Children().empty());
-    EXPECT_TRUE(FilesIn(e.f.RecoveryFolder(), "*").isEmpty() ||
-                FilesIn(e.f.RecoveryFolder(), "*.fca").isEmpty());
+    EXPECT_TRUE(FilesIn(e.f.RecoveryFolder(), "*.fca").isEmpty()) << "No discards the copy";
+    EXPECT_TRUE(FilesIn(e.f.RecoveryFolder(), "*.origin").isEmpty());
 
     // A modified document closed with No: its copy goes with it.
     CChildFrame* child = next.NewDocument();
