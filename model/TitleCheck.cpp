@@ -272,10 +272,10 @@ std::optional<long> OwnCardReached(const CSprite& s, OtherTitles& titles, size_t
     const std::string& a2 = s.GetClickArgument(1);
     switch (s.GetClickAction()) {
         case kActionOpenCard:
-            // "*" keeps the position of the card left, whatever card lies there.
-            if (a2.empty() || a2 == "*") return std::nullopt;
-            if (a1.empty() || titles.IsOwn(a1)) return std::atol(a2.c_str()) - 1;
-            return std::nullopt;
+            // "*" starts at the index of the last card of the title being left: here this title's own.
+            if (a2.empty() || !(a1.empty() || titles.IsOwn(a1))) return std::nullopt;
+            if (a2 == "*") return cardCount == 0 ? std::nullopt : std::optional<long>(long(cardCount) - 1);
+            return std::atol(a2.c_str()) - 1;
         case kActionPreviousCard:
             if (a1.empty() || !titles.IsOwn(a1)) return std::nullopt;
             if (a2 == "*") return cardCount == 0 ? std::nullopt : std::optional<long>(long(cardCount) - 1);

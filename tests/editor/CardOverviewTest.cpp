@@ -165,7 +165,8 @@ TEST(CardOverview, AfterAMoveTheCheckPanelListsTheActionsWhoseCardNumbersChanged
         .Add(ActionSprite(3, kActionOpenCard, "other", "2"))      // another title: unaffected
         .Add(ActionSprite(4, kActionPlayVideoTitle, "clip"))      // titles numbered after the cards
         .Add(ActionSprite(5, kActionOpenCard, "", "1"))           // no stem: read as this title
-        .Add(ActionSprite(6, kActionOpenCard, "title", "*"));     // the position of the card left
+        .Add(ActionSprite(6, kActionOpenCard, "title", "*"))      // the last card of the title left
+        .Add(ActionSprite(7, kActionOpenCard, "title", ""));      // the start of the title: unaffected
     ASSERT_NE(e.Open(draft.SaveAs(e.Path("TITLE.FCA"))), nullptr);
     CCardOverview& overview = ShownOverview(e);
     DragCard(overview, 0, overview.CellRect(2).right() - 2);  // the order is now 1, 2, 0
@@ -186,6 +187,8 @@ TEST(CardOverview, AfterAMoveTheCheckPanelListsTheActionsWhoseCardNumbersChanged
             "(cards 0, 1, 2 moved)",
             "sprite 5: File - Open a card: card index 0 now reaches the card that was at 1; the card it "
             "reached is now at 2",
+            "sprite 6: File - Open a card: card index 2 now reaches the card that was at 0; the card it "
+            "reached is now at 1",
         }));
     for (const TitleFinding& note : panel.MoveNotes())
         if (note.sprite == 1) EXPECT_EQ(note.card, 0) << "a double click shows the card it reached";
