@@ -135,6 +135,8 @@ void CAuthoringAids::Follow() {
     if (now == seen_) return;
     const bool otherDocument = now.doc != seen_.doc;
     seen_ = now;
+    // The panel lets go of a document that may be closed by now; shown, it checks the new one.
+    if (otherDocument) check_->Check(check_->isHidden() ? nullptr : doc);
     // Undoing the move takes its notes back with it.
     if (notesDoc_ && (notesDoc_ != doc || now.undo < notesSteps_)) {
         notesDoc_ = nullptr;
@@ -142,7 +144,6 @@ void CAuthoringAids::Follow() {
     }
     if (!overview_->isHidden()) overview_->ShowDocument(doc);
     if (map_ && !map_->isHidden()) map_->ShowDocument(doc);
-    if (otherDocument && !check_->isHidden()) check_->Check(doc);
 }
 
 void CAuthoringAids::Recheck() {

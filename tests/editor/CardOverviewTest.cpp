@@ -195,8 +195,18 @@ TEST(CardOverview, AfterAMoveTheCheckPanelListsTheActionsWhoseCardNumbersChanged
     ASSERT_GT(panel.List().count(), static_cast<int>(panel.MoveNotes().size()));
     EXPECT_FALSE(panel.FindingAt(0).has_value()) << "a heading above the notes";
 
-    // Undoing the move takes its notes back.
+    // Undoing the move takes its notes back; closing the title lets go of it.
     ASSERT_TRUE(e.frame.Route(cmd::kEditUndo));
     e.Aids().Follow();
     EXPECT_TRUE(panel.MoveNotes().empty());
+    ASSERT_TRUE(e.frame.Route(cmd::kEditRedo));
+    DragCard(overview, 0, overview.CellRect(2).right() - 2);
+    ASSERT_FALSE(panel.MoveNotes().empty());
+    e.f.messageBox.answers = {platform::MessageAnswer::no};
+    ASSERT_TRUE(e.frame.CloseDocument(e.Doc()));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    e.Aids().Follow();
+    EXPECT_EQ(panel.Document(), nullptr);
+    EXPECT_TRUE(panel.MoveNotes().empty());
+    EXPECT_EQ(overview.CardCount(), 0);
 }
