@@ -62,6 +62,11 @@ constexpr int kViewInsertBar = 32864;
 constexpr int kTest = 32791;
 constexpr int kTestFromThisCard = 32865;  // beyond the original: Lumeo windowed on the current card
 constexpr int kViewGrid = 32866;          // beyond the original: drags and insertions snap to a grid
+// Beyond the original: the authoring aids (the check panel, the card overview and the link map).
+constexpr int kViewCheckPanel = 32867;
+constexpr int kCheckTitle = 32868;
+constexpr int kViewCardOverview = 32869;
+constexpr int kViewLinkMap = 32870;
 
 // Window
 constexpr int kWindowNew = 57648;

@@ -76,7 +76,8 @@ bool IsSelected(const CVideo& video) {
 // command ends without it (a cancelled dialog or file choice, nothing to work on).
 class CEditorCommands::Step {
   public:
-    Step(CFichaDoc& doc, int id) : doc_(doc) { doc_.TakeUndoSnapshot(StepName(id)); }
+    Step(CFichaDoc& doc, int id) : Step(doc, StepName(id)) {}
+    Step(CFichaDoc& doc, const std::string& name) : doc_(doc) { doc_.TakeUndoSnapshot(name); }
     ~Step() {
         if (!done_) doc_.DropUndoSnapshot();
     }
@@ -411,6 +412,24 @@ void CEditorCommands::CardsList() {
     ForgetCurrentElements();
     doc_.SelectCard(*chosen);
     Refresh();
+}
+
+void CEditorCommands::ShowCardAt(int index) {
+    if (!doc_.CardAt(index)) return;
+    KeepProxyPositions();
+    ForgetCurrentElements();
+    doc_.SelectCard(index);
+    Refresh();
+}
+
+bool CEditorCommands::MoveCard(int from, int to) {
+    if (from == to || !doc_.CardAt(from) || !doc_.CardAt(to)) return false;
+    Step step(doc_, kMoveCardStep);
+    KeepProxyPositions();
+    doc_.MoveCard(from, to);
+    step.Done();
+    Changed();
+    return true;
 }
 
 void CEditorCommands::IdentificatorField() {

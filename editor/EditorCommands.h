@@ -51,6 +51,13 @@ class CEditorCommands : public CommandTarget, public CardInsertion {
     // The name of the undo step that command `id` takes ("Delete card"); empty for commands that take none.
     static std::string StepName(int id);
 
+    // The card overview's and the check panel's ways into the cards: going to a card as the cards list
+    // does, and moving a card to another place in the stack as one undo step "Move card". MoveCard is
+    // false, leaving no step, when nothing moved.
+    void ShowCardAt(int index);
+    bool MoveCard(int from, int to);
+    static constexpr const char* kMoveCardStep = "Move card";
+
   private:
     class Step;
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "editor/AuthoringAids.h"
 #include "editor/MainFrame.h"
 
 FabrioOptions ParseFabrioOptions(const std::vector<std::string>& arguments) {
@@ -42,7 +43,9 @@ CFabrioApp::~CFabrioApp() = default;
 bool CFabrioApp::Start(const FabrioOptions& options) {
     frame_->show();
     if (options.splash) frame_->ShowSplash();
-    if (options.files.empty()) return frame_->NewDocument() != nullptr;
+    // Work that a crash left in recovery copies comes back first; then nothing new is needed.
+    const bool restored = frame_->Aids().OfferRecovery() > 0;
+    if (options.files.empty()) return restored || frame_->NewDocument() != nullptr;
     bool opened = false;
     for (const std::string& file : options.files)
         if (frame_->OpenDocument(QString::fromStdString(file))) opened = true;

@@ -22,6 +22,7 @@
 #include <QUrl>
 
 #include "editor/AboutDlg.h"
+#include "editor/AuthoringAids.h"
 #include "editor/CommandCatalog.h"
 #include "editor/CommandIds.h"
 #include "editor/EditingSeams.h"
@@ -101,6 +102,7 @@ CommandTarget::State CMainFrame::RoutedState(int id, bool* handled) {
         if (!known && parts.commands) known = parts.commands->CommandState(id, state);
     }
     if (!known) known = CommandState(id, state);
+    if (!known && aids_) known = aids_->CommandState(id, state);
     if (!known) state = State();
     if (handled) *handled = known;
     return state;
@@ -119,6 +121,7 @@ bool CMainFrame::Route(int id) {
         if (!ran && parts.commands && parts.commands->RunCommand(id)) ran = true;
     }
     if (!ran) ran = RunCommand(id);
+    if (!ran && aids_) ran = aids_->RunCommand(id);
     UpdateCommandUI();
     return ran;
 }
@@ -150,6 +153,7 @@ CMainFrame::CMainFrame(ChildFactory factory, FrameOptions options, QWidget* pare
     CreateMenus();
     CreateToolBars();
     CreateStatusBar();
+    aids_ = std::make_unique<CAuthoringAids>(*this, options_.recoveryFolder);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommandUI(); });
     idleUpdate_.setInterval(kIdleUpdateMs);
     connect(&idleUpdate_, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
@@ -160,6 +164,7 @@ CMainFrame::CMainFrame(ChildFactory factory, FrameOptions options, QWidget* pare
 
 CMainFrame::~CMainFrame() {
     idleUpdate_.stop();
+    aids_.reset();
     // The children go while the frame they route through is still whole.
     for (CChildFrame* child : Children()) delete child;
     if (help_) delete help_;
@@ -477,7 +482,10 @@ bool CMainFrame::RunCommand(int id) {
                 if (id == cmd::kTestFromThisCard) card = doc.GetCurrentCard();
                 const bool wasPath = !doc.GetPathName().empty();
                 RunTest(doc, options_.programDirectory, card);
-                if (wasPath && !doc.IsModified()) RememberFile(doc.GetPathName());
+                if (wasPath && !doc.IsModified()) {
+                    RememberFile(doc.GetPathName());
+                    aids_->DocumentSaved(doc);
+                }
             }
             return true;
         case cmd::kWindowNew:
@@ -548,6 +556,10 @@ CChildFrame* CMainFrame::NewDocument() {
     return CreateChild(std::move(doc));
 }
 
+CChildFrame* CMainFrame::ShowDocument(std::shared_ptr<CFichaDoc> doc) {
+    return doc ? CreateChild(std::move(doc)) : nullptr;
+}
+
 CChildFrame* CMainFrame::FindChildOf(const QString& path) const {
     const QString wanted = Canonical(path);
     for (CChildFrame* child : Children()) {
@@ -587,6 +599,7 @@ bool CMainFrame::SaveDocument(CChildFrame& child, bool askForName) {
     if (!doc.OnSaveDocument(path)) return false;
     RememberFile(doc.GetPathName());
     UpdateTitles();
+    aids_->DocumentSaved(doc);
     return true;
 }
 
@@ -657,6 +670,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     closingAll_ = true;
     mdi_->closeAllSubWindows();
     closingAll_ = false;
+    aids_->ClosedCleanly();
     SaveSettings();
     if (help_) help_->close();
     event->accept();

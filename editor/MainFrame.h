@@ -15,6 +15,7 @@
 #include "editor/HelpWindow.h"
 #include "editor/RecentFiles.h"
 
+class CAuthoringAids;
 class CFichaDoc;
 class QAction;
 class QDockWidget;
@@ -30,6 +31,7 @@ class QToolButton;
 struct FrameOptions {
     QString settingsFile;  // an INI file; empty: the program's own settings
     std::string programDirectory;
+    QString recoveryFolder;  // where the autosave keeps its copies; empty: the user's own folder
 };
 
 // Fabrio's main frame: a multiple-document window with the menus of resources 128 (no document) and
@@ -56,6 +58,10 @@ class CMainFrame : public QMainWindow, public CommandTarget {
     bool SaveModified(CFichaDoc& doc);
     // Closes every child of the document after the save prompt; false when the user kept it.
     bool CloseDocument(CFichaDoc& doc);
+    // Shows a document made elsewhere (a restored recovery copy) in a child window of its own.
+    CChildFrame* ShowDocument(std::shared_ptr<CFichaDoc> doc);
+    // The check panel, the card overview, the link map and the autosave.
+    CAuthoringAids& Aids() const { return *aids_; }
 
     CChildFrame* ActiveChild() const;
     std::vector<CChildFrame*> Children() const;
@@ -155,4 +161,5 @@ class CMainFrame : public QMainWindow, public CommandTarget {
     QTimer idleUpdate_;
     int untitledCount_ = 0;
     bool closingAll_ = false;
+    std::unique_ptr<CAuthoringAids> aids_;
 };

@@ -335,6 +335,18 @@ void CFichaDoc::DeleteCurrentCard() {
     UpdateAllViews();
 }
 
+bool CFichaDoc::MoveCard(int from, int to) {
+    if (!CardAt(from) || !CardAt(to)) return false;
+    if (from == to) return true;
+    // The proxies show the current card, which stays the one shown: only its index changes.
+    const CFicha* current = GetCurrentCardPtr();
+    cards_.InsertAt(static_cast<size_t>(to), cards_.RemoveAt(static_cast<size_t>(from)));
+    for (int i = 0; i < static_cast<int>(cards_.GetSize()); ++i)
+        if (CardAt(i) == current) currentCard_ = i;
+    UpdateAllViews();
+    return true;
+}
+
 void CFichaDoc::RebuildProxies() {
     EditorGoTo(currentCard_);
 }

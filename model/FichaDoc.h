@@ -75,6 +75,9 @@ class CFichaDoc : public CAnimDoc {
     // Editor: the current card goes. The index stays, or moves back by one when the last card went (to -1
     // when none is left), and the proxies follow the card that is current then.
     void DeleteCurrentCard();
+    // Editor: the card at `from` takes the place `to`, the cards between closing up; the current card stays
+    // the same card, at its new index. False, changing nothing, when either index is outside the stack.
+    bool MoveCard(int from, int to);
     // Editor: builds the current card's proxies again from its pictures and video, after they changed.
     void RebuildProxies();
 
@@ -115,6 +118,10 @@ class CFichaDoc : public CAnimDoc {
     bool Undo();
     // Takes the newest undone step again and shows the card its change ended on.
     bool Redo();
+    // The whole title in the title-file format, as a save writes it, leaving the document as it is (its
+    // texts keep their selection); null when it cannot be stored. The autosave and the editor's panels
+    // read the title through it without touching the file.
+    UndoHistory::Snapshot TitleBytes() { return CaptureSnapshot(); }
     UndoHistory& GetUndoHistory() { return undo_; }
     const UndoHistory& GetUndoHistory() const { return undo_; }
 

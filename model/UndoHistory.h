@@ -58,6 +58,9 @@ class UndoHistory {
 
     // The document was saved: its state now is the save point.
     void MarkSaved();
+    // No state of the history is what the file holds (a document restored from a recovery copy starts
+    // from unsaved work): undoing back to the baseline leaves the document modified until the next save.
+    void ForgetSavePoint() { savedState_ = ++counter_; }
 
     bool CanUndoStep() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }

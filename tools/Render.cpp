@@ -2,33 +2,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/AnimView.h"
-#include "platform/qt/QtDeviceContext.h"
 #include "tools/Fcatool.h"
-#include "tools/Render.h"
 #include "tools/TitleFiles.h"
+#include "ui/CardComposition.h"
 
 namespace fcatool {
-
-QImage ComposeCard(CFichaDoc& doc) {
-    CAnimView view;
-    view.SetScene(&doc);  // the document hands the view its background
-    if (!doc.GetBackground()) {
-        // A title without a background still shows its sprites over black, in the player's window size.
-        CDIB black;
-        black.Create(640, 480, 3);
-        view.CreateBuffer(black);
-    }
-    doc.ApplyCurrentCardToSprites();
-    view.Render(std::nullopt);
-    QImage image = platform::DibViewToQImage(view.GetBuffer()->View()).convertToFormat(QImage::Format_RGB32);
-    view.SetScene(nullptr);
-    if (CFicha* card = doc.GetCurrentCardPtr()) {
-        platform::QtDeviceContext dc(image);
-        for (const auto& text : card->texts) text->Draw(dc);
-    }
-    return image;
-}
 
 int RunRender(const Arguments& args) {
     std::string title, out, cardText;
@@ -61,7 +39,7 @@ int RunRender(const Arguments& args) {
                      doc.GetCards().GetSize());
         return kFailure;
     }
-    QImage image = ComposeCard(doc);
+    QImage image = ui::ComposeCard(doc);
     if (image.isNull() || !image.save(QString::fromStdString(out), "PNG")) {
         std::fprintf(stderr, "fcatool render: cannot write %s\n", out.c_str());
         return kFailure;

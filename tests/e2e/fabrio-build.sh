@@ -23,8 +23,9 @@ Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
 server=$!
 mkdir -m 700 "$work/runtime"
 export DISPLAY=$display SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime
-# A settings folder of its own, so that the recent files of the person running the tests stay as they are.
-export XDG_CONFIG_HOME=$work/config
+# A settings folder of its own, so that the recent files of the person running the tests stay as they are,
+# and a data folder of its own for the recovery copies.
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 shot() { import -window root "$work/$1.png"; [ -n "${FABRIO_E2E_SHOTS:-}" ] && cp "$work/$1.png" "$FABRIO_E2E_SHOTS/" || true; }
 title="$work/built title.fca"

@@ -80,7 +80,8 @@ TEST(FrameMenus, WithADocumentTheMenuBarIsResource137WithItsTextsIdsAndOrder) {
                  "Space evenly &down=32797", "Space evenly &across=32798", "-", "&Text position=32823"}));
     EXPECT_EQ(Entries(*MenuBarMenu(bar, "&View")),
               (Strings{"&Tool bar=59392", "&Status bar=59393", "&Insert bar=32864", "&Grid=32866", "-",
-                       "&Test=32791", "Test from this &card=32865"}));
+                       "Check &panel=32867", "C&heck title=32868", "Card &overview=32869", "&Link map=32870",
+                       "-", "&Test=32791", "Test from this &card=32865"}));
     EXPECT_EQ(Entries(*MenuBarMenu(bar, "&Window")),
               (Strings{"&New window=57648", "&Cascade=57650", "&Tile=57651", "&Arrange icons=57649"}));
     EXPECT_EQ(Entries(*MenuBarMenu(bar, "&Help")), (Strings{"&Help\tF1=57670", "&About Fabrio...=57664"}));

@@ -109,10 +109,12 @@ class FrameFixture {
         FrameOptions options;
         options.settingsFile = QString::fromStdString(SettingsFile());
         options.programDirectory = folder.Path("program");
+        options.recoveryFolder = QString::fromStdString(RecoveryFolder());
         frame = std::make_unique<CMainFrame>(std::move(factory), options);
         return *frame;
     }
     std::string SettingsFile() const { return folder.Path("fabrio.ini"); }
+    std::string RecoveryFolder() const { return folder.Path("recovery"); }
     // The running editor's own children: the editing card view with the document's editing commands.
     ChildFactory EditingFactory() { return MakeEditingChildFactory(clipboard); }
 

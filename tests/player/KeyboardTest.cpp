@@ -20,8 +20,8 @@
 #include "player/Lumeo.h"
 #include "player/VolumeMemory.h"
 #include "tests/player/PlayerTestSupport.h"
-#include "tools/Render.h"
 #include "tools/TitleFiles.h"
+#include "ui/CardComposition.h"
 #include "ui/Services.h"
 
 namespace {
@@ -545,7 +545,7 @@ QImage ComposedByFcatool(const std::string& path, int card) {
     std::string message;
     EXPECT_TRUE(fcatool::LoadTitle(path, doc, false, nullptr, message)) << message;
     EXPECT_TRUE(doc.GoToCard(card));
-    return fcatool::ComposeCard(doc);
+    return ui::ComposeCard(doc);
 }
 
 TEST(CardPictureKey, F12WritesTheCardAsFcatoolRendersItBesideTheTitleWithoutOverwriting) {
