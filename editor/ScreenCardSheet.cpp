@@ -42,6 +42,7 @@ ScreenCardSheet::ScreenCardSheet(ScreenCardFields& fields, const CFichaDoc* docu
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addWidget(buttons);
+    identifier_->setFocus();
 }
 
 QWidget* ScreenCardSheet::MakeScreenPage() {

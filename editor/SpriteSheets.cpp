@@ -168,6 +168,9 @@ ActionEventEditor::ActionEventEditor(Event event, const std::array<const char*, 
         grid->addWidget(meanings_[k], 2 + 2 * i, 1, 1, 2);
         connect(helps_[k], &QToolButton::clicked, this, [this, i] { RunHelp(i); });
     }
+    grid->setColumnStretch(1, 1);
+    // Wide enough for most meanings to stand on one line beside their field.
+    setMinimumWidth(480);
     connect(action_, &QComboBox::currentIndexChanged, this, [this] { ShowMeanings(); });
     ShowMeanings();
 }
@@ -200,6 +203,7 @@ void ActionEventEditor::ShowMeanings() {
     const ActionArgumentMeanings& meanings = MeaningsOf(event_, Code());
     for (size_t k = 0; k < meanings.size(); ++k) {
         meanings_[k]->setText(QString::fromUtf8(meanings[k].meaning));
+        arguments_[k]->setToolTip(meanings_[k]->text());
         const ArgumentHelp help = HelpFor(meanings[k].kind);
         // The choices among cards, sprites and texts need the title; Browse needs nothing.
         const bool offered = help == ArgumentHelp::browse || (help != ArgumentHelp::none && document_);
@@ -326,6 +330,12 @@ SpriteSheet::SpriteSheet(Kind kind, CPhasedSprite& sprite, const CFichaDoc* docu
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    // The sheet opens with the focus on the first field of its first page, so that the keyboard can move
+    // between the pages (Ctrl+Tab) at once.
+    if (config_)
+        config_->Number().setFocus();
+    else
+        click_->Action().setFocus();
 }
 
 namespace {

@@ -16,6 +16,7 @@
 #include "editor/SpritesListDlg.h"
 #include "engine/PhasedSprite.h"
 #include "tests/editor/EditorTestSupport.h"
+#include "tests/editor/FrameTestSupport.h"
 #include "tests/editor/SheetTestSupport.h"
 
 namespace {
@@ -263,6 +264,27 @@ TEST_F(ScreenCardSheetTest, TheCardListsAreChosenAmongTheSpritesAndTheMusicBrows
     EXPECT_EQ(sheet.Music().text(), "m.wav") << "a cancelled Browse changes nothing";
     Press(sheet, Ok::Ok);
     EXPECT_EQ(fields.deactivationList, "6");
+}
+
+TEST(SheetsInTheFrame, CtrlTabTurnsTheSheetsPagesNotTheFramesWindows) {
+    frame_test::FrameFixture f;
+    CMainFrame& frame = f.MakeFrame(f.EditingFactory());
+    frame.show();
+    frame.NewDocument();
+    frame.NewDocument();
+    CChildFrame* child = frame.ActiveChild();
+    ASSERT_NE(child, nullptr);
+    int page = -1;
+    WhenModal([&](QDialog& sheet) {
+        EXPECT_EQ(sheet.parentWidget(), &frame) << "the sheet is the frame's, outside the workspace";
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        page = dynamic_cast<ScreenCardSheet&>(sheet).Tabs().currentIndex();
+        Press(sheet, Ok::Cancel);
+    });
+    ASSERT_TRUE(child->Parts().commands->RunCommand(cmd::kScreenProperties));
+    EXPECT_EQ(page, 1) << "Ctrl+Tab brought the Card page";
+    EXPECT_EQ(frame.ActiveChild(), child) << "the child window stayed the active one";
 }
 
 }  // namespace

@@ -322,3 +322,18 @@ TEST_F(SpriteSheetsTest, ThePlaneGoesThroughTheSpritesSetterSoTheListKeepsItsOrd
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SpriteSheetsTest, CtrlTabTurnsThePagesFromAnyField) {
+    SpriteSheet sheet(SpriteSheet::Kind::properties, sprite, &doc);
+    sheet.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+    EXPECT_TRUE(sheet.Config()->Number().hasFocus()) << "the sheet opens on its first field";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(sheet.Tabs()->currentWidget(), sheet.EventsPage());
+    QTest::keyClick(&sheet, Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(sheet.Click()->Action().hasFocus()) << "Alt+C goes to the click action";
+}
+
+}  // namespace
