@@ -62,7 +62,7 @@ const QString kEventsTitle = QString::fromUtf8("Eventos del rat\u00f3n");
 // ---------------------------------------------------------------- configuration
 
 SpriteConfigPage::SpriteConfigPage(const CPhasedSprite& sprite, QWidget* parent)
-    : QWidget(parent), bitmapHeight_(sprite.CDIB::GetHeight()) {
+    : QWidget(parent), bitmapHeight_(sprite.CDIB::GetHeight()), storedFrames_(sprite.GetNumFrames()) {
     setObjectName("Configuration");
     auto* grid = new QGridLayout(this);
     number_ = AddIntegerRow(*grid, 0, tr("&Sprite #:"), sprite.GetNumber(), std::nullopt, this);
@@ -112,8 +112,10 @@ std::optional<FieldRefusal> SpriteConfigPage::Check() {
         return FieldRefusal{number_,
                             "A sprite's number is 0 or more: negative numbers stand for the card's "
                             "pictures and video."};
+    // A frame count the sheet cannot cut the bitmap into would leave cells without a row of pixels; the
+    // count the sprite already has is written back as it is.
     const int32_t frames = *frames_->Value();
-    if (frames < 1 || frames > bitmapHeight_)
+    if (frames != storedFrames_ && (frames < 1 || frames > bitmapHeight_))
         return FieldRefusal{frames_, "The sprite's bitmap is " + std::to_string(bitmapHeight_) +
                                          " pixels high: it holds from 1 to " + std::to_string(bitmapHeight_) +
                                          " frames."};
@@ -235,7 +237,9 @@ std::optional<FieldRefusal> ActionEventEditor::Check() {
 }
 
 void ActionEventEditor::RunHelp(int i) {
-    switch (HelpFor(MeaningsOf(event_, Code())[static_cast<size_t>(i)].kind)) {
+    const ArgumentHelp help = HelpFor(MeaningsOf(event_, Code())[static_cast<size_t>(i)].kind);
+    if (help != ArgumentHelp::browse && !document_) return;
+    switch (help) {
         case ArgumentHelp::browse:
             return Browse(i);
         case ArgumentHelp::chooseCard:
