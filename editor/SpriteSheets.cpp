@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -334,6 +335,7 @@ SpriteSheet::SpriteSheet(Kind kind, CPhasedSprite& sprite, const CFichaDoc* docu
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    if (tabs_) connect(tabs_, &QTabWidget::currentChanged, this, &SpriteSheet::TurnPage);
     // The sheet opens with the focus on the first field of its first page, so that the keyboard can move
     // between the pages (Ctrl+Tab) at once.
     if (config_)
@@ -342,25 +344,45 @@ SpriteSheet::SpriteSheet(Kind kind, CPhasedSprite& sprite, const CFichaDoc* docu
         click_->Action().setFocus();
 }
 
-namespace {
+std::optional<FieldRefusal> SpriteSheet::CheckPage(QWidget* page) {
+    if (page == config_) return config_->Check();
+    std::optional<FieldRefusal> refusal;
+    if (click_ && (page == click_ || page == eventsPage_)) refusal = click_->Check();
+    if (!refusal && move_ && (page == move_ || page == eventsPage_)) refusal = move_->Check();
+    return refusal;
+}
 
-// Brings the page that holds the refused field to the front, then says why and leaves the focus there.
-bool Accepts(QTabWidget* tabs, QWidget* page, std::optional<FieldRefusal> refusal) {
+void SpriteSheet::TurnPage(int index) {
+    // As the framework's sheets do, a page whose fields cannot be stored is not left.
+    QWidget* left = tabs_->widget(shownPage_);
+    if (std::optional<FieldRefusal> refusal = CheckPage(left)) {
+        const QSignalBlocker quiet(tabs_);
+        tabs_->setCurrentIndex(shownPage_);
+        Refuse(*refusal);
+        return;
+    }
+    shownPage_ = index;
+}
+
+bool SpriteSheet::Accepts(QWidget* page) {
+    std::optional<FieldRefusal> refusal = CheckPage(page);
     if (!refusal) return true;
-    if (tabs) tabs->setCurrentWidget(page);
+    // The page that holds the refused field comes to the front, then the author is told why and the focus
+    // stays on the field.
+    if (tabs_) {
+        const QSignalBlocker quiet(tabs_);
+        tabs_->setCurrentWidget(page);
+        shownPage_ = tabs_->currentIndex();
+    }
     Refuse(*refusal);
     return false;
 }
 
-}  // namespace
-
 void SpriteSheet::accept() {
     // Pages the author never brought to the front were filled when the sheet opened and write those values.
-    if (config_ && !Accepts(tabs_, config_, config_->Check())) return;
-    QWidget* clickPage = eventsPage_ ? eventsPage_ : click_;
-    QWidget* movePage = eventsPage_ ? eventsPage_ : move_;
-    if (click_ && !Accepts(tabs_, clickPage, click_->Check())) return;
-    if (move_ && !Accepts(tabs_, movePage, move_->Check())) return;
+    for (QWidget* page : {static_cast<QWidget*>(config_), eventsPage_ ? eventsPage_ : click_,
+                          eventsPage_ ? eventsPage_ : move_})
+        if (page && !Accepts(page)) return;
     if (config_) config_->Write(sprite_);
     if (click_) {
         sprite_.SetClickAction(click_->Code());

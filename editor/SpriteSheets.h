@@ -120,7 +120,7 @@ class SpriteSheet : public QDialog {
     SpriteSheet(Kind kind, CPhasedSprite& sprite, const CFichaDoc* document, QWidget* parent = nullptr);
 
     // Writes back and closes when every page accepts its fields; otherwise the refused page comes to the
-    // front and the sheet stays open.
+    // front and the sheet stays open. A page is not left either while one of its fields is refused.
     void accept() override;
 
     // The pages; null where the kind has none. The tabs are null for the plain dialog.
@@ -131,7 +131,14 @@ class SpriteSheet : public QDialog {
     QWidget* EventsPage() { return eventsPage_; }
 
   private:
+    // The first field of the page that cannot be stored.
+    std::optional<FieldRefusal> CheckPage(QWidget* page);
+    // Turning to page `index` is refused while the page left holds a field that cannot be stored.
+    void TurnPage(int index);
+    bool Accepts(QWidget* page);
+
     CPhasedSprite& sprite_;
+    int shownPage_ = 0;
     QTabWidget* tabs_ = nullptr;
     SpriteConfigPage* config_ = nullptr;
     QWidget* eventsPage_ = nullptr;

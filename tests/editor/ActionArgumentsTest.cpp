@@ -224,15 +224,26 @@ TEST_F(EventHelpTest, ANumberListOfMoreThanTenIsRefusedBeforeItIsStored) {
     sheet->Move()->Action().setCurrentIndex(kMoveActionHideSprites);
     Type(sheet->Move()->Argument(0), "1,,,,,,,,,,");
     sheet->Tabs()->setCurrentIndex(0);
-    Press(*sheet, Ok::Ok);
     ASSERT_EQ(box.shown.size(), 2u);
-    EXPECT_EQ(sheet->Tabs()->currentIndex(), 1) << "the Move page comes to the front";
+    EXPECT_EQ(sheet->Tabs()->currentIndex(), 1) << "the Move page is not left";
 
     Type(sheet->Move()->Argument(0), "1,2,3,4,5,6,7,8,9,10,11,12");
     sheet->Move()->Action().setCurrentIndex(kMoveActionPlaySound);
     Press(*sheet, Ok::Ok);
     EXPECT_FALSE(sheet->isVisible()) << "only an argument read as a list is counted";
     EXPECT_EQ(sprite->GetClickArgument(0), "1,2,3,4,5,6,7,8,9,10");
+}
+
+TEST_F(EventHelpTest, AStoredListTooLongBringsItsPageToTheFrontOnOk) {
+    // A list of eleven from another writer, on the page the author never turned to.
+    sprite->SetMoveAction(kMoveActionShowSprites);
+    sprite->SetMoveArguments({"1,2,3,4,5,6,7,8,9,10,11", "", "", ""});
+    SpriteSheet events(SpriteSheet::Kind::events, *sprite, &doc);
+    events.show();
+    Press(events, Ok::Ok);
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(events.Tabs()->currentWidget(), events.Move());
+    EXPECT_TRUE(events.isVisible());
 }
 
 TEST_F(EventHelpTest, TheSpriteChooserRefusesMoreThanTenAtOnce) {

@@ -197,12 +197,14 @@ TEST_F(SpriteSheetsTest, ANonIntegerIsRefusedWithTheFrameworksMessageAndTheSheet
     ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
     Type(sheet.Config()->Y(), "12a");
     sheet.Tabs()->setCurrentWidget(sheet.EventsPage());
-    Press(sheet, Ok::Ok);
+    EXPECT_EQ(sheet.Tabs()->currentWidget(), sheet.Config())
+        << "the page is not left while a field is refused";
     EXPECT_EQ(Messages(), (std::vector<std::string>{"Please enter an integer."}));
     EXPECT_EQ(box.shown.at(0).icon, platform::MessageIcon::exclamation);
+    EXPECT_TRUE(sheet.Config()->Y().hasFocus());
+    Press(sheet, Ok::Ok);
+    EXPECT_EQ(box.shown.size(), 2u);
     EXPECT_TRUE(sheet.isVisible());
-    EXPECT_EQ(sheet.Tabs()->currentWidget(), sheet.Config())
-        << "the page of the refused field comes to the front";
     EXPECT_TRUE(sheet.Config()->Y().hasFocus());
     EXPECT_TRUE(sprite.calls.empty()) << "nothing is written while a field is refused";
 
