@@ -1,6 +1,7 @@
 #include "editor/ActionArguments.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "engine/SpriteList.h"
@@ -29,7 +30,7 @@ const std::array<ActionArgumentMeanings, kClickActionCount>& ClickTable() {
             t[code] = {{kTextOfCard}};
         t[kActionPlaySound] = {{{K::soundFile, "Sound to play (.wav)"}}};
         t[kActionPlayVideoTitle] = {
-            {{K::titleStem, "Beginning of the video titles' names: on card 3, clip opens clip03.fca"}}};
+            {{K::videoStem, "Beginning of the video titles' names: on card 3, clip opens clip03.fca"}}};
         for (int32_t code = kActionShowSprites; code <= kActionDisableSprites; ++code)
             t[code] = {{kSpritesOf}};
         t[kActionSlideShow] = {{{K::slideBackground, "Picture behind the slides (JPEG or BMP; empty: black)"},
@@ -108,6 +109,7 @@ const ActionArgumentMeanings& MoveArgumentMeanings(int32_t code) {
 ArgumentHelp HelpFor(ArgumentKind kind) {
     switch (kind) {
         case K::titleStem:
+        case K::videoStem:
         case K::soundFile:
         case K::pictureFile:
         case K::slideBackground:
@@ -129,6 +131,7 @@ ArgumentHelp HelpFor(ArgumentKind kind) {
 std::optional<platform::FileDialogRequest> BrowseRequest(ArgumentKind kind) {
     switch (kind) {
         case K::titleStem:
+        case K::videoStem:
             return OpenRequest("Titles (*.FCA)|*.FCA|All files (*.*)|*.*||", "fca");
         case K::soundFile:
             return OpenRequest("Sounds (*.WAV)|*.WAV|All files (*.*)|*.*||", "wav");
@@ -151,7 +154,13 @@ std::string ArgumentForChosenFile(ArgumentKind kind, const std::string& chosen,
         return NameForTitle(folder, titlePath);
     }
     std::string name = NameForTitle(chosen, titlePath);
-    if (kind == K::titleStem && EndsWithNoCase(name, ".fca")) name.resize(name.size() - 4);
+    const bool stem = kind == K::titleStem || kind == K::videoStem;
+    if (stem && EndsWithNoCase(name, ".fca")) name.resize(name.size() - 4);
+    // The player puts the card's number after the stem in two digits ("clip" on card 1 opens clip01.fca).
+    auto digit = [&name](size_t fromEnd) {
+        return std::isdigit(static_cast<unsigned char>(name[name.size() - fromEnd]));
+    };
+    if (kind == K::videoStem && name.size() >= 2 && digit(1) && digit(2)) name.resize(name.size() - 2);
     return name;
 }
 

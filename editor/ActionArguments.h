@@ -16,6 +16,7 @@
 enum class ArgumentKind {
     unused,           // the action ignores this argument
     titleStem,        // a title file name without ".fca"
+    videoStem,        // the beginning of numbered title names: "clip" for clip01.fca, clip02.fca ...
     cardNumber,       // a card counted from 1, or "*"
     cardIndex,        // a card counted from 0, or "*"
     textIdentifier,   // the identifier of a text of the card shown
@@ -52,7 +53,8 @@ std::optional<platform::FileDialogRequest> BrowseRequest(ArgumentKind kind);
 // What the field receives for the file `chosen` (a path of this file system) of a title stored at
 // `titlePath` (empty when never saved): inside the title's folder the name relative to it, with
 // backslashes, as the title's other names are written, otherwise the whole path; a title stem loses its
-// ".fca", a slide folder is the folder of the chosen picture (empty for the title's own folder).
+// ".fca", a video stem also the card number at its end, a slide folder is the folder of the chosen picture
+// (empty for the title's own folder).
 std::string ArgumentForChosenFile(ArgumentKind kind, const std::string& chosen, const std::string& titlePath);
 
 // How many numbers a sprite number list holds, counted as the player splits it: "3,,7" holds three, the

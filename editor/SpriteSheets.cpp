@@ -63,7 +63,10 @@ const QString kEventsTitle = QString::fromUtf8("Eventos del rat\u00f3n");
 // ---------------------------------------------------------------- configuration
 
 SpriteConfigPage::SpriteConfigPage(const CPhasedSprite& sprite, QWidget* parent)
-    : QWidget(parent), bitmapHeight_(sprite.CDIB::GetHeight()), storedFrames_(sprite.GetNumFrames()) {
+    : QWidget(parent),
+      bitmapHeight_(sprite.CDIB::GetHeight()),
+      storedFrames_(sprite.GetNumFrames()),
+      storedInterval_(sprite.GetInterval()) {
     setObjectName("Configuration");
     auto* grid = new QGridLayout(this);
     number_ = AddIntegerRow(*grid, 0, tr("&Sprite #:"), sprite.GetNumber(), std::nullopt, this);
@@ -86,11 +89,8 @@ SpriteConfigPage::SpriteConfigPage(const CPhasedSprite& sprite, QWidget* parent)
     interval_ = new QComboBox(this);
     for (const char* label : kIntervalLabels) interval_->addItem(label);
     // An index from another writer outside the list shows no choice and is kept unless one is made.
-    interval_->setCurrentIndex(sprite.GetInterval() >= 0 &&
-                                       sprite.GetInterval() <= CPhasedSprite::kMaxInterval
-                                   ? sprite.GetInterval()
-                                   : -1);
-    interval_->setProperty("storedInterval", sprite.GetInterval());
+    const bool listed = storedInterval_ >= 0 && storedInterval_ <= CPhasedSprite::kMaxInterval;
+    interval_->setCurrentIndex(listed ? storedInterval_ : -1);
     grid->addWidget(new QLabel(tr("Update every :"), this), 7, 0);
     grid->addWidget(interval_, 7, 1);
 
@@ -133,8 +133,7 @@ void SpriteConfigPage::Write(CPhasedSprite& sprite) const {
     sprite.SetSensibleRect(sensible_->isChecked());
     sprite.SetVisible(visible_->isChecked());
     sprite.SetDisabled(disabled_->isChecked());
-    sprite.SetInterval(interval_->currentIndex() >= 0 ? interval_->currentIndex()
-                                                      : interval_->property("storedInterval").toInt());
+    sprite.SetInterval(interval_->currentIndex() >= 0 ? interval_->currentIndex() : storedInterval_);
     sprite.SetAlwaysAnimated(alwaysAnimated_->isChecked());
     sprite.SetAnimated(animated_->isChecked());
 }

@@ -54,6 +54,7 @@ class SpriteConfigPage : public QWidget {
   private:
     int32_t bitmapHeight_;
     int32_t storedFrames_;
+    int32_t storedInterval_;
     IntegerEdit* number_;
     QLineEdit* text_;
     IntegerEdit* x_;

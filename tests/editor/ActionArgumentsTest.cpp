@@ -51,8 +51,9 @@ TEST(ActionArguments, EveryArgumentAnActionReadsIsDescribedAndNoOtherIs) {
 }
 
 TEST(ActionArguments, BrowseOffersTheFilesOfEachKind) {
-    for (ArgumentKind kind : {ArgumentKind::titleStem, ArgumentKind::soundFile, ArgumentKind::pictureFile,
-                              ArgumentKind::slideBackground, ArgumentKind::slideFolder}) {
+    for (ArgumentKind kind :
+         {ArgumentKind::titleStem, ArgumentKind::videoStem, ArgumentKind::soundFile,
+          ArgumentKind::pictureFile, ArgumentKind::slideBackground, ArgumentKind::slideFolder}) {
         ASSERT_TRUE(BrowseRequest(kind)) << int(kind);
         EXPECT_TRUE(BrowseRequest(kind)->fileMustExist);
         EXPECT_FALSE(BrowseRequest(kind)->save);
@@ -77,6 +78,10 @@ TEST(ActionArguments, AChosenFileIsNamedFromTheTitlesFolder) {
         << "a title never saved has no folder";
     EXPECT_EQ(ArgumentForChosenFile(ArgumentKind::titleStem, "/t/disc/Intro.FCA", title), "Intro");
     EXPECT_EQ(ArgumentForChosenFile(ArgumentKind::titleStem, "/t/disc/notes.txt", title), "notes.txt");
+    EXPECT_EQ(ArgumentForChosenFile(ArgumentKind::videoStem, "/t/disc/clip12.fca", title), "clip")
+        << "the card number is the player's to add";
+    EXPECT_EQ(ArgumentForChosenFile(ArgumentKind::videoStem, "/t/disc/v201.fca", title), "v2");
+    EXPECT_EQ(ArgumentForChosenFile(ArgumentKind::titleStem, "/t/disc/demo2.fca", title), "demo2");
     EXPECT_EQ(ArgumentForChosenFile(ArgumentKind::slideFolder, "/t/disc/fotos/a.jpg", title), "fotos");
     EXPECT_EQ(ArgumentForChosenFile(ArgumentKind::slideFolder, "/t/disc/a.jpg", title), "")
         << "the title's own folder is the empty argument";
