@@ -50,23 +50,6 @@ TEST(ActionArguments, EveryArgumentAnActionReadsIsDescribedAndNoOtherIs) {
     EXPECT_EQ(MoveArgumentMeanings(kMoveActionCount)[0].kind, ArgumentKind::unused);
 }
 
-TEST(ActionArguments, BrowseOffersTheFilesOfEachKind) {
-    for (ArgumentKind kind :
-         {ArgumentKind::titleStem, ArgumentKind::videoStem, ArgumentKind::soundFile,
-          ArgumentKind::pictureFile, ArgumentKind::slideBackground, ArgumentKind::slideFolder}) {
-        ASSERT_TRUE(BrowseRequest(kind)) << int(kind);
-        EXPECT_TRUE(BrowseRequest(kind)->fileMustExist);
-        EXPECT_FALSE(BrowseRequest(kind)->save);
-        EXPECT_EQ(HelpFor(kind), ArgumentHelp::browse);
-    }
-    EXPECT_NE(BrowseRequest(ArgumentKind::titleStem)->filter.find("*.FCA"), std::string::npos);
-    EXPECT_NE(BrowseRequest(ArgumentKind::soundFile)->filter.find("*.WAV"), std::string::npos);
-    EXPECT_FALSE(BrowseRequest(ArgumentKind::numberList));
-    EXPECT_EQ(HelpFor(ArgumentKind::cardIndex), ArgumentHelp::chooseCard);
-    EXPECT_EQ(HelpFor(ArgumentKind::spriteNumber), ArgumentHelp::chooseSprites);
-    EXPECT_EQ(HelpFor(ArgumentKind::address), ArgumentHelp::none);
-}
-
 TEST(ActionArguments, AChosenFileIsNamedFromTheTitlesFolder) {
     const std::string title = "/t/disc/main.fca";
     EXPECT_EQ(ArgumentForChosenFile(ArgumentKind::soundFile, "/t/disc/snd/click.wav", title),
