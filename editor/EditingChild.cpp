@@ -11,7 +11,7 @@ namespace {
 // view inside it) belongs to the child window and goes first; the commands only hold the view's address
 // and never use it once the window closes.
 struct EditingParts {
-    explicit EditingParts(QWidget* parent) : dialogs(parent) {}
+    EditingParts(QWidget* parent, const CFichaDoc& doc) : dialogs(parent, &doc) {}
     QtEditorDialogs dialogs;
     std::unique_ptr<CEditorCommands> commands;
 };
@@ -20,7 +20,7 @@ struct EditingParts {
 
 ChildFactory MakeEditingChildFactory(EditorClipboard& clipboard) {
     return [&clipboard](CFichaDoc& doc, QWidget* parent, CommandTarget& router) {
-        auto parts = std::make_shared<EditingParts>(parent);
+        auto parts = std::make_shared<EditingParts>(parent, doc);
         // The view and the commands each need the other: the view is made first without its insertion
         // seam, then the commands on the view, then the view learns them.
         auto* host = new CFichaViewHost(doc, nullptr, router, parent);

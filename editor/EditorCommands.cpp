@@ -46,6 +46,9 @@ const std::map<int, std::string>& StepNames() {
         {cmd::kRepeatInAllCards, "Repeat in all cards"},
         {cmd::kConvertInCounter, "Convert in counter"},
         {cmd::kSpriteProperties, "Sprite properties"},
+        {cmd::kSpriteConfiguration, "Sprite configuration"},
+        {cmd::kSpriteEvents, "Sprite events"},
+        {cmd::kSpritesList, "Sprites list"},
         {cmd::kPictureProperties, "Picture properties"},
         {cmd::kVideoProperties, "Video properties"},
         {cmd::kScreenProperties, "Screen properties"},
@@ -810,7 +813,12 @@ void CEditorCommands::SpriteProperties() {
 void CEditorCommands::SpriteConfiguration(bool events) {
     CPhasedSprite* sprite = CurrentOrdinarySprite();
     if (!sprite) return;
+    // These two changed the sprite without an undo step in the original program; with many levels of undo
+    // such a change would be lost by the next Undo and never come back by Redo, so they take one like
+    // Properties does.
+    Step step(doc_, events ? cmd::kSpriteEvents : cmd::kSpriteConfiguration);
     if (!(events ? dialogs_.SpriteEvents(*sprite) : dialogs_.SpriteConfiguration(*sprite))) return;
+    step.Done();
     Changed();
 }
 
@@ -880,11 +888,11 @@ void CEditorCommands::ScreenProperties() {
 }
 
 void CEditorCommands::SpritesList() {
-    const bool confirmed = dialogs_.SpritesList(doc_.GetSpriteList());
-    if (confirmed)
-        Changed();
-    else
-        Refresh();
+    // The property sheets opened from the list change sprites: all that was confirmed there is one step.
+    Step step(doc_, cmd::kSpritesList);
+    if (!dialogs_.SpritesList(doc_.GetSpriteList())) return Refresh();
+    step.Done();
+    Changed();
 }
 
 // The work directory is stored in the title, so a new one is an undo step of its own instead of riding

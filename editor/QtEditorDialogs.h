@@ -2,6 +2,7 @@
 
 #include "editor/EditorDialogs.h"
 
+class CFichaDoc;
 class QDialog;
 class QWidget;
 
@@ -11,7 +12,9 @@ class QWidget;
 // QtElementDialogs.cpp.
 class QtEditorDialogs : public EditorDialogs {
   public:
-    explicit QtEditorDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+    // `document`, when given, is the title the sheets offer cards, sprites and texts of.
+    explicit QtEditorDialogs(QWidget* parent = nullptr, const CFichaDoc* document = nullptr)
+        : parent_(parent), document_(document) {}
 
     std::optional<std::string> ChooseImageFile() override;
     std::optional<std::string> ChooseBitmapFile() override;
@@ -46,6 +49,7 @@ class QtEditorDialogs : public EditorDialogs {
 
   private:
     QWidget* parent_;
+    const CFichaDoc* document_;
 };
 
 // The colour dialog's red, green and blue as a Windows colour reference (0x00BBGGRR).

@@ -723,8 +723,13 @@ TEST_F(EditorCommandsTest, SpriteCommandsWorkOnTheCurrentOrdinarySprite) {
     EXPECT_EQ(sprite->GetText(), "hint");
     EXPECT_EQ(doc.UndoText(), "Undo Sprite properties");
     Run(cmd::kSpriteConfiguration);
+    EXPECT_EQ(doc.UndoText(), "Undo Sprite configuration");
     Run(cmd::kSpriteEvents);
-    EXPECT_EQ(Steps(), 1u) << "configuration and events take no step";
+    EXPECT_EQ(doc.UndoText(), "Undo Sprite events");
+    EXPECT_EQ(Steps(), 3u) << "configuration and events take a step as properties do";
+    dialogs.onSprite = [](CPhasedSprite&) { return false; };
+    for (int id : {cmd::kSpriteProperties, cmd::kSpriteConfiguration, cmd::kSpriteEvents}) Run(id);
+    EXPECT_EQ(Steps(), 3u) << "a cancelled sheet leaves no step";
 
     dialogs.files.push_back(folder.Path("sprite.bmp"));
     Run(cmd::kChangeBitmap);
@@ -788,9 +793,13 @@ TEST_F(EditorCommandsTest, WorkDirectoryAndSpritesList) {
     Run(cmd::kSpritesList);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_GT(view.refreshes, refreshes) << "the view renders again after the list";
+    const size_t steps = Steps();
+    Run(cmd::kSpritesList);
+    EXPECT_EQ(Steps(), steps) << "a list closed without a confirmed sheet leaves no step";
     dialogs.spritesListConfirmed = true;
     Run(cmd::kSpritesList);
     EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.UndoText(), "Undo Sprites list");
 }
 
 TEST_F(EditorCommandsTest, TextCommandsNeedACurrentTextOfTheCurrentCard) {

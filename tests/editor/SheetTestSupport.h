@@ -1,0 +1,114 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <string>
+
+#include "editor/IntegerEdit.h"
+#include "model/FichaDoc.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "tests/model/DocTestSupport.h"
+#include "tests/support/QtApp.h"
+#include "ui/Services.h"
+
+// Helpers of the property sheets' tests: an editor title with sprites, the message box and the file
+// dialog answered by doubles, and the author's typing and button presses on the real controls.
+namespace sheet_test {
+
+// The dialogs WhenModal still waits for.
+inline std::vector<QPointer<QTimer>>& PendingModalWaits() {
+    static std::vector<QPointer<QTimer>> waits;
+    return waits;
+}
+
+// An editor document with one card, saved nowhere yet. A dialog a test waited for that never showed is
+// a failure of that test, and the wait ends with it.
+class SheetTest : public doc_test::DocumentTest {
+  protected:
+    void SetUp() override {
+        doc_test::DocumentTest::SetUp();
+        ASSERT_TRUE(doc.OnNewDocument());
+    }
+    void TearDown() override {
+        for (QPointer<QTimer>& wait : PendingModalWaits()) {
+            if (!wait) continue;
+            if (wait->isActive()) ADD_FAILURE() << "a dialog the test waited for never showed";
+            delete wait.data();
+        }
+        PendingModalWaits().clear();
+        doc.OnCloseDocument();
+        doc_test::DocumentTest::TearDown();
+    }
+    // Adds an authored sprite and gives it back.
+    CPhasedSprite& AddSprite(int32_t number, int32_t plane, int frames = 1) {
+        auto sprite = doc_test::MakeSprite(number, 10, 20, plane, 8, 6, frames);
+        CPhasedSprite& added = *sprite;
+        doc.GetSpriteList().Insert(std::move(sprite));
+        return added;
+    }
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> texts;
+        for (const auto& shown : box.shown) texts.push_back(shown.text);
+        return texts;
+    }
+
+    CFichaDoc doc{Variant::editor};
+    platform::ScriptedFileDialog files;
+    ui::ScopedService<platform::FileDialog, platform::FileDialogs, platform::SetFileDialog> scopedFiles{
+        files};
+};
+
+// Replaces the text of an edit as the author would: select everything, then type.
+inline void Type(QWidget& edit, const QString& text) {
+    edit.setFocus();
+    if (auto* line = qobject_cast<QLineEdit*>(&edit)) line->selectAll();
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(&edit)) spin->selectAll();
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    QTest::keyClicks(&edit, text);
+}
+
+// Clicks a check box on its box, where a click toggles it whatever the width of the widget.
+inline void Tick(QAbstractButton& box) {
+    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(6, box.height() / 2));
+}
+
+// Presses OK or Cancel of the dialog's button box with the mouse.
+inline void Press(QDialog& dialog, QDialogButtonBox::StandardButton which) {
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    ASSERT_NE(box, nullptr);
+    QPushButton* button = box->button(which);
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Runs `act` on the next modal dialog other than `outer` once it shows, from inside its own event loop.
+// A dialog that `act` leaves open is cancelled, so that a failing test never hangs.
+inline void WhenModal(std::function<void(QDialog&)> act, QWidget* outer = nullptr) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act, outer] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog == outer || !dialog->isVisible()) return;
+        poll->stop();
+        poll->deleteLater();
+        act(*dialog);
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog was left open";
+            dialog->reject();
+        }
+    });
+    PendingModalWaits().push_back(poll);
+    poll->start(5);
+}
+
+}  // namespace sheet_test
