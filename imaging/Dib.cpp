@@ -511,6 +511,12 @@ void CDIB::CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_
     const uint8_t* in = GetPixelAddress(sx, sy + h - 1);
     uint8_t* out = destination->GetPixelAddress(dx, dy + h - 1);
     const bool shared = SharesBytes(*this, *destination);
+    if (transparent == 0xFFFFFFFF && !shared && rowBytes == sourceStride && rowBytes == destinationStride) {
+        // Whole rows without padding lie one after the other in both images: the block is one piece.
+        // (Within one image the rows go one by one, so that overlapping blocks come out as they always did.)
+        std::memmove(out, in, rowBytes * h);
+        return;
+    }
     const TransparentRows skipping(transparent);
     for (int32_t row = 0; row < h; ++row, in += sourceStride, out += destinationStride) {
         if (transparent == 0xFFFFFFFF)

@@ -195,3 +195,19 @@ TEST(TransparentCopy, WithinOneImageEachPixelIsReadBeforeTheOnesAfterItAreWritte
         }
     }
 }
+
+TEST(TransparentCopy, WholeRowsMoveAsOneBlockButWithinOneImageRowByRow) {
+    // Rows of 64 pixels have no padding, so a copy of whole rows between two images is one piece; within
+    // one image, shifted a row up or down, the rows still go one by one from the bottom of the block.
+    CDIB image = CoordinateImage(64, 9);
+    const CDIB backdrop = Backdrop(64, 9, 3);
+    CDIB copied = backdrop;
+    image.CopyBits(&copied, 0, 2, 64, 6, 0, 1, 0xFFFFFFFF);
+    ExpectSameBytes(copied, ReferenceCopy(&image, backdrop, 0, 2, 64, 6, 0, 1, 0xFFFFFFFF));
+    for (int32_t d : {1, -1}) {
+        SCOPED_TRACE(testing::Message() << "shifted by " << d);
+        CDIB within = image;
+        within.CopyBits(&within, 0, 2 + d, 64, 6, 0, 2, 0xFFFFFFFF);
+        ExpectSameBytes(within, ReferenceCopy(nullptr, image, 0, 2 + d, 64, 6, 0, 2, 0xFFFFFFFF));
+    }
+}
