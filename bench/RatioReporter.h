@@ -17,8 +17,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
     // (the console report's closing colour reset would otherwise start the first of them).
     RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
 
+    // With repetitions (--benchmark_repetitions) a benchmark's time is the median of its runs, reported
+    // after them, which a moment of other work on the machine moves less than a single run.
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Aggregate)
+                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            else if (run.aggregate_name == "median")
+                times[run.run_name.str()] = run.GetAdjustedRealTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 
