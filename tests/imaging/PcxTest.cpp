@@ -428,16 +428,3 @@ TEST(PcxRead, RunsSplitByTheEndOfAnInputBufferDecodeWhole) {
         EXPECT_EQ(file.Position(), file.Length() - 1);
     }
 }
-
-TEST(PcxRead, OddWidthsComeBackWithZeroPadding) {
-    for (int32_t width : {1, 2, 3, 5, 17}) {
-        SCOPED_TRACE(testing::Message() << "width " << width);
-        CDibPcx pcx = Runs(width, 3);
-        platform::MemoryFile file(Written(pcx));
-        CDibPcx back;
-        ASSERT_TRUE(back.Read(file));
-        ASSERT_EQ(back.GetStorageWidth(), pcx.GetStorageWidth());
-        EXPECT_EQ(std::memcmp(back.GetBits(), pcx.GetBits(), static_cast<size_t>(pcx.GetStorageWidth()) * 3),
-                  0);
-    }
-}
