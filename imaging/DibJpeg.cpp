@@ -17,7 +17,9 @@ IMPLEMENT_SERIAL(CDibJpeg, CDIB, 0)
 
 namespace {
 
-constexpr size_t kBufferSize = 4096;
+// The file is read and written in pieces of this size. Whatever the source reads beyond the stream is
+// given back by seeking when the stream ends, so the size shows nowhere but in the number of reads.
+constexpr size_t kBufferSize = 64 * 1024;
 const char* const kCaption = "Error JPEG";
 const char* const kNoMemory = "Memoria insuficiente para descomprimir JPEG.";
 // A progressive stream may repeat scans without end; no real image needs more than this.
