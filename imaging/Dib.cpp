@@ -331,7 +331,7 @@ __attribute__((target("ssse3"))) size_t HalveRow24Shuffling(const uint8_t* in, u
     __m128i v[3];
     for (; i + 16 <= count && 6 * i + 93 <= inBytes; i += 16) {
         // The source is read at twice the pace of the result: asked for a little ahead.
-        _mm_prefetch(reinterpret_cast<const char*>(in + 6 * i + 1024), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(in + 6 * i + 3072), _MM_HINT_T0);
         HalveSixteen(in + 6 * i, v);
         __m128i* target = reinterpret_cast<__m128i*>(out + 3 * i);
         if (streaming) {
