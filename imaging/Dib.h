@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "archive/Object.h"
+#include "imaging/PixelBlock.h"
 #include "platform/DeviceContext.h"
+#include "platform/DibStride.h"
 #include "platform/File.h"
 #include "platform/FileDialog.h"
 #include "platform/Geometry.h"
@@ -79,8 +81,8 @@ class CDIB : public CObject {
                              int32_t height);
     // A phased sprite answers with its cell size here, so the image's own code (addressing, copying,
     // writing) calls CDIB::GetWidth/GetHeight for the size of the whole bitmap.
-    virtual int32_t GetWidth() const;
-    virtual int32_t GetHeight() const;
+    virtual int32_t GetWidth() const { return HasImage() ? GetHeader()->biWidth : 0; }
+    virtual int32_t GetHeight() const { return HasImage() ? GetHeader()->biHeight : 0; }
     // On a true-colour display the map is the identity; fails without a palette.
     virtual bool MapColorsToPalette(const std::vector<PaletteEntry>* palette);
     virtual platform::Rect GetRect() const;
@@ -93,7 +95,10 @@ class CDIB : public CObject {
 
     // --- non-virtual operations ---
     bool Create(int32_t width, int32_t height, int bytesPerPixel);
-    int32_t GetStorageWidth() const;  // bytes per row
+    // Bytes per row.
+    int32_t GetStorageWidth() const {
+        return HasImage() ? static_cast<int32_t>(platform::DibStride(CDIB::GetWidth(), GetBitCount())) : 0;
+    }
     int GetNumColors() const;
     static int GetNumColors(const BITMAPINFOHEADER& header);
     // Address of pixel (x, y), y counted from the top; null outside the image.
@@ -119,8 +124,10 @@ class CDIB : public CObject {
 
     // --- access ---
     bool HasImage() const { return !header_.empty(); }
-    const BITMAPINFOHEADER* GetHeader() const;
-    int GetBitCount() const;
+    const BITMAPINFOHEADER* GetHeader() const {
+        return HasImage() ? reinterpret_cast<const BITMAPINFOHEADER*>(header_.data()) : nullptr;
+    }
+    int GetBitCount() const { return HasImage() ? GetHeader()->biBitCount : 0; }
     uint8_t* GetBits() { return bits_; }
     const uint8_t* GetBits() const { return bits_; }
     // Blue, green, red, 0 quads; null when the image has no colour table.
@@ -150,11 +157,13 @@ class CDIB : public CObject {
                             std::string_view ending, FileReader reader);
     // Creates `path` (asking with `dialog` when empty) and writes this image with the virtual Write.
     bool SaveWith(const std::string& path, const platform::FileDialogRequest& dialog);
+    // Create without clearing the pixels, for a reader that writes every byte of every row itself.
+    bool Allocate(int32_t width, int32_t height, int bytesPerPixel);
     // Installs a header block (40 bytes plus colour table) and an owned pixel block.
-    void Replace(std::vector<uint8_t> header, std::vector<uint8_t> pixels);
+    void Replace(std::vector<uint8_t> header, PixelBlock pixels);
 
     std::vector<uint8_t> header_;  // BITMAPINFOHEADER followed by the colour table; empty when no image
-    std::vector<uint8_t> ownedBits_;
+    PixelBlock ownedBits_;
     uint8_t* bits_ = nullptr;
     bool ownsBits_ = false;
 };

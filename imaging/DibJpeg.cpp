@@ -17,7 +17,9 @@ IMPLEMENT_SERIAL(CDibJpeg, CDIB, 0)
 
 namespace {
 
-constexpr size_t kBufferSize = 4096;
+// The file is read and written in pieces of this size. Whatever the source reads beyond the stream is
+// given back by seeking when the stream ends, so the size shows nowhere but in the number of reads.
+constexpr size_t kBufferSize = 64 * 1024;
 const char* const kCaption = "Error JPEG";
 const char* const kNoMemory = "Memoria insuficiente para descomprimir JPEG.";
 // A progressive stream may repeat scans without end; no real image needs more than this.
@@ -60,8 +62,7 @@ struct Source {
     uint64_t startPosition;
     uint64_t totalRead;
     bool startOfFile;
-    bool insertedEnd;                // the stream ended early and an end-of-image marker was supplied
-    std::vector<uint8_t>* captured;  // every byte taken from the file, in order
+    bool insertedEnd;  // the stream ended early and an end-of-image marker was supplied
 };
 
 void InitSource(j_decompress_ptr cinfo) {
@@ -74,7 +75,6 @@ size_t ReadSome(j_decompress_ptr cinfo, Source& src) {
     bool failed = false;
     try {
         got = src.file->Read(src.buffer, kBufferSize);
-        src.captured->insert(src.captured->end(), src.buffer, src.buffer + got);
     } catch (...) {
         failed = true;
     }
@@ -119,14 +119,13 @@ void TermSource(j_decompress_ptr cinfo) {
     bool failed = false;
     try {
         src.file->Seek(src.startPosition + used);
-        src.captured->resize(used);
     } catch (...) {
         failed = true;
     }
     if (failed) ERREXIT(cinfo, JERR_FILE_READ);
 }
 
-void AttachSource(j_decompress_ptr cinfo, platform::File& file, std::vector<uint8_t>& captured) {
+void AttachSource(j_decompress_ptr cinfo, platform::File& file) {
     auto* src = static_cast<Source*>(
         (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(Source)));
     cinfo->src = &src->pub;
@@ -144,7 +143,6 @@ void AttachSource(j_decompress_ptr cinfo, platform::File& file, std::vector<uint
     src->totalRead = 0;
     src->startOfFile = true;
     src->insertedEnd = false;
-    src->captured = &captured;
 }
 
 void LimitScans(j_common_ptr cinfo) {
@@ -211,8 +209,7 @@ void AttachDestination(j_compress_ptr cinfo, platform::File& file) {
 struct DecodeState {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
-    std::vector<uint8_t> captured;
-    std::vector<uint8_t> pixels;
+    PixelBlock pixels;
     int32_t width = 0, height = 0;
     bool noMemory = false;
     bool insertedEnd = false;
@@ -225,7 +222,7 @@ void ExpandGrey(const JSAMPLE* in, uint8_t* out, JDIMENSION width) {
 // Allocates the pixel block; an image too large for memory or the limits is reported as such.
 bool AllocatePixels(DecodeState& s, size_t size) {
     try {
-        s.pixels.assign(size, 0);
+        s.pixels = PixelBlock::Uninitialized(size);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -243,7 +240,7 @@ bool Decode(DecodeState& s, platform::File& file) {
     jpeg_progress_mgr progress{};
     progress.progress_monitor = LimitScans;
     cinfo->progress = &progress;
-    AttachSource(cinfo, file, s.captured);
+    AttachSource(cinfo, file);
     jpeg_read_header(cinfo, TRUE);
     // Colour comes out in the DIB's own blue, green, red order, straight into its rows.
     if (cinfo->out_color_space != JCS_GRAYSCALE) cinfo->out_color_space = JCS_EXT_BGR;
@@ -263,6 +260,8 @@ bool Decode(DecodeState& s, platform::File& file) {
     while (cinfo->output_scanline < cinfo->output_height) {
         JDIMENSION y = cinfo->output_scanline;
         uint8_t* row = s.pixels.data() + (s.height - 1 - y) * stride;
+        // The block may hold an older image's bytes: the padding after the pixels is cleared.
+        std::memset(row + 3 * s.width, 0, static_cast<size_t>(stride - 3 * s.width));
         if (cinfo->output_components == 3) {
             jpeg_read_scanlines(cinfo, &row, 1);
             continue;
@@ -319,6 +318,7 @@ bool Encode(EncodeState& s, platform::File& file, const CDIB& dib) {
 bool CDibJpeg::Read(platform::File& file) {
     kept_.Forget();
     Clear();
+    const uint64_t begin = file.Position();
     auto state = std::make_unique<DecodeState>();
     InstallErrorManager(state->err, quiet_);
     if (!Decode(*state, file)) {
@@ -334,7 +334,7 @@ bool CDibJpeg::Read(platform::File& file) {
     Replace(std::vector<uint8_t>(raw, raw + sizeof header), std::move(state->pixels));
     // A stream that had to be completed is not worth keeping: written back, it would run into whatever
     // follows it.
-    if (!state->insertedEnd) kept_.Keep(std::move(state->captured), *this);
+    if (!state->insertedEnd) kept_.KeepFrom(file, begin, *this);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "imaging/DibPcx.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -30,11 +31,41 @@ void Put16(uint8_t* p, int32_t v) {
 // can be left exactly after the last byte used.
 class PcxInput {
   public:
-    explicit PcxInput(platform::File& file) : file_(file), buffer_(kInputBufferSize) {}
+    explicit PcxInput(platform::File& file) : file_(file) {}
 
+    uint64_t Consumed() const { return consumed_; }
+
+    // Decodes one plane line of exactly `length` bytes. A run that would pass the end of the line, or
+    // the end of the data, makes the line (and the image) bad.
+    bool DecodeLine(uint8_t* line, size_t length) {
+        size_t produced = 0;
+        while (produced < length) {
+            // While a run header is sure to find its value byte in the buffer, the buffer is walked
+            // directly; the last byte of a buffer goes the careful way.
+            size_t pos = pos_;
+            const size_t stop = len_ > 0 ? len_ - 1 : 0;
+            while (produced < length && pos < stop) {
+                const uint8_t byte = buffer_[pos++];
+                if (byte < 0xC0) {
+                    line[produced++] = byte;
+                    continue;
+                }
+                const size_t count = byte & 0x3F;
+                if (count > length - produced) return false;
+                std::memset(line + produced, buffer_[pos++], count);
+                produced += count;
+            }
+            consumed_ += pos - pos_;
+            pos_ = pos;
+            if (produced < length && !DecodeOne(line, produced, length)) return false;
+        }
+        return true;
+    }
+
+  private:
     bool Next(uint8_t& byte) {
         if (pos_ == len_) {
-            len_ = file_.Read(buffer_.data(), buffer_.size());
+            len_ = file_.Read(buffer_, sizeof buffer_);
             pos_ = 0;
             if (len_ == 0) return false;
         }
@@ -42,33 +73,27 @@ class PcxInput {
         ++consumed_;
         return true;
     }
-    uint64_t Consumed() const { return consumed_; }
 
-  private:
+    // One literal or one run, taking its bytes across a refill of the buffer.
+    bool DecodeOne(uint8_t* line, size_t& produced, size_t length) {
+        uint8_t byte;
+        if (!Next(byte)) return false;
+        if (byte < 0xC0) {
+            line[produced++] = byte;
+            return true;
+        }
+        const size_t count = byte & 0x3F;
+        if (!Next(byte) || count > length - produced) return false;
+        std::memset(line + produced, byte, count);
+        produced += count;
+        return true;
+    }
+
     platform::File& file_;
-    std::vector<uint8_t> buffer_;
+    uint8_t buffer_[kInputBufferSize];
     size_t pos_ = 0, len_ = 0;
     uint64_t consumed_ = 0;
 };
-
-// Decodes one plane line of exactly line.size() bytes. A run that would pass the end of the line, or
-// the end of the data, makes the line (and the image) bad.
-bool DecodeLine(PcxInput& input, uint8_t* line, size_t length) {
-    size_t produced = 0;
-    uint8_t byte;
-    while (produced < length) {
-        if (!input.Next(byte)) return false;
-        if (byte < 0xC0) {
-            line[produced++] = byte;
-            continue;
-        }
-        size_t count = byte & 0x3F;
-        if (!input.Next(byte) || count > length - produced) return false;
-        std::memset(line + produced, byte, count);
-        produced += count;
-    }
-    return true;
-}
 
 struct PcxShape {
     int32_t width, height, lineLength, planes;
@@ -100,33 +125,76 @@ bool FitsInFile(const PcxShape& shape, uint64_t remaining) {
     return perLine * shape.planes * static_cast<uint64_t>(shape.height) <= remaining;
 }
 
-// Emits the encoded form of one plane line: runs of up to 63 equal bytes, never crossing the line.
-void EncodeLine(const uint8_t* line, size_t n, std::vector<uint8_t>& out) {
-    if (n == 0) return;
-    auto emit = [&out](uint8_t value, int count) {
-        if (count == 0) return;
-        if (count == 1 && value < 0xC0) {
-            out.push_back(value);
-        } else {
-            out.push_back(static_cast<uint8_t>(0xC0 | count));
-            out.push_back(value);
+// The number of bytes equal to `value` from `p` on, at most `n`, compared a word at a time.
+size_t RunLength(const uint8_t* p, size_t n, uint8_t value) {
+    const uint64_t repeated = 0x0101010101010101ull * value;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        // On a little-endian machine the lowest differing bit belongs to the first differing byte.
+        if (const uint64_t differs = word ^ repeated)
+            return i + static_cast<size_t>(std::countr_zero(differs)) / 8;
+    }
+    while (i < n && p[i] == value) ++i;
+    return i;
+}
+
+// Writes the encoded form of one plane line of n bytes at `out` and returns the end of what it wrote
+// (at most 2n bytes): runs of up to 63 equal bytes, never crossing the line. A run of L equal bytes
+// becomes L / 63 runs of 63 and one of the rest; a run of one below 0xC0 is the plain byte.
+uint8_t* EncodeLine(const uint8_t* line, size_t n, uint8_t* out) {
+    size_t i = 0;
+    while (i < n) {
+        const uint8_t value = line[i];
+        // Most bytes of a picture's gradients differ from the next one: they need no run scan.
+        if (i + 1 == n || line[i + 1] != value) {
+            if (value >= 0xC0) *out++ = 0xC0 | 1;
+            *out++ = value;
+            ++i;
+            continue;
         }
-    };
-    uint8_t value = line[0];
-    int count = 1;
-    for (size_t i = 1; i < n; ++i) {
-        if (line[i] != value) {
-            emit(value, count);
-            value = line[i];
-            count = 1;
-        } else if (count == 62) {
-            emit(value, 63);
-            count = 0;
-        } else {
-            ++count;
+        size_t length = RunLength(line + i, n - i, value);
+        i += length;
+        for (; length >= 63; length -= 63) {
+            *out++ = 0xC0 | 63;
+            *out++ = value;
+        }
+        if (length == 1 && value < 0xC0) {
+            *out++ = value;
+        } else if (length != 0) {
+            *out++ = static_cast<uint8_t>(0xC0 | length);
+            *out++ = value;
         }
     }
-    emit(value, count);
+    return out;
+}
+
+// Decodes the rows of an image of `shape` into the bottom-up pixel block `bits`, writing every byte of
+// every row, padding included.
+bool DecodeRows(PcxInput& input, const PcxShape& shape, uint8_t* bits, size_t stride) {
+    const size_t lineLength = static_cast<size_t>(shape.lineLength);
+    // Line bytes beyond the width are dropped; pixels beyond a shorter line stay black.
+    const size_t copied = std::min<size_t>(shape.width, lineLength);
+    const size_t pixelBytes = copied * (shape.planes == 1 ? 1 : 3);
+    std::vector<uint8_t> line(lineLength * shape.planes);
+    for (int32_t r = 0; r < shape.height; ++r) {
+        uint8_t* row = bits + static_cast<size_t>(shape.height - r - 1) * stride;
+        for (int p = 0; p < shape.planes; ++p)
+            if (!input.DecodeLine(line.data() + p * lineLength, lineLength)) return false;
+        if (shape.planes == 1) {
+            std::memcpy(row, line.data(), copied);
+        } else {
+            const uint8_t *red = line.data(), *green = red + lineLength, *blue = green + lineLength;
+            for (size_t x = 0; x < copied; ++x) {
+                row[3 * x] = blue[x];
+                row[3 * x + 1] = green[x];
+                row[3 * x + 2] = red[x];
+            }
+        }
+        std::memset(row + pixelBytes, 0, stride - pixelBytes);
+    }
+    return true;
 }
 
 }  // namespace
@@ -142,45 +210,26 @@ bool CDibPcx::Read(platform::File& file) {
         HeaderVerdict verdict = ParseHeader(header, shape);
         if (verdict == HeaderVerdict::tooLarge) platform::ShowMessage(kNoMemory);
         if (verdict != HeaderVerdict::good || !FitsInFile(shape, file.Remaining())) return false;
+        PcxInput input(file);
         const uint64_t start = file.Position();
-        const int bitCount = 8 * shape.planes;
-        if (!Create(shape.width, shape.height, shape.planes == 1 ? 1 : 3)) {
+        if (!Allocate(shape.width, shape.height, shape.planes == 1 ? 1 : 3)) {
             platform::ShowMessage(kNoMemory);
             return false;
         }
-        const int32_t stride = GetStorageWidth();
-        const size_t copied = static_cast<size_t>(std::min(shape.width, shape.lineLength));
-        std::vector<uint8_t> line(static_cast<size_t>(shape.lineLength) * shape.planes);
-        PcxInput input(file);
-        for (int32_t r = 0; r < shape.height; ++r) {
-            uint8_t* row = bits_ + static_cast<size_t>(shape.height - r - 1) * stride;
-            for (int p = 0; p < shape.planes; ++p)
-                if (!DecodeLine(input, line.data() + p * shape.lineLength, shape.lineLength)) {
-                    Clear();
-                    return false;
-                }
-            if (shape.planes == 1) {
-                std::memcpy(row, line.data(), copied);
-                continue;
-            }
-            const uint8_t *red = line.data(), *green = red + shape.lineLength,
-                          *blue = green + shape.lineLength;
-            for (size_t x = 0; x < copied; ++x) {
-                row[3 * x] = blue[x];
-                row[3 * x + 1] = green[x];
-                row[3 * x + 2] = red[x];
-            }
+        const size_t stride = static_cast<size_t>(GetStorageWidth());
+        if (!DecodeRows(input, shape, bits_, stride)) {
+            Clear();
+            return false;
         }
-        BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(header_.data());
-        h->biBitCount = static_cast<uint16_t>(bitCount);
-        h->biSizeImage = static_cast<uint32_t>(stride) * shape.height;
+        reinterpret_cast<BITMAPINFOHEADER*>(header_.data())->biSizeImage =
+            static_cast<uint32_t>(stride * shape.height);
         file.Seek(start + input.Consumed() + (shape.planes == 1 ? 1 : 0));
         if (shape.planes == 3) {
-            KeepStream(file, begin);
+            kept_.KeepFrom(file, begin, *this);
             return true;
         }
         // One plane: the palette follows its marker byte. Without it the image keeps the grey ramp
-        // of Create and stays 8-bit.
+        // of a new 8-bit image and stays 8-bit.
         uint8_t palette[kPaletteSize];
         if (file.Read(palette, sizeof palette) != sizeof palette) return true;
         uint8_t* table = GetColorTable();
@@ -195,7 +244,7 @@ bool CDibPcx::Read(platform::File& file) {
             Clear();
             return false;
         }
-        KeepStream(file, begin);
+        kept_.KeepFrom(file, begin, *this);
         return true;
     } catch (const platform::FileException&) {
         Clear();
@@ -205,24 +254,6 @@ bool CDibPcx::Read(platform::File& file) {
         platform::ShowMessage(kNoMemory);
         return false;
     }
-}
-
-void CDibPcx::KeepStream(platform::File& file, uint64_t begin) {
-    const uint64_t end = file.Position();
-    std::vector<uint8_t> stream;
-    try {
-        stream.resize(end - begin);
-        file.Seek(begin);
-        const size_t got = file.Read(stream.data(), stream.size());
-        file.Seek(end);
-        if (got != stream.size()) return;
-    } catch (const std::bad_alloc&) {
-        return;
-    } catch (const platform::FileException&) {
-        // The image was read; only its bytes are not kept, so it is encoded again when it is written.
-        return;
-    }
-    kept_.Keep(std::move(stream), *this);
 }
 
 bool CDibPcx::Write(platform::File& file) {
@@ -247,22 +278,33 @@ bool CDibPcx::Write(platform::File& file) {
     header[65] = 3;
     Put16(header + 66, width);
     try {
-        std::vector<uint8_t> line(width);
-        std::vector<uint8_t> encoded;
-        encoded.reserve(6 * static_cast<size_t>(width));
+        // The three plane lines of a row, and the encoded rows gathered into writes of about 64 KiB; an
+        // encoded row takes at most twice its pixel bytes.
+        const size_t n = static_cast<size_t>(width);
+        std::vector<uint8_t> lines(3 * n);
+        const size_t rowMost = 6 * n;
+        std::vector<uint8_t> encoded(std::max<size_t>(rowMost, 64 * 1024));
         file.Write(header, sizeof header);
         const uint64_t start = file.Position();
         uint64_t written = 0;
+        uint8_t* out = encoded.data();
         for (int32_t y = 0; y < height; ++y) {
             const uint8_t* row = GetPixelAddress(0, y);
-            encoded.clear();
-            for (int plane = 2; plane >= 0; --plane) {  // red, green, blue
-                for (int32_t x = 0; x < width; ++x) line[x] = row[3 * x + plane];
-                EncodeLine(line.data(), line.size(), encoded);
+            uint8_t *red = lines.data(), *green = red + n, *blue = green + n;
+            for (size_t x = 0; x < n; ++x) {
+                blue[x] = row[3 * x];
+                green[x] = row[3 * x + 1];
+                red[x] = row[3 * x + 2];
             }
-            file.Write(encoded.data(), encoded.size());
-            written += encoded.size();
+            if (static_cast<size_t>(encoded.data() + encoded.size() - out) < rowMost) {
+                file.Write(encoded.data(), static_cast<size_t>(out - encoded.data()));
+                written += static_cast<uint64_t>(out - encoded.data());
+                out = encoded.data();
+            }
+            for (const uint8_t* plane : {red, green, blue}) out = EncodeLine(plane, n, out);
         }
+        file.Write(encoded.data(), static_cast<size_t>(out - encoded.data()));
+        written += static_cast<uint64_t>(out - encoded.data());
         file.Seek(start + written);
     } catch (const platform::FileException&) {
         return false;
@@ -334,7 +376,7 @@ bool ReadLowColourPcx(platform::File& file, const uint8_t* header, CDIB& dib) {
     PcxInput input(file);
     for (int32_t y = 0; y < shape.height; ++y) {
         for (int p = 0; p < shape.planes; ++p)
-            if (!DecodeLine(input, lines.data() + p * shape.lineLength, shape.lineLength)) return false;
+            if (!input.DecodeLine(lines.data() + p * shape.lineLength, shape.lineLength)) return false;
         uint8_t* out = result.GetPixelAddress(0, y);
         for (int32_t x = 0; x < shape.width; ++x, out += 3) {
             const uint8_t* rgb = palette[LowColourIndex(shape, lines, x)];

@@ -21,8 +21,5 @@ class CDibPcx : public CDIB {
     static bool ReadAsPcx(CDIB& dib, platform::File& file);
 
   private:
-    // Keeps the bytes from `begin` to the file's position as the stream of the pixels just read.
-    void KeepStream(platform::File& file, uint64_t begin);
-
     KeptStream kept_;  // the PCX bytes the current pixels were read from
 };

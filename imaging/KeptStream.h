@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <span>
+
+#include "imaging/PixelBlock.h"
+#include "platform/File.h"
 
 class CDIB;
 
@@ -11,16 +14,23 @@ class CDIB;
 // changed is found by comparing them, so no way of changing an image can slip past it.
 class KeptStream {
   public:
-    // Keeps `stream` as the form of the pixels `decoded` holds now.
-    void Keep(std::vector<uint8_t> stream, const CDIB& decoded);
+    KeptStream() = default;
+    KeptStream(const KeptStream& other) { *this = other; }
+    KeptStream& operator=(const KeptStream& other);
+    KeptStream(KeptStream&&) noexcept = default;
+    KeptStream& operator=(KeptStream&&) noexcept = default;
+
+    // Keeps the bytes of `file` from `begin` to its position now as the form of the pixels `decoded`
+    // holds, leaving the file where it was. Keeps nothing when they cannot be read back.
+    void KeepFrom(platform::File& file, uint64_t begin, const CDIB& decoded);
     void Forget();
     // True when `image` holds exactly the pixels the kept stream decodes to.
     bool Matches(const CDIB& image) const;
-    const std::vector<uint8_t>& Stream() const { return stream_; }
+    std::span<const uint8_t> Stream() const { return {stream_.data(), stream_.size()}; }
 
   private:
-    std::vector<uint8_t> stream_;
-    std::vector<uint8_t> pixels_;
+    PixelBlock stream_;
+    PixelBlock pixels_;
     int32_t width_ = 0;
     int32_t height_ = 0;
     int bitCount_ = 0;

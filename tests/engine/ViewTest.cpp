@@ -217,6 +217,69 @@ TEST_F(AnimViewTest, AnEightBitBackgroundComposesThroughItsColourTable) {
     EXPECT_EQ(At(0, 0), 0u);
 }
 
+namespace {
+
+// The scene composed plainly, one pixel at a time: the background's pixel, then each sprite from the
+// back of the list to the front whose shown cell covers the pixel with a colour other than its
+// transparent one.
+uint32_t ComposedPixel(const CDIB& background, const CSpriteList& sprites, int32_t x, int32_t y) {
+    uint32_t colour = PixelAt(background, x, y);
+    for (size_t i = sprites.GetCount(); i-- > 0;) {
+        const auto* sprite = static_cast<const CPhasedSprite*>(sprites.GetAt(i));
+        if (!sprite->GetRect().Contains(x, y)) continue;
+        const uint32_t pixel =
+            PixelAt(*sprite, x - sprite->GetX() + sprite->GetCurrentColumn() * sprite->GetCellWidth(),
+                    y - sprite->GetY() + sprite->GetCurrentFrame() * sprite->GetCellHeight());
+        if (!sprite->IsTransparent() || pixel != sprite->GetTransparentColour()) colour = pixel;
+    }
+    return colour;
+}
+
+}  // namespace
+
+TEST_F(AnimViewTest, ComposingGivesThePlainPixelByPixelSceneAtEveryEdge) {
+    // Sprites of odd widths, transparent borders and holes, partly outside every edge of the background,
+    // one of them showing the middle frame of a sheet; then rectangles of the scene composed again over
+    // a buffer full of something else.
+    FillRect(*scene_.background, 0, 0, 40, 30, 0x203040);
+    for (int32_t x = 0; x < 40; ++x) SetPixel(*scene_.background, x, x % 30, 0x102030 * (x % 7));
+    const int32_t widths[] = {1, 2, 3, 5, 17, 33, 20};
+    const int32_t places[][2] = {{-2, 3}, {39, 10}, {10, -3}, {6, 28}, {-8, -6}, {30, 20}, {12, 5}};
+    for (int i = 0; i < 7; ++i) {
+        auto sprite =
+            MakeButton(widths[i], 9, 0x0000FF * (i + 1) + 0x400000, places[i][0], places[i][1], 10 * (i % 3));
+        SetPixel(*sprite, widths[i] / 2, 4, kWhite);  // a hole in the middle too
+        Add(std::move(sprite));
+    }
+    auto sheet = MakeSprite(18, 27, kWhite, 15, 12, 5);
+    FillRect(*sheet, 3, 9, 15, 18, kGreen);  // the middle frame
+    FillRect(*sheet, 0, 0, 18, 9, kRed);
+    sheet->SetNumFrames(3);
+    sheet->SetCurrentFrame(1);
+    sheet->SetTransparent(true);
+    Add(std::move(sheet));
+    ASSERT_TRUE(view_.CreateBuffer(*scene_.background));
+    auto expectPlainScene = [&](const Rect& area) {
+        for (int32_t y = area.top; y < area.bottom; ++y)
+            for (int32_t x = area.left; x < area.right; ++x)
+                ASSERT_EQ(At(x, y), ComposedPixel(*scene_.background, scene_.sprites, x, y)) << x << "," << y;
+    };
+    view_.Render(std::nullopt);
+    expectPlainScene({0, 0, 40, 30});
+    for (const Rect& dirty :
+         {Rect{0, 0, 1, 1}, Rect{-5, 7, 3, 19}, Rect{13, 11, 34, 22}, Rect{37, 25, 50, 40}}) {
+        SCOPED_TRACE(testing::Message()
+                     << dirty.left << "," << dirty.top << "," << dirty.right << "," << dirty.bottom);
+        FillRect(*view_.GetBuffer(), 0, 0, 40, 30, 0x777777);
+        view_.Render(dirty);
+        const Rect inside = dirty.Intersect({0, 0, 40, 30});
+        expectPlainScene(inside);
+        for (int32_t y = 0; y < 30; ++y)
+            for (int32_t x = 0; x < 40; ++x)
+                if (!inside.Contains(x, y)) ASSERT_EQ(At(x, y), 0x777777u) << "outside at " << x << "," << y;
+    }
+}
+
 // A scene that notes which views attach and detach, as the document keeps its views.
 class WatchingScene : public Scene {
   public:

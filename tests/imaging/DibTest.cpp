@@ -295,6 +295,43 @@ TEST(Dib, ResizePercentGivesTheBytesOfPlainResamplingOfItsSize) {
             }
 }
 
+TEST(Dib, HalvingWholeRowsGivesTheBytesOfPlainResampling) {
+    // Halving moves sixteen pixels at a time while they lie inside the row; the widths around those
+    // pieces, odd source widths and a one-row image take every way out of that loop.
+    for (int32_t toWidth : {1, 2, 3, 5, 15, 16, 17, 31, 32, 33, 47, 48, 49, 64, 100})
+        for (int32_t extra : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << 2 * toWidth + extra << " to " << toWidth);
+            const CDIB original = PatternImage(2 * toWidth + extra, 5, 3);
+            CDIB dib = original;
+            ASSERT_TRUE(dib.Resize(toWidth, 2));
+            ExpectSameAsReference(dib, original, toWidth, 2);
+            dib = original;
+            ASSERT_TRUE(dib.ResizePercent(50));
+            ExpectSameAsReference(dib, original, original.GetWidth() - original.GetWidth() / 2, 3);
+        }
+}
+
+TEST(Dib, HalvingAResultTooLargeForTheCachesGivesTheSameBytes) {
+    // A result of 16 MiB or more is written past the caches, in pieces aligned in memory, which each row
+    // of this one (9,000 bytes a row) meets at another place.
+    const int32_t width = 3000, height = 1900;
+    CDIB original;
+    ASSERT_TRUE(original.Create(2 * width + 1, 2 * height, 3));
+    for (int32_t y = 0; y < original.GetHeight(); ++y) {
+        uint8_t* p = original.GetPixelAddress(0, y);
+        for (int32_t i = 0; i < 3 * original.GetWidth(); ++i) p[i] = static_cast<uint8_t>(i * 7 + y);
+    }
+    CDIB dib = original;
+    ASSERT_TRUE(dib.Resize(width, height));
+    ASSERT_GE(static_cast<size_t>(dib.GetStorageWidth()) * height, size_t{16} << 20);
+    for (int32_t y = 0; y < height; y += 7) {
+        const uint8_t* row = dib.GetPixelAddress(0, y);
+        for (int32_t x = 0; x < width; ++x)
+            ASSERT_EQ(std::memcmp(row + 3 * x, original.GetPixelAddress(2 * x, 2 * y), 3), 0)
+                << x << "," << y;
+    }
+}
+
 TEST(Dib, ConvertTo24UsesTheColourTable) {
     CDIB dib;
     dib.Create(2, 1, 1);

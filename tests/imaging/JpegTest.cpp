@@ -299,3 +299,55 @@ TEST_F(Jpeg, LoadChoosesTheReaderByTheNameAndSaveWritesJpeg) {
     EXPECT_EQ(back.GetWidth(), 6);
     platform::SetFileDialog(nullptr);
 }
+
+namespace {
+
+// The library's own plain decode of a stream: top-down rows of red, green, blue (or grey) samples.
+std::vector<uint8_t> PlainDecode(const std::vector<uint8_t>& stream, int& components) {
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, stream.data(), stream.size());
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_start_decompress(&cinfo);
+    components = cinfo.output_components;
+    const size_t rowBytes = static_cast<size_t>(cinfo.output_width) * components;
+    std::vector<uint8_t> samples(rowBytes * cinfo.output_height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = samples.data() + cinfo.output_scanline * rowBytes;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return samples;
+}
+
+}  // namespace
+
+TEST_F(Jpeg, RowsGoStraightIntoTheImageAsTheLibraryDecodesThem) {
+    // Whatever the width, each pixel is the library's plain decode of the same stream, the rows upright in
+    // the bottom-up image, blue first, and the padding after them zero.
+    for (int components : {3, 1})
+        for (int width : {1, 2, 3, 5, 17}) {
+            SCOPED_TRACE(testing::Message() << width << " wide, " << components << " components");
+            const std::vector<uint8_t> stream = LibraryJpeg(width, 7, components);
+            int decoded = 0;
+            const std::vector<uint8_t> samples = PlainDecode(stream, decoded);
+            ASSERT_EQ(decoded, components);
+            platform::MemoryFile file(stream);
+            CDibJpeg jpeg;
+            ASSERT_TRUE(jpeg.Read(file));
+            ASSERT_EQ(jpeg.GetWidth(), width);
+            for (int y = 0; y < 7; ++y) {
+                const uint8_t* row = jpeg.GetPixelAddress(0, y);
+                for (int x = 0; x < width; ++x) {
+                    const uint8_t* s = samples.data() + (y * width + x) * components;
+                    const Rgb expected = components == 3 ? Rgb{s[0], s[1], s[2]} : Rgb{s[0], s[0], s[0]};
+                    ASSERT_EQ(GetPixel(jpeg, x, y), expected) << x << "," << y;
+                }
+                for (int i = 3 * width; i < jpeg.GetStorageWidth(); ++i)
+                    ASSERT_EQ(row[i], 0) << "padding of row " << y;
+            }
+        }
+}

@@ -324,3 +324,107 @@ TEST(PcxImage, LoadByExtensionTakesSixteenColourFiles) {
     EXPECT_EQ(GetPixel(dib, 1, 0), HeaderEntry(10));
     EXPECT_TRUE(boxes.shown.empty());
 }
+
+namespace {
+
+// The run coder written out plainly, one byte at a time: a run grows to 62, the 63rd equal byte emits a
+// run of 63 and starts again from nothing; a run of one below 0xC0 is the plain byte.
+void ReferenceEncodeLine(const uint8_t* line, size_t n, std::vector<uint8_t>& out) {
+    auto emit = [&out](uint8_t value, int count) {
+        if (count == 0) return;
+        if (count == 1 && value < 0xC0) {
+            out.push_back(value);
+            return;
+        }
+        out.push_back(static_cast<uint8_t>(0xC0 | count));
+        out.push_back(value);
+    };
+    uint8_t value = line[0];
+    int count = 1;
+    for (size_t i = 1; i < n; ++i) {
+        if (line[i] != value) {
+            emit(value, count);
+            value = line[i];
+            count = 1;
+        } else if (count == 62) {
+            emit(value, 63);
+            count = 0;
+        } else {
+            ++count;
+        }
+    }
+    emit(value, count);
+}
+
+// The data of an image as the plain coder writes it: for each row, its red, green and blue lines.
+std::vector<uint8_t> ReferenceData(const CDIB& image) {
+    std::vector<uint8_t> data, line(image.GetWidth());
+    for (int32_t y = 0; y < image.GetHeight(); ++y)
+        for (int channel = 2; channel >= 0; --channel) {
+            for (int32_t x = 0; x < image.GetWidth(); ++x) line[x] = image.GetPixelAddress(x, y)[channel];
+            ReferenceEncodeLine(line.data(), line.size(), data);
+        }
+    return data;
+}
+
+// Rows of runs of every length from 1 to 130, starting anywhere in a word of 8 bytes, of values on both
+// sides of 0xC0; each channel has runs of its own lengths.
+CDibPcx Runs(int32_t width, int32_t height) {
+    CDibPcx pcx;
+    pcx.Create(width, height, 3);
+    for (int channel = 0; channel < 3; ++channel)
+        for (int32_t y = 0; y < height; ++y) {
+            int32_t x = 0, length = 1 + y + channel * 7;
+            uint8_t value = static_cast<uint8_t>(0xB8 + y * 5 + channel);
+            while (x < width) {
+                for (int32_t i = x; i < std::min(width, x + length); ++i)
+                    pcx.GetPixelAddress(i, y)[channel] = value;
+                x += length;
+                length = length * 5 % 131 + 1;
+                value = static_cast<uint8_t>(value * 37 + 11);
+            }
+        }
+    return pcx;
+}
+
+}  // namespace
+
+TEST(PcxWrite, EveryRunLengthAtEveryPlaceCodesAsThePlainCoder) {
+    for (int32_t width : {1, 2, 3, 5, 7, 8, 9, 17, 63, 64, 65, 126, 127, 200, 333}) {
+        SCOPED_TRACE(testing::Message() << "width " << width);
+        CDibPcx pcx = Runs(width, 12);
+        const std::vector<uint8_t> written = Written(pcx);
+        EXPECT_EQ(Data(written), ReferenceData(pcx));
+        // And the reader takes it back to the same pixels, ending exactly after it.
+        platform::MemoryFile file(written);
+        CDibPcx back;
+        ASSERT_TRUE(back.Read(file));
+        EXPECT_TRUE(SamePixels(back, pcx));
+        EXPECT_EQ(file.Position(), file.Length());
+    }
+}
+
+TEST(PcxRead, RunsSplitByTheEndOfAnInputBufferDecodeWhole) {
+    // The reader takes the data 4096 bytes at a time. A run header as the last byte of a buffer finds
+    // its value in the next one; a header just before it finds it in the same buffer.
+    for (size_t literals : {4093u, 4094u, 4095u, 4096u}) {
+        SCOPED_TRACE(testing::Message() << literals << " literal bytes first");
+        const int32_t width = static_cast<int32_t>(literals) + 5;
+        std::vector<uint8_t> data;
+        for (size_t i = 0; i < literals; ++i) data.push_back(static_cast<uint8_t>(i % 0xC0));
+        data.insert(data.end(), {0xC5, 0xEE});     // red: five times 0xEE
+        for (int plane = 0; plane < 2; ++plane) {  // green and blue: runs of 63 and the rest
+            for (int32_t left = width; left > 0; left -= 63)
+                data.insert(data.end(), {uint8_t(0xC0 | std::min(left, 63)), 0x33});
+        }
+        data.push_back(0x7E);  // the next value after the image
+        platform::MemoryFile file(PcxFile(width, 1, 3, width, data));
+        CDibPcx pcx;
+        ASSERT_TRUE(pcx.Read(file));
+        EXPECT_EQ(GetPixel(pcx, 0, 0), (Rgb{0, 0x33, 0x33}));
+        EXPECT_EQ(GetPixel(pcx, static_cast<int32_t>(literals) - 1, 0).r, (literals - 1) % 0xC0);
+        for (int32_t x = static_cast<int32_t>(literals); x < width; ++x)
+            ASSERT_EQ(GetPixel(pcx, x, 0), (Rgb{0xEE, 0x33, 0x33})) << x;
+        EXPECT_EQ(file.Position(), file.Length() - 1);
+    }
+}
