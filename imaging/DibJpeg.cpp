@@ -319,6 +319,7 @@ bool Encode(EncodeState& s, platform::File& file, const CDIB& dib) {
 bool CDibJpeg::Read(platform::File& file) {
     kept_.Forget();
     Clear();
+    const uint64_t begin = file.Position();
     auto state = std::make_unique<DecodeState>();
     InstallErrorManager(state->err, quiet_);
     if (!Decode(*state, file)) {
@@ -334,7 +335,11 @@ bool CDibJpeg::Read(platform::File& file) {
     Replace(std::vector<uint8_t>(raw, raw + sizeof header), std::move(state->pixels));
     // A stream that had to be completed is not worth keeping: written back, it would run into whatever
     // follows it.
-    if (!state->insertedEnd) kept_.Keep(std::move(state->captured), *this);
+    if (state->insertedEnd) return true;
+    if (file.Shared())
+        kept_.KeepRead(file, begin, *this);
+    else
+        kept_.Keep(std::move(state->captured), *this);
     return true;
 }
 

@@ -208,21 +208,7 @@ bool CDibPcx::Read(platform::File& file) {
 }
 
 void CDibPcx::KeepStream(platform::File& file, uint64_t begin) {
-    const uint64_t end = file.Position();
-    std::vector<uint8_t> stream;
-    try {
-        stream.resize(end - begin);
-        file.Seek(begin);
-        const size_t got = file.Read(stream.data(), stream.size());
-        file.Seek(end);
-        if (got != stream.size()) return;
-    } catch (const std::bad_alloc&) {
-        return;
-    } catch (const platform::FileException&) {
-        // The image was read; only its bytes are not kept, so it is encoded again when it is written.
-        return;
-    }
-    kept_.Keep(std::move(stream), *this);
+    kept_.KeepRead(file, begin, *this);
 }
 
 bool CDibPcx::Write(platform::File& file) {
