@@ -1,6 +1,7 @@
 #include "archive/Archive.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/CodePage.h"
@@ -16,7 +17,14 @@ constexpr uint32_t kMaxMapCount = 0x3FFFFFFE;
 constexpr size_t kMaxClassNameLength = 64;
 }  // namespace
 
-CArchive::CArchive(platform::File& file, Mode mode) : file_(file), mode_(mode), buffer_(kBufferSize) {}
+CArchive::CArchive(platform::File& file, Mode mode) : file_(file), mode_(mode), buffer_(kBufferSize) {
+    if (IsStoring()) {
+        out_ = buffer_.data();
+        outEnd_ = out_ + buffer_.size();
+    } else {
+        shared_ = file_.Shared();
+    }
+}
 
 // A storing archive that was not closed still writes out what it buffered, so that a forgotten Close
 // does not cut the file short. Errors cannot leave a destructor; callers who need them call Close.
@@ -32,15 +40,22 @@ void CArchive::Fail(CArchiveException::Cause cause) const {
     throw CArchiveException(cause, file_.Path());
 }
 
+void CArchive::WriteOutBuffer() {
+    const size_t buffered = static_cast<size_t>(out_ - buffer_.data());
+    // The buffer counts as written out before the file is asked, so that a failing file does not get the
+    // same bytes again from a later flush.
+    out_ = buffer_.data();
+    if (buffered > 0) file_.Write(buffer_.data(), buffered);
+}
+
 void CArchive::Flush() {
     if (IsStoring()) {
-        if (bufferPos_ > 0) file_.Write(buffer_.data(), bufferPos_);
-        bufferPos_ = 0;
-    } else {
-        size_t unread = bufferLen_ - bufferPos_;
-        if (unread > 0) file_.Seek(file_.Position() - unread);
-        bufferPos_ = bufferLen_ = 0;
+        WriteOutBuffer();
+        return;
     }
+    const size_t unread = Available();
+    in_ = inEnd_ = nullptr;
+    if (unread > 0) file_.Seek(file_.Position() - unread);
 }
 
 void CArchive::Close() {
@@ -50,94 +65,74 @@ void CArchive::Close() {
 }
 
 uint64_t CArchive::BytesRemaining() const {
-    return IsLoading() ? (bufferLen_ - bufferPos_) + file_.Remaining() : 0;
+    return IsLoading() ? Available() + file_.Remaining() : 0;
 }
 
-// Loading: moves the unread bytes to the front and reads more from the file, until at least `atLeast`
-// bytes are buffered or the file ends.
 void CArchive::FillBuffer(size_t atLeast) {
-    size_t unread = bufferLen_ - bufferPos_;
-    if (unread >= atLeast) return;
-    std::memmove(buffer_.data(), buffer_.data() + bufferPos_, unread);
-    bufferPos_ = 0;
-    bufferLen_ = unread;
-    while (bufferLen_ < atLeast) {
-        size_t got = file_.Read(buffer_.data() + bufferLen_, kBufferSize - bufferLen_);
-        if (got == 0) break;
-        bufferLen_ += got;
+    if (Available() >= atLeast) return;
+    if (shared_) {
+        // The rest of the shared bytes is the window; the file stands at their end until a flush gives
+        // back what was not handed out.
+        const uint64_t position = file_.Position();
+        const std::vector<uint8_t>& bytes = *shared_;
+        if (position >= bytes.size()) return;
+        if (in_ == inEnd_) in_ = bytes.data() + position;
+        inEnd_ = bytes.data() + bytes.size();
+        file_.Seek(bytes.size());
+        return;
     }
+    // The unread bytes move to the front and more come from the file behind them.
+    const size_t unread = Available();
+    if (unread > 0 && in_ != buffer_.data()) std::memmove(buffer_.data(), in_, unread);
+    size_t length = unread;
+    while (length < atLeast) {
+        size_t got = file_.Read(buffer_.data() + length, kBufferSize - length);
+        if (got == 0) break;
+        length += got;
+    }
+    in_ = buffer_.data();
+    inEnd_ = in_ + length;
 }
 
-void CArchive::Write(const void* data, size_t n) {
+void CArchive::WriteSlow(const void* data, size_t n) {
     if (!IsStoring()) Fail(CArchiveException::readOnly);
-    auto* in = static_cast<const uint8_t*>(data);
+    auto* from = static_cast<const uint8_t*>(data);
     while (n > 0) {
-        size_t room = kBufferSize - bufferPos_;
-        size_t take = std::min(room, n);
-        std::memcpy(buffer_.data() + bufferPos_, in, take);
-        bufferPos_ += take;
-        in += take;
+        size_t take = std::min(static_cast<size_t>(outEnd_ - out_), n);
+        std::memcpy(out_, from, take);
+        out_ += take;
+        from += take;
         n -= take;
-        if (bufferPos_ == kBufferSize) Flush();
+        if (out_ == outEnd_) WriteOutBuffer();
+        // A block larger than the buffer goes to the file in one piece.
+        if (n >= kBufferSize) {
+            file_.Write(from, n);
+            return;
+        }
     }
 }
 
 size_t CArchive::Read(void* data, size_t n) {
     if (!IsLoading()) Fail(CArchiveException::writeOnly);
-    auto* out = static_cast<uint8_t*>(data);
+    auto* to = static_cast<uint8_t*>(data);
     size_t done = 0;
     while (done < n) {
-        if (bufferPos_ == bufferLen_) {
+        if (Available() == 0) {
             FillBuffer(1);
-            if (bufferLen_ == 0) break;
+            if (Available() == 0) break;
         }
-        size_t take = std::min(bufferLen_ - bufferPos_, n - done);
-        std::memcpy(out + done, buffer_.data() + bufferPos_, take);
-        bufferPos_ += take;
+        size_t take = std::min(Available(), n - done);
+        std::memcpy(to + done, in_, take);
+        in_ += take;
         done += take;
     }
     return done;
 }
 
-void CArchive::ReadExact(void* data, size_t n) {
-    // What the buffer already holds needs no look at the file; a longer block is checked against the
-    // bytes left before any of it is read.
-    bool buffered = IsLoading() && n <= bufferLen_ - bufferPos_;
-    if ((!buffered && n > BytesRemaining()) || Read(data, n) != n) Fail(CArchiveException::endOfFile);
-}
-
-void CArchive::WriteByte(uint8_t v) {
-    Write(&v, 1);
-}
-
-void CArchive::WriteWord(uint16_t v) {
-    uint8_t b[2];
-    platform::StoreLe16(b, v);
-    Write(b, 2);
-}
-
-void CArchive::WriteDword(uint32_t v) {
-    uint8_t b[4];
-    platform::StoreLe32(b, v);
-    Write(b, 4);
-}
-
-uint8_t CArchive::ReadByte() {
-    uint8_t b;
-    ReadExact(&b, 1);
-    return b;
-}
-
-uint16_t CArchive::ReadWord() {
-    uint8_t b[2];
-    ReadExact(b, 2);
-    return platform::LoadLe16(b);
-}
-
-uint32_t CArchive::ReadDword() {
-    uint8_t b[4];
-    ReadExact(b, 4);
-    return platform::LoadLe32(b);
+void CArchive::ReadExactSlow(void* data, size_t n) {
+    if (!IsLoading()) Fail(CArchiveException::writeOnly);
+    // A block longer than the window is checked against the bytes left before any of it is read.
+    if (n > BytesRemaining() || Read(data, n) != n) Fail(CArchiveException::endOfFile);
 }
 
 void CArchive::Io(platform::Rect& r) {
@@ -156,6 +151,13 @@ void CArchive::Io(platform::Rect& r) {
 
 void CArchive::WriteString(const std::string& s) {
     size_t n = s.size();
+    if (n < 255 && static_cast<size_t>(outEnd_ - out_) > n) {
+        // The usual short string, whole in the buffer.
+        *out_++ = static_cast<uint8_t>(n);
+        if (n) std::memcpy(out_, s.data(), n);
+        out_ += n;
+        return;
+    }
     if (n < 255) {
         WriteByte(static_cast<uint8_t>(n));
     } else if (n < 0xFFFE) {
@@ -177,6 +179,13 @@ uint32_t ReadWideLength(CArchive& ar, uint16_t word) {
 }  // namespace
 
 std::string CArchive::ReadString() {
+    // Nearly every string of a title is short and lies whole in the window.
+    if (Available() > 0 && *in_ < 0xFF && Available() > *in_) {
+        const size_t length = *in_++;
+        std::string s(reinterpret_cast<const char*>(in_), length);
+        in_ += length;
+        return s;
+    }
     uint32_t length = ReadByte();
     bool wide = false;
     if (length == 0xFF) {
@@ -218,6 +227,37 @@ uint32_t CArchive::ReadCount(size_t minBytesPerElement) {
     return count;
 }
 
+size_t CArchive::StoreMap::Slot(const void* key) const {
+    // Addresses are aligned and close together: the top bits of a multiplicative hash spread them over
+    // the table.
+    const uint64_t hash = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(key)) * 0x9E3779B97F4A7C15ull;
+    return static_cast<size_t>(hash >> shift_);
+}
+
+uint32_t CArchive::StoreMap::Find(const void* key) const {
+    if (entries_.empty()) return 0;
+    for (size_t i = Slot(key);; i = (i + 1) & (entries_.size() - 1)) {
+        if (entries_[i].key == key) return entries_[i].index;
+        if (!entries_[i].key) return 0;
+    }
+}
+
+void CArchive::StoreMap::Insert(const void* key, uint32_t index) {
+    // At most half full, so that a search meets an empty slot soon.
+    if (2 * (count_ + 1) > entries_.size()) {
+        std::vector<Entry> old = std::move(entries_);
+        entries_.assign(std::max<size_t>(kFirstSize, 2 * old.size()), Entry{});
+        shift_ = 64 - std::countr_zero(entries_.size());
+        count_ = 0;
+        for (const Entry& e : old)
+            if (e.key) Insert(e.key, e.index);
+    }
+    size_t i = Slot(key);
+    while (entries_[i].key && entries_[i].key != key) i = (i + 1) & (entries_.size() - 1);
+    if (!entries_[i].key) ++count_;
+    entries_[i] = {key, index};
+}
+
 void CArchive::NoteIndex() {
     if (nextIndex_ >= kMaxMapCount) Fail(CArchiveException::badIndex);
     ++nextIndex_;
@@ -225,9 +265,7 @@ void CArchive::NoteIndex() {
 
 void CArchive::WriteClass(const CRuntimeClass* cls) {
     if (cls->schema == 0xFFFF) Fail(CArchiveException::generic);  // not serializable by pointer
-    auto it = storeMap_.find(cls);
-    if (it != storeMap_.end()) {
-        uint32_t index = it->second;
+    if (const uint32_t index = storeMap_.Find(cls)) {
         if (index < kBigObjectTag) {
             WriteWord(static_cast<uint16_t>(kClassTag | index));
         } else {
@@ -241,7 +279,7 @@ void CArchive::WriteClass(const CRuntimeClass* cls) {
     WriteWord(cls->schema);
     WriteWord(static_cast<uint16_t>(nameLength));
     Write(cls->name, nameLength);
-    storeMap_[cls] = nextIndex_;
+    storeMap_.Insert(cls, nextIndex_);
     NoteIndex();
 }
 
@@ -250,9 +288,7 @@ void CArchive::WriteObject(const CObject* object) {
         WriteWord(kNullTag);
         return;
     }
-    auto it = storeMap_.find(object);
-    if (it != storeMap_.end()) {
-        uint32_t index = it->second;
+    if (const uint32_t index = storeMap_.Find(object)) {
         if (index < kBigObjectTag) {
             WriteWord(static_cast<uint16_t>(index));
         } else {
@@ -262,7 +298,7 @@ void CArchive::WriteObject(const CObject* object) {
         return;
     }
     WriteClass(object->GetRuntimeClass());
-    storeMap_[object] = nextIndex_;
+    storeMap_.Insert(object, nextIndex_);
     NoteIndex();
     // Serialize is not const in the object model; storing does not change the object's stored fields.
     const_cast<CObject*>(object)->Serialize(*this);

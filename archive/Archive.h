@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +9,7 @@
 #include "archive/Object.h"
 #include "platform/File.h"
 #include "platform/Geometry.h"
+#include "platform/LittleEndian.h"
 
 // Why loading (or, rarely, storing) an object stream stopped.
 class CArchiveException {
@@ -26,7 +27,11 @@ class CArchiveException {
 
 // The object stream of title files and undo snapshots: little-endian values, counts, strings and object
 // pointers with class tags, over a file, buffered 4096 bytes at a time, one direction per archive.
-// Faults are thrown as CArchiveException (format) or platform::FileException (the file itself).
+// Loading from shared bytes in memory (platform::File::Shared) reads them in place instead of through the
+// buffer. Faults are thrown as CArchiveException (format) or platform::FileException (the file itself).
+//
+// A title holds tens of thousands of small values, so each value is read or written inline from a window
+// of bytes (the buffer, or the shared bytes) and only a window that runs out calls out of line.
 class CArchive {
   public:
     enum Mode { store, load };
@@ -51,17 +56,51 @@ class CArchive {
     void Close();
 
     // Raw blocks.
-    void Write(const void* data, size_t n);
-    size_t Read(void* data, size_t n);     // may return less at the end of the file
-    void ReadExact(void* data, size_t n);  // end-of-file error when fewer bytes remain
+    void Write(const void* data, size_t n) {
+        if (static_cast<size_t>(outEnd_ - out_) >= n) {
+            if (n) std::memcpy(out_, data, n);
+            out_ += n;
+        } else {
+            WriteSlow(data, n);
+        }
+    }
+    size_t Read(void* data, size_t n);  // may return less at the end of the file
+    void ReadExact(void* data, size_t n) {
+        if (Available() >= n) {
+            if (n) std::memcpy(data, in_, n);
+            in_ += n;
+        } else {
+            ReadExactSlow(data, n);
+        }
+    }
 
-    void WriteByte(uint8_t v);
-    void WriteWord(uint16_t v);
-    void WriteDword(uint32_t v);
+    void WriteByte(uint8_t v) { Write(&v, 1); }
+    void WriteWord(uint16_t v) {
+        uint8_t b[2];
+        platform::StoreLe16(b, v);
+        Write(b, 2);
+    }
+    void WriteDword(uint32_t v) {
+        uint8_t b[4];
+        platform::StoreLe32(b, v);
+        Write(b, 4);
+    }
     void WriteLong(int32_t v) { WriteDword(static_cast<uint32_t>(v)); }
-    uint8_t ReadByte();
-    uint16_t ReadWord();
-    uint32_t ReadDword();
+    uint8_t ReadByte() {
+        uint8_t b;
+        ReadExact(&b, 1);
+        return b;
+    }
+    uint16_t ReadWord() {
+        uint8_t b[2];
+        ReadExact(b, 2);
+        return platform::LoadLe16(b);
+    }
+    uint32_t ReadDword() {
+        uint8_t b[4];
+        ReadExact(b, 4);
+        return platform::LoadLe32(b);
+    }
     int32_t ReadLong() { return static_cast<int32_t>(ReadDword()); }
 
     void WriteString(const std::string& s);
@@ -72,7 +111,7 @@ class CArchive {
     // `minBytesPerElement`) is an end-of-file error, caught before anything is allocated for it.
     uint32_t ReadCount(size_t minBytesPerElement = 2);
 
-    // Bytes still to be read: what the buffer holds plus what the file has after its position.
+    // Bytes still to be read: what the window holds plus what the file has after its position.
     uint64_t BytesRemaining() const;
 
     // Object pointers.
@@ -105,7 +144,13 @@ class CArchive {
     void Io(platform::Rect& r);
 
   private:
+    size_t Available() const { return static_cast<size_t>(inEnd_ - in_); }
+    // Loading: makes at least `atLeast` bytes available in the window, or as many as the file has left.
     void FillBuffer(size_t atLeast);
+    void WriteSlow(const void* data, size_t n);
+    void ReadExactSlow(void* data, size_t n);
+    // Storing: writes the buffered bytes out and empties the buffer.
+    void WriteOutBuffer();
     void NoteIndex();
     const CRuntimeClass* ReadClass(uint16_t tag, uint32_t bigTag);
     void WriteClass(const CRuntimeClass* cls);
@@ -115,12 +160,37 @@ class CArchive {
     Mode mode_;
     bool closed_ = false;
     std::vector<uint8_t> buffer_;
-    size_t bufferPos_ = 0;  // loading: next byte to hand out; storing: bytes buffered
-    size_t bufferLen_ = 0;  // loading: bytes in the buffer
+    // Loading: the bytes read ahead and not yet handed out. They lie in the buffer, or in the shared bytes
+    // of the file, whose position then stands at the window's end.
+    const uint8_t* in_ = nullptr;
+    const uint8_t* inEnd_ = nullptr;
+    platform::SharedBytes shared_;
+    // Storing: the free part of the buffer.
+    uint8_t* out_ = nullptr;
+    uint8_t* outEnd_ = nullptr;
 
     // One counter numbers classes and objects together; index 0 is the null object.
     uint32_t nextIndex_ = 1;
-    std::map<const void*, uint32_t> storeMap_;
+    // The store map: object or class identity to index, open addressing on the address. A title stores
+    // thousands of objects, each looked up once and entered once.
+    class StoreMap {
+      public:
+        // The index entered for `key`, or 0.
+        uint32_t Find(const void* key) const;
+        void Insert(const void* key, uint32_t index);
+
+      private:
+        size_t Slot(const void* key) const;
+        struct Entry {
+            const void* key = nullptr;
+            uint32_t index = 0;
+        };
+        static constexpr size_t kFirstSize = 256;
+        std::vector<Entry> entries_;
+        int shift_ = 64;
+        size_t count_ = 0;
+    };
+    StoreMap storeMap_;
     struct LoadEntry {
         const CRuntimeClass* cls = nullptr;  // set for a class entry
         CObject* object = nullptr;           // set for an object entry

@@ -27,12 +27,14 @@ void CopyBlock(CDIB& source, CDIB& destination, int32_t dx, int32_t dy, int32_t 
         source.CopyBits(&destination, dx, dy, w, h, sx, sy, transparent);
         return;
     }
-    const uint8_t* table = source.GetColorTable();
+    // The source is only read: its change mark stays.
+    const CDIB& from = source;
+    const uint8_t* table = from.GetColorTable();
     if (source.GetBitCount() != 8 || destination.GetBitCount() != 24 || !table) return;
     // A table shorter than 256 entries (as its header may say) shows the missing entries as black.
     const int colours = source.GetNumColors();
     for (int32_t row = 0; row < h; ++row) {
-        const uint8_t* in = source.GetPixelAddress(sx, sy + row);
+        const uint8_t* in = from.GetPixelAddress(sx, sy + row);
         uint8_t* out = destination.GetPixelAddress(dx, dy + row);
         if (in && out) ExpandRow(out, in, w, table, colours, transparent);
     }

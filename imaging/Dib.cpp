@@ -1,8 +1,10 @@
 #include "imaging/Dib.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "archive/Archive.h"
 #include "imaging/DibJpeg.h"
@@ -98,6 +100,15 @@ bool ImageSizeAcceptable(int64_t width, int64_t height, int bitCount) {
     return static_cast<uint64_t>(DibStride(width, bitCount) * height) <= kMaxImageBytes;
 }
 
+namespace {
+// One sequence for every image, so that a mark never stands for two different states of pixels.
+std::atomic<uint64_t> nextChangeMark{1};
+}  // namespace
+
+void CDIB::MarkChanged() {
+    changeMark_ = nextChangeMark.fetch_add(1, std::memory_order_relaxed);
+}
+
 void RegisterImagingClasses() {
     ClassRegistry& registry = ClassRegistry::Instance();
     registry.Register(RUNTIME_CLASS(CDIB));
@@ -124,6 +135,8 @@ CDIB& CDIB::operator=(const CDIB& other) {
     }
     Replace(other.header_, std::move(pixels));
     if (!other.HasImage()) Clear();
+    // The same pixels: the copy stands for the same state, so a stream kept with the copy still fits.
+    changeMark_ = other.changeMark_;
     return *this;
 }
 
@@ -138,6 +151,7 @@ void CDIB::Replace(std::vector<uint8_t> header, PixelBlock pixels) {
     ownedBits_ = std::move(pixels);
     bits_ = ownedBits_.data();
     ownsBits_ = true;
+    MarkChanged();
 }
 
 void CDIB::Clear() {
@@ -145,6 +159,7 @@ void CDIB::Clear() {
     ownedBits_.reset();
     bits_ = nullptr;
     ownsBits_ = false;
+    MarkChanged();
 }
 
 platform::Rect CDIB::GetRect() const {
@@ -169,6 +184,7 @@ const uint8_t* CDIB::GetColorTable() const {
     return header_.size() > kInfoHeaderSize ? header_.data() + kInfoHeaderSize : nullptr;
 }
 uint8_t* CDIB::GetColorTable() {
+    MarkChanged();
     return header_.size() > kInfoHeaderSize ? header_.data() + kInfoHeaderSize : nullptr;
 }
 
@@ -204,6 +220,7 @@ bool CDIB::Allocate(int32_t width, int32_t height, int bytesPerPixel) {
 }
 
 uint8_t* CDIB::GetPixelAddress(int32_t x, int32_t y) {
+    MarkChanged();
     return const_cast<uint8_t*>(static_cast<const CDIB*>(this)->GetPixelAddress(x, y));
 }
 
@@ -221,6 +238,7 @@ void CDIB::AttachBits(const BITMAPINFOHEADER* header, uint8_t* bits) {
     ownedBits_.reset();
     bits_ = bits;
     ownsBits_ = false;
+    MarkChanged();
 }
 
 bool CDIB::CopyPacked(const BITMAPINFOHEADER* header, const uint8_t* rows) {
@@ -508,7 +526,8 @@ void CDIB::CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_
     const size_t sourceStride = static_cast<size_t>(GetStorageWidth());
     const size_t destinationStride = static_cast<size_t>(destination->GetStorageWidth());
     // The bottom row of the block lies lowest in memory; each row above it is one stride higher.
-    const uint8_t* in = GetPixelAddress(sx, sy + h - 1);
+    // The source is only read: its change mark stays.
+    const uint8_t* in = std::as_const(*this).GetPixelAddress(sx, sy + h - 1);
     uint8_t* out = destination->GetPixelAddress(dx, dy + h - 1);
     const bool shared = SharesBytes(*this, *destination);
     if (transparent == 0xFFFFFFFF && !shared && rowBytes == sourceStride && rowBytes == destinationStride) {
@@ -534,8 +553,10 @@ void CDIB::Fill(uint32_t colorref) {
     if (GetBitCount() != 24 || !bits_) return;
     const uint8_t bgr[3] = {static_cast<uint8_t>(colorref >> 16), static_cast<uint8_t>(colorref >> 8),
                             static_cast<uint8_t>(colorref)};
-    for (int32_t y = 0; y < CDIB::GetHeight(); ++y)
-        for (int32_t x = 0; x < CDIB::GetWidth(); ++x) std::memcpy(GetPixelAddress(x, y), bgr, 3);
+    for (int32_t y = 0; y < CDIB::GetHeight(); ++y) {
+        uint8_t* row = GetPixelAddress(0, y);
+        for (int32_t x = 0; x < CDIB::GetWidth(); ++x) std::memcpy(row + 3 * x, bgr, 3);
+    }
 }
 
 void CDIB::FillGradient(uint32_t topColorref, uint32_t bottomColorref) {
@@ -557,7 +578,8 @@ void CDIB::FillGradient(uint32_t topColorref, uint32_t bottomColorref) {
             threshold[c] += step[c];
         }
         const uint8_t bgr[3] = {current[2], current[1], current[0]};
-        for (int32_t x = 0; x < CDIB::GetWidth(); ++x) std::memcpy(GetPixelAddress(x, y), bgr, 3);
+        uint8_t* row = GetPixelAddress(0, y);
+        for (int32_t x = 0; x < CDIB::GetWidth(); ++x) std::memcpy(row + 3 * x, bgr, 3);
     }
 }
 

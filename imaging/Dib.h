@@ -101,7 +101,8 @@ class CDIB : public CObject {
     }
     int GetNumColors() const;
     static int GetNumColors(const BITMAPINFOHEADER& header);
-    // Address of pixel (x, y), y counted from the top; null outside the image.
+    // Address of pixel (x, y), y counted from the top; null outside the image. The address to write
+    // through takes a new change mark (see ChangeMark).
     uint8_t* GetPixelAddress(int32_t x, int32_t y);
     const uint8_t* GetPixelAddress(int32_t x, int32_t y) const;
     // Takes a copy of the header (with its colour table) and uses `bits` without owning them.
@@ -128,11 +129,24 @@ class CDIB : public CObject {
         return HasImage() ? reinterpret_cast<const BITMAPINFOHEADER*>(header_.data()) : nullptr;
     }
     int GetBitCount() const { return HasImage() ? GetHeader()->biBitCount : 0; }
-    uint8_t* GetBits() { return bits_; }
+    // The pixels to write: the image takes a new change mark.
+    uint8_t* GetBits() {
+        MarkChanged();
+        return bits_;
+    }
     const uint8_t* GetBits() const { return bits_; }
-    // Blue, green, red, 0 quads; null when the image has no colour table.
+    // Blue, green, red, 0 quads; null when the image has no colour table. The table to write takes a new
+    // change mark.
     const uint8_t* GetColorTable() const;
     uint8_t* GetColorTable();
+    // A number that stands for the image's present pixels and colours: every replacement of the image and
+    // every hand-out of its pixels or colour table for writing takes a new one, never used before in this
+    // process, and a copy of the image takes the mark with the pixels. An image whose mark is the one it
+    // had at some moment therefore still holds the very pixels it held then, which tells an unchanged
+    // image without looking at its pixels.
+    uint64_t ChangeMark() const { return changeMark_; }
+    // For code that writes the pixels through an address it already holds.
+    void MarkChanged();
     bool OwnsBits() const { return ownsBits_; }
     platform::DibView View() const;
     // Frees header and pixels: the object holds no image (what a failed PCX or JPEG read leaves).
@@ -166,4 +180,7 @@ class CDIB : public CObject {
     PixelBlock ownedBits_;
     uint8_t* bits_ = nullptr;
     bool ownsBits_ = false;
+
+  private:
+    uint64_t changeMark_ = 0;
 };

@@ -334,7 +334,8 @@ bool CDibJpeg::Read(platform::File& file) {
     Replace(std::vector<uint8_t>(raw, raw + sizeof header), std::move(state->pixels));
     // A stream that had to be completed is not worth keeping: written back, it would run into whatever
     // follows it.
-    if (!state->insertedEnd) kept_.KeepFrom(file, begin, *this);
+    // Read from shared memory, the kept bytes are a piece of it; from a file, they are read back once.
+    if (!state->insertedEnd) kept_.KeepRead(file, begin, *this);
     return true;
 }
 

@@ -225,7 +225,7 @@ bool CDibPcx::Read(platform::File& file) {
             static_cast<uint32_t>(stride * shape.height);
         file.Seek(start + input.Consumed() + (shape.planes == 1 ? 1 : 0));
         if (shape.planes == 3) {
-            kept_.KeepFrom(file, begin, *this);
+            kept_.KeepRead(file, begin, *this);
             return true;
         }
         // One plane: the palette follows its marker byte. Without it the image keeps the grey ramp
@@ -244,7 +244,7 @@ bool CDibPcx::Read(platform::File& file) {
             Clear();
             return false;
         }
-        kept_.KeepFrom(file, begin, *this);
+        kept_.KeepRead(file, begin, *this);
         return true;
     } catch (const platform::FileException&) {
         Clear();

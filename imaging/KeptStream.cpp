@@ -1,78 +1,75 @@
 #include "imaging/KeptStream.h"
 
-#include <cstring>
+#include <memory>
 #include <new>
 
 #include "imaging/Dib.h"
 
-namespace {
-
-size_t PixelBytes(const CDIB& image) {
-    return static_cast<size_t>(image.GetStorageWidth()) * static_cast<size_t>(image.CDIB::GetHeight());
-}
-
-}  // namespace
-
-KeptStream& KeptStream::operator=(const KeptStream& other) {
-    if (this == &other) return *this;
+void KeptStream::Keep(std::vector<uint8_t> stream, const CDIB& decoded) {
     Forget();
+    if (stream.empty()) return;
     try {
-        stream_ = PixelBlock::CopyOf(other.stream_.data(), other.stream_.size());
-        pixels_ = PixelBlock::CopyOf(other.pixels_.data(), other.pixels_.size());
+        const size_t size = stream.size();
+        Keep(std::make_shared<const std::vector<uint8_t>>(std::move(stream)), 0, size, decoded);
     } catch (const std::bad_alloc&) {
-        // A copy that keeps nothing is encoded again when it is written.
+        // Without the bytes the image is simply encoded again when it is written.
         Forget();
-        return *this;
     }
-    width_ = other.width_;
-    height_ = other.height_;
-    bitCount_ = other.bitCount_;
-    return *this;
 }
 
-void KeptStream::KeepFrom(platform::File& file, uint64_t begin, const CDIB& decoded) {
+void KeptStream::Keep(platform::SharedBytes owner, uint64_t offset, uint64_t size, const CDIB& decoded) {
+    Forget();
+    if (!owner || size == 0 || offset > owner->size() || size > owner->size() - offset) return;
+    if (!decoded.HasImage() || !decoded.GetBits()) return;
+    owner_ = std::move(owner);
+    offset_ = static_cast<size_t>(offset);
+    size_ = static_cast<size_t>(size);
+    mark_ = decoded.ChangeMark();
+}
+
+void KeptStream::KeepRead(platform::File& file, uint64_t begin, const CDIB& decoded) {
     Forget();
     const uint64_t end = file.Position();
-    if (end <= begin || !decoded.HasImage() || !decoded.GetBits()) return;
+    if (end <= begin) return;
+    if (platform::SharedBytes shared = file.Shared()) {
+        Keep(std::move(shared), begin, end - begin, decoded);
+        return;
+    }
+    std::vector<uint8_t> stream;
     try {
-        stream_ = PixelBlock::Uninitialized(end - begin);
+        stream.resize(end - begin);
         file.Seek(begin);
-        const size_t got = file.Read(stream_.data(), stream_.size());
+        const size_t got = file.Read(stream.data(), stream.size());
         file.Seek(end);
-        if (got != stream_.size()) {
-            Forget();
-            return;
-        }
-        pixels_ = PixelBlock::CopyOf(decoded.GetBits(), PixelBytes(decoded));
+        if (got != stream.size()) return;
     } catch (const std::bad_alloc&) {
-        // Without the copy the image is simply encoded again when it is written.
-        Forget();
         return;
     } catch (const platform::FileException&) {
-        // The image was read; only its bytes are not kept. The file is put back after it if it can be.
-        Forget();
+        // The image was read; only its bytes are not kept, so it is encoded again when it is written. The
+        // file is put back after the image if it can be, so that what follows it is read from its place.
         try {
             file.Seek(end);
         } catch (const platform::FileException&) {
         }
         return;
     }
-    width_ = decoded.CDIB::GetWidth();
-    height_ = decoded.CDIB::GetHeight();
-    bitCount_ = decoded.GetBitCount();
+    Keep(std::move(stream), decoded);
 }
 
 void KeptStream::Forget() {
-    stream_.reset();
-    pixels_.reset();
-    width_ = height_ = bitCount_ = 0;
+    owner_.reset();
+    offset_ = size_ = 0;
+    mark_ = 0;
 }
 
-bool KeptStream::Matches(const CDIB& image) const {
-    if (stream_.empty() || !image.HasImage() || !image.GetBits()) return false;
-    if (image.CDIB::GetWidth() != width_ || image.CDIB::GetHeight() != height_ ||
-        image.GetBitCount() != bitCount_)
-        return false;
-    const size_t size = PixelBytes(image);
-    return size == pixels_.size() && std::memcmp(image.GetBits(), pixels_.data(), size) == 0;
+bool KeptStream::Matches(const CDIB& image) {
+    if (!owner_) return false;
+    if (image.HasImage() && image.GetBits() && image.ChangeMark() == mark_) return true;
+    Forget();
+    return false;
+}
+
+std::span<const uint8_t> KeptStream::Stream() const {
+    if (!owner_) return {};
+    return {owner_->data() + offset_, size_};
 }

@@ -41,6 +41,9 @@ class ProxiesTakenOut {
 
 int newDocumentCount = 0;
 
+// Titles up to this size are read whole before they are loaded.
+constexpr uint64_t kWholeTitleLimit = uint64_t{256} << 20;
+
 }  // namespace
 
 CFichaDoc::CFichaDoc(Variant variant) : CAnimDoc(variant) {
@@ -73,14 +76,20 @@ bool CFichaDoc::OnNewDocument() {
 }
 
 bool CFichaDoc::OnOpenDocument(const std::string& path) {
-    // The archive reads the file through its own buffer; nothing of the file's size is held in memory.
-    platform::DiskFile file;
-    if (platform::FileError error = file.Open(path, platform::DiskFile::Mode::read);
-        error != platform::FileError::none) {
+    // The title is read whole and loaded from memory: one read of the file instead of reads and seeks
+    // around every image, and the images keep the bytes they were read from as pieces of it. Only a title
+    // too large for that goes through the archive's buffer.
+    platform::FileError error = platform::FileError::none;
+    platform::SharedBytes bytes = platform::ReadWholeFile(path, kWholeTitleLimit, &error);
+    platform::DiskFile disk;
+    if (!bytes && error == platform::FileError::none) error = disk.Open(path, platform::DiskFile::Mode::read);
+    if (error != platform::FileError::none) {
         platform::ShowMessage(FileErrorMessage(error, path, DocumentOperation::open), "",
                               platform::MessageIcon::exclamation);
         return false;
     }
+    platform::SharedMemoryFile memory(bytes, path);
+    platform::File& file = bytes ? static_cast<platform::File&>(memory) : disk;
     // A player action may name a title that is missing or damaged; the one showing must survive that, so
     // the file is read into a scratch document first.
     std::string message;
@@ -477,7 +486,8 @@ bool CFichaDoc::GoToSnapshot(const UndoHistory::Snapshot& target,
                              const std::function<UndoHistory::Arrival()>& commit) {
     // The snapshot is read into a scratch document first, so that one that cannot be read leaves this
     // document and the history as they are instead of empty.
-    platform::MemoryFile file(*target, "undo");
+    // Read in place: the images keep pieces of the snapshot instead of copies.
+    platform::SharedMemoryFile file(target, "undo");
     CFichaDoc loaded(GetVariant());
     if (!loaded.Load(file)) return false;
     const UndoHistory::Arrival arrival = commit();

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace platform {
 
@@ -158,9 +159,50 @@ void MemoryFile::Write(const void* buffer, size_t n) {
     // an out-of-bounds copy.
     if (position_ > kMaxMemoryFile || n > kMaxMemoryFile - position_)
         throw FileException(FileError::diskFull, path_);
-    if (position_ + n > bytes_.size()) bytes_.resize(position_ + n);
-    std::memcpy(bytes_.data() + position_, buffer, n);
+    auto* in = static_cast<const uint8_t*>(buffer);
+    if (position_ == bytes_.size()) {
+        // Appending, as every store does: the bytes are copied once, not zeroed first.
+        bytes_.insert(bytes_.end(), in, in + n);
+    } else {
+        if (position_ + n > bytes_.size()) bytes_.resize(position_ + n);
+        std::memcpy(bytes_.data() + position_, in, n);
+    }
     position_ += n;
+}
+
+SharedMemoryFile::SharedMemoryFile(SharedBytes bytes, std::string path)
+    : bytes_(bytes ? std::move(bytes) : std::make_shared<const std::vector<uint8_t>>()),
+      path_(std::move(path)) {}
+
+size_t SharedMemoryFile::Read(void* buffer, size_t n) {
+    const std::vector<uint8_t>& bytes = *bytes_;
+    if (position_ >= bytes.size()) return 0;
+    size_t got = std::min<uint64_t>(n, bytes.size() - position_);
+    std::memcpy(buffer, bytes.data() + position_, got);
+    position_ += got;
+    return got;
+}
+
+void SharedMemoryFile::Write(const void*, size_t) {
+    throw FileException(FileError::accessDenied, path_);
+}
+
+SharedBytes ReadWholeFile(const std::string& path, uint64_t limit, FileError* error) {
+    DiskFile file;
+    const FileError opened = file.Open(path, DiskFile::Mode::read);
+    if (error) *error = opened;
+    if (opened != FileError::none || file.Length() > limit) return nullptr;
+    try {
+        auto bytes = std::make_shared<std::vector<uint8_t>>(file.Length());
+        // A file that shrank while it was read is taken as far as it went.
+        bytes->resize(file.Read(bytes->data(), bytes->size()));
+        return bytes;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    } catch (const FileException& e) {
+        if (error) *error = e.cause;
+        return nullptr;
+    }
 }
 
 bool FileExists(const std::string& path) {

@@ -8,6 +8,10 @@
 
 namespace platform {
 
+// Bytes in memory that several owners share and nobody changes: a title's file read whole, an undo
+// snapshot. Readers may keep pieces of them without copying.
+using SharedBytes = std::shared_ptr<const std::vector<uint8_t>>;
+
 // The causes a file operation can fail with, as the title programs have always reported them.
 enum class FileError {
     none,
@@ -51,6 +55,9 @@ class File {
     virtual uint64_t Length() const = 0;
     virtual void Flush() {}
     virtual const std::string& Path() const = 0;
+    // The whole content, when the file is such shared bytes in memory; null otherwise. A reader may then
+    // take its data straight from them and keep what it needs.
+    virtual SharedBytes Shared() const { return nullptr; }
 
     uint64_t Remaining() const {
         uint64_t p = Position(), l = Length();
@@ -112,6 +119,29 @@ class MemoryFile : public File {
     uint64_t position_ = 0;
     std::string path_ = "memory";
 };
+
+// Shared bytes read through file semantics; writing is refused (access denied).
+class SharedMemoryFile : public File {
+  public:
+    explicit SharedMemoryFile(SharedBytes bytes, std::string path = "memory");
+
+    size_t Read(void* buffer, size_t n) override;
+    void Write(const void* buffer, size_t n) override;
+    void Seek(uint64_t position) override { position_ = position; }
+    uint64_t Position() const override { return position_; }
+    uint64_t Length() const override { return bytes_->size(); }
+    const std::string& Path() const override { return path_; }
+    SharedBytes Shared() const override { return bytes_; }
+
+  private:
+    SharedBytes bytes_;
+    uint64_t position_ = 0;
+    std::string path_;
+};
+
+// The whole content of the file at `path`, read at once; null when it cannot be read or is larger than
+// `limit` bytes (the caller then reads it piece by piece). `error` tells why it could not be opened.
+SharedBytes ReadWholeFile(const std::string& path, uint64_t limit, FileError* error = nullptr);
 
 // Maps an errno value to the file error cause that the messages speak of.
 FileError FileErrorFromErrno(int err);

@@ -51,7 +51,10 @@ void CPlayerCardView::ReportMusicChange() {
 
 void CPlayerCardView::OnInitialUpdate() {
     actions_.InitVolumeWidget();
-    ApplyCardToView();
+    // The whole card is composed right below, so what entering it changed needs no composing of its own.
+    video_.SetReplayLoop(true);
+    if (doc_) doc_->ApplyCurrentCardToSprites();
+    EmptyDirtyList();
     video_.Clear();
     Render(std::nullopt);
     DrawBuffer(std::nullopt);

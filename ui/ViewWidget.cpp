@@ -240,14 +240,18 @@ void ViewWidget::PaintArea(QPainter& painter, const ViewLayout& layout, const pl
     // scaled card shows exactly the pixels of an unscaled one.
     QImage image(card.Width(), card.Height(), QImage::Format_RGB32);
     if (image.isNull()) return;
-    image.fill(Qt::black);
+    const CDIB* buffer = view_ ? view_->GetBuffer() : nullptr;
+    const platform::DibView pixels = buffer ? buffer->View() : platform::DibView{};
+    // The buffer nearly always covers the area: its rows go straight into the image. Only an area that
+    // reaches beyond it is filled black first and drawn through the device context.
+    const bool covered = platform::CopyDibInto(pixels, card, image);
+    if (!covered) image.fill(Qt::black);
     {
         QPainter area(&image);
         area.translate(-card.left, -card.top);
         area.setClipRect(QRect(card.left, card.top, card.Width(), card.Height()));
         platform::QtDeviceContext dc(area);
-        if (const CDIB* buffer = view_ ? view_->GetBuffer() : nullptr; buffer && buffer->HasImage())
-            dc.StretchDib(buffer->View(), card, card);
+        if (!covered && pixels.bits) dc.StretchDib(pixels, card, card);
         if (client_) client_->PaintOverlay(dc, card);
     }
     painter.drawImage(layout.ClientToWidgetF(client), image);

@@ -141,6 +141,33 @@ QImage DibViewToQImage(const DibView& dib) {
     return image;
 }
 
+bool CopyDibInto(const DibView& dib, const Rect& source, QImage& image) {
+    if (!ValidDib(dib) || source.IsEmpty() || source.left < 0 || source.top < 0 || source.right > dib.width ||
+        source.bottom > dib.height || source.Width() > image.width() || source.Height() > image.height() ||
+        image.depth() != 32)
+        return false;
+    QRgb palette[256];
+    if (dib.bitCount == 8)
+        for (int i = 0; i < 256; ++i) {
+            const uint8_t* bgr = dib.colorTable + 4 * i;
+            palette[i] = qRgb(bgr[2], bgr[1], bgr[0]);
+        }
+    const int32_t width = source.Width();
+    for (int32_t y = 0; y < source.Height(); ++y) {
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const uint8_t* row =
+            dib.bits + static_cast<ptrdiff_t>(dib.height - 1 - (source.top + y)) * dib.stride;
+        if (dib.bitCount == 8) {
+            const uint8_t* in = row + source.left;
+            for (int32_t x = 0; x < width; ++x) out[x] = palette[in[x]];
+        } else {
+            const uint8_t* in = row + 3 * static_cast<ptrdiff_t>(source.left);
+            for (int32_t x = 0; x < width; ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
+        }
+    }
+    return true;
+}
+
 QtDeviceContext::QtDeviceContext(QPaintDevice& device) : device_(&device) {
     SelectFont({});
 }
@@ -225,25 +252,8 @@ bool QtDeviceContext::CopyDibRows(const DibView& dib, const Rect& visible, int32
         return false;
     const int32_t left = static_cast<int32_t>(left64), top = static_cast<int32_t>(top64);
     QImage part(visible.Width(), visible.Height(), QImage::Format_RGB32);
-    if (part.isNull()) return false;
-    QRgb palette[256];
-    if (dib.bitCount == 8)
-        for (int i = 0; i < 256; ++i) {
-            const uint8_t* bgr = dib.colorTable + 4 * i;
-            palette[i] = qRgb(bgr[2], bgr[1], bgr[0]);
-        }
-    const int32_t width = visible.Width();
-    for (int32_t y = 0; y < visible.Height(); ++y) {
-        auto* out = reinterpret_cast<QRgb*>(part.scanLine(y));
-        const uint8_t* row = dib.bits + static_cast<ptrdiff_t>(dib.height - 1 - (top + y)) * dib.stride;
-        if (dib.bitCount == 8) {
-            const uint8_t* in = row + left;
-            for (int32_t x = 0; x < width; ++x) out[x] = palette[in[x]];
-        } else {
-            const uint8_t* in = row + 3 * static_cast<ptrdiff_t>(left);
-            for (int32_t x = 0; x < width; ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
-        }
-    }
+    if (part.isNull() || !CopyDibInto(dib, {left, top, left + visible.Width(), top + visible.Height()}, part))
+        return false;
     Paint([&](QPainter& painter) { painter.drawImage(QPoint(visible.left, visible.top), part); });
     return true;
 }

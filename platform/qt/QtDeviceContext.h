@@ -87,6 +87,10 @@ int32_t LineHeightForRequest(const FontRequest& request, const QFont& font);
 
 // The DIB as a top-down 32-bit image; a null image when the view is not a valid 8- or 24-bit DIB.
 QImage DibViewToQImage(const DibView& dib);
+// Writes the part `source` of the DIB (top-down coordinates) into the top left of `image`, a 32-bit image
+// at least that large, pixel for pixel. False, writing nothing, when the part does not lie wholly inside
+// the DIB or the image.
+bool CopyDibInto(const DibView& dib, const Rect& source, QImage& image);
 
 // Screen device contexts for measuring: each one draws on a small image of its own.
 class QtScreenContextFactory : public ScreenContextFactory {

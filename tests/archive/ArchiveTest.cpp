@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -261,6 +262,93 @@ TEST_F(ArchiveTest, DirectFileAccessAfterFlushKeepsTheStreamInStep) {
     EXPECT_EQ(direct[2], 3);
     EXPECT_EQ(ar.ReadWord(), 0xBEEF);
     EXPECT_EQ(ar.ReadString(), "fin");
+}
+
+// Values that straddle the edge of the archive's 4096-byte buffer, and blocks larger than it, read back the
+// same through the buffer (a file) and in place (shared bytes), also around direct file access; a stream
+// cut anywhere inside them is an end-of-file error either way.
+TEST_F(ArchiveTest, ValuesAcrossTheBufferEdgeReadTheSameThroughTheBufferAndInPlace) {
+    const std::string longText(300, 'L');
+    const Bytes block(2 * CArchive::kBufferSize + 5, 0x5A);
+    for (size_t lead = CArchive::kBufferSize - 6; lead <= CArchive::kBufferSize + 1; ++lead) {
+        const Bytes filler(lead, 0x11);
+        Bytes bytes = Store([&](CArchive& ar) {
+            ar.Write(filler.data(), filler.size());
+            ar.WriteDword(0x01020304);
+            ar.WriteWord(0xA1B2);
+            ar.WriteString("abc");
+            ar.WriteString(longText);
+            ar.Flush();
+            const uint8_t direct[2] = {0xD1, 0xD2};
+            ar.GetFile().Write(direct, 2);
+            ar.WriteByte(0x7F);
+            ar.Write(block.data(), block.size());
+            ar.WriteCount(70000);
+        });
+        ASSERT_EQ(bytes.size(), lead + 4 + 2 + 4 + 303 + 2 + 1 + block.size() + 6) << lead;
+        EXPECT_EQ(DwordAt(bytes, lead), 0x01020304u) << lead;
+
+        auto readAll = [&](platform::File& file) {
+            CArchive ar(file, CArchive::load);
+            Bytes skipped(lead);
+            ar.ReadExact(skipped.data(), lead);
+            EXPECT_EQ(skipped, filler);
+            EXPECT_EQ(ar.ReadDword(), 0x01020304u);
+            EXPECT_EQ(ar.ReadWord(), 0xA1B2);
+            EXPECT_EQ(ar.ReadString(), "abc");
+            EXPECT_EQ(ar.ReadString(), longText);
+            ar.Flush();
+            EXPECT_EQ(file.Position(), lead + 313) << "the file stands after the last value handed out";
+            uint8_t direct[2] = {};
+            EXPECT_EQ(file.Read(direct, 2), 2u);
+            EXPECT_EQ(direct[1], 0xD2);
+            EXPECT_EQ(ar.ReadByte(), 0x7F);
+            Bytes read(block.size());
+            ar.ReadExact(read.data(), read.size());
+            EXPECT_EQ(read, block);
+            EXPECT_EQ(ar.ReadCount(0), 70000u);
+            EXPECT_EQ(ar.BytesRemaining(), 0u);
+        };
+        platform::MemoryFile file(bytes);
+        readAll(file);
+        platform::SharedMemoryFile shared(std::make_shared<const Bytes>(bytes));
+        readAll(shared);
+
+        // Cut inside the DWORD, inside the long string, inside the block.
+        for (size_t cut : {lead + 2, lead + 100, bytes.size() - 100}) {
+            Bytes part(bytes.begin(), bytes.begin() + cut);
+            auto readCut = [&](CArchive& ar) {
+                Bytes skipped(lead);
+                ar.ReadExact(skipped.data(), std::min(lead, cut));
+                ar.ReadDword();
+                ar.ReadWord();
+                ar.ReadString();
+                ar.ReadString();
+                ar.Flush();
+                ar.GetFile().Seek(ar.GetFile().Position() + 2);
+                ar.ReadByte();
+                Bytes read(block.size());
+                ar.ReadExact(read.data(), read.size());
+            };
+            EXPECT_EQ(CauseOf(part, readCut), CArchiveException::endOfFile) << lead << " " << cut;
+            platform::SharedMemoryFile sharedPart(std::make_shared<const Bytes>(part));
+            CArchive ar(sharedPart, CArchive::load);
+            try {
+                readCut(ar);
+                ADD_FAILURE() << "a cut stream read whole " << lead << " " << cut;
+            } catch (const CArchiveException& e) {
+                EXPECT_EQ(e.cause, CArchiveException::endOfFile) << lead << " " << cut;
+            }
+        }
+    }
+}
+
+// Shared bytes are for reading only: a storing archive over them fails through the file.
+TEST_F(ArchiveTest, SharedBytesRefuseToBeWritten) {
+    platform::SharedMemoryFile shared(std::make_shared<const Bytes>(Bytes{1, 2}));
+    CArchive ar(shared, CArchive::store);
+    ar.WriteDword(7);
+    EXPECT_THROW(ar.Close(), platform::FileException);
 }
 
 TEST_F(ArchiveTest, AStoringArchiveDestroyedWithoutCloseStillWritesItsBytes) {

@@ -90,6 +90,31 @@ TEST_F(SpriteTest, RenderKeepsInsideClipAndDestination) {
     EXPECT_FALSE(sprite->Render(&destination, std::nullopt));
 }
 
+// Drawing a sprite only reads it: its change mark stays, so a stored title still writes it as the bytes
+// it was read from, while the image drawn on takes a new mark. An 8-bit sprite drawn on a 24-bit buffer
+// goes through the colour table and keeps its mark too.
+TEST_F(SpriteTest, DrawingLeavesTheSpritesChangeMarkAndMovesTheBuffers) {
+    auto sprite = MakeSprite(4, 4, kRed, 1, 1);
+    auto grey = std::make_unique<CPhasedSprite>();
+    ASSERT_TRUE(grey->Create(3, 3, 1));
+    grey->SetPosition(2, 2);
+    CDIB destination;
+    ASSERT_TRUE(destination.Create(8, 8, 3));
+    const uint64_t spriteMark = sprite->ChangeMark(), greyMark = grey->ChangeMark();
+    uint64_t destinationMark = destination.ChangeMark();
+    for (CSprite* drawn : {static_cast<CSprite*>(sprite.get()), static_cast<CSprite*>(grey.get())}) {
+        for (bool transparent : {true, false}) {
+            drawn->SetTransparent(transparent);
+            EXPECT_TRUE(drawn->Render(&destination, std::nullopt));
+            EXPECT_NE(destination.ChangeMark(), destinationMark);
+            destinationMark = destination.ChangeMark();
+        }
+    }
+    EXPECT_EQ(PixelAt(destination, 1, 1), kRed);
+    EXPECT_EQ(sprite->ChangeMark(), spriteMark);
+    EXPECT_EQ(grey->ChangeMark(), greyMark);
+}
+
 TEST_F(SpriteTest, NoticesCarryTheRightRectangles) {
     auto sprite = MakeSprite(4, 6, kRed, 1, 2);
     RecordingSink sink;

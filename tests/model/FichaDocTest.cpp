@@ -719,3 +719,62 @@ TEST_F(CardWithMediaTest, StoringKeepsTheDrawingOrderAmongEqualPlanes) {
     EXPECT_EQ(Numbers(doc), before);
     doc.OnCloseDocument();
 }
+
+// Unchanged images go into a snapshot as the bytes they were read from, changed ones encoded anew: after
+// each edit the newest snapshot is byte for byte what a save writes, and loading it shows every edit.
+TEST_F(FichaDocTest, EverySnapshotEqualsWhatASaveWritesAfterASeriesOfEdits) {
+    std::string path;
+    {
+        CFichaDoc source(Variant::editor);
+        ASSERT_TRUE(source.OnNewDocument());
+        auto background = std::make_unique<CDibJpeg>();
+        Gradient(*background, 64, 48, 0x40);
+        source.SetBackground(std::move(background));
+        source.GetSpriteList().Insert(MakeSprite(1, 10, 10, 20));
+        source.GetSpriteList().Insert(MakeSprite(2, 30, 30, 30, 8, 6, 3));
+        auto text = std::make_unique<CTexto>();
+        text->text = "uno";
+        source.CardAt(0)->AddText(std::move(text));
+        path = SaveTitle(source, "EDITS.FCA");
+        source.OnCloseDocument();
+    }
+    CFichaDoc doc(Variant::editor);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    const Bytes opened = ReadFileBytes(path);
+    Bytes snapshot;
+    auto snapshotEqualsSave = [&](const std::string& step) {
+        doc.TakeUndoSnapshot(step);
+        // Any other state makes the history hand out its newest step.
+        snapshot = *doc.GetUndoHistory().UndoTarget(std::make_shared<const Bytes>());
+        const std::string saved = folder.Path(step + ".FCA");
+        ASSERT_TRUE(doc.OnSaveDocument(saved));
+        EXPECT_EQ(snapshot, ReadFileBytes(saved)) << step;
+    };
+
+    snapshotEqualsSave("nothing");
+    EXPECT_EQ(snapshot, opened) << "an unchanged title stores as it was read";
+    CSprite* painted = doc.GetSpriteList().FindByNumber(1);
+    SetPixel(*painted, 3, 2, 0xAB1234);
+    snapshotEqualsSave("pixel");
+    EXPECT_NE(snapshot, opened);
+    doc.GetSpriteList().FindByNumber(2)->SetPosition(33, 44);
+    snapshotEqualsSave("move");
+    doc.CardAt(0)->TextAt(0)->text = "otro";
+    snapshotEqualsSave("text");
+    doc.AppendCard(std::make_unique<CFicha>());
+    snapshotEqualsSave("card");
+    doc.GetBackground()->Fill(0x00FF00);
+    snapshotEqualsSave("background");
+
+    CFichaDoc loaded(Variant::editor);
+    platform::MemoryFile file(snapshot, "undo");
+    ASSERT_TRUE(loaded.Load(file));
+    EXPECT_EQ(PixelAt(*loaded.GetSpriteList().FindByNumber(1), 3, 2), 0xAB1234u);
+    EXPECT_EQ(PixelAt(*loaded.GetSpriteList().FindByNumber(1), 4, 2), SpriteColour(1, 0));
+    EXPECT_EQ(loaded.GetSpriteList().FindByNumber(2)->GetRect().left, 33);
+    EXPECT_EQ(loaded.GetSpriteList().FindByNumber(2)->GetRect().top, 44);
+    EXPECT_EQ(loaded.CardAt(0)->TextAt(0)->text, "otro");
+    EXPECT_EQ(loaded.GetCards().GetSize(), 2u);
+    EXPECT_TRUE(Near(PixelAt(*loaded.GetBackground(), 5, 5), 0x00FF00, 4));
+    doc.OnCloseDocument();
+}

@@ -101,3 +101,35 @@ TEST(DiskFile, OpenReportsTheCauseOfFailure) {
     const std::string plain = dir.Write("plain.txt");
     EXPECT_EQ(file.Open(plain + "/below", DiskFile::Mode::read), FileError::badPath);
 }
+
+TEST(SharedMemoryFile, ReadsInPlaceAndAFileReadWholeComesWithinItsLimit) {
+    ScratchFolder dir;
+    const std::string path = dir.Path() + "/whole.bin";
+    {
+        DiskFile out;
+        ASSERT_EQ(out.Open(path, DiskFile::Mode::write), FileError::none);
+        out.Write("0123456789", 10);
+    }
+    FileError error = FileError::generic;
+    SharedBytes bytes = ReadWholeFile(path, 10, &error);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(error, FileError::none);
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "0123456789");
+
+    SharedMemoryFile file(bytes, path);
+    EXPECT_EQ(file.Shared(), bytes) << "the same bytes, not a copy";
+    file.Seek(7);
+    char buffer[8] = {};
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 3u);
+    EXPECT_STREQ(buffer, "789");
+    EXPECT_EQ(file.Read(buffer, 1), 0u);
+    EXPECT_THROW(file.Write("x", 1), FileException);
+    EXPECT_EQ(MemoryFile().Shared(), nullptr);
+
+    // Larger than the limit: nothing, and no error, so that the caller reads it piece by piece.
+    error = FileError::generic;
+    EXPECT_EQ(ReadWholeFile(path, 9, &error), nullptr);
+    EXPECT_EQ(error, FileError::none);
+    EXPECT_EQ(ReadWholeFile(dir.Path() + "/missing.bin", 10, &error), nullptr);
+    EXPECT_EQ(error, FileError::fileNotFound);
+}
