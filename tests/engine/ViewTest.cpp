@@ -321,7 +321,10 @@ TEST(AnimViewLifetime, ShowingASceneDoesNotMakeTheViewItsReceiverAndLeavingItEnd
     scene.sprites.Insert(std::move(sprite));
     raw->SetPosition(1, 1);  // no view: nothing to reach
 
+    // The views above are gone; a new one may be given the address of either, so it gets its own name.
+    scene.names.clear();
     CAnimView view;
+    scene.names[&view] = "third";
     view.Render(std::nullopt);  // no scene, no buffer: nothing
     view.SetScene(&scene);
     view.Render(std::nullopt);
@@ -333,7 +336,7 @@ TEST(AnimViewLifetime, ShowingASceneDoesNotMakeTheViewItsReceiverAndLeavingItEnd
     view.SetScene(&second);
     EXPECT_EQ(scene.sprites.GetView(), nullptr);
     EXPECT_EQ(second.sprites.GetView(), nullptr);
-    EXPECT_EQ(scene.events.back(), "detached ?");
+    EXPECT_EQ(scene.events.back(), "detached third");
     view.SetScene(nullptr);
     EXPECT_EQ(view.GetScene(), nullptr);
 }
