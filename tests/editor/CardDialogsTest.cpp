@@ -240,12 +240,12 @@ TEST(WorkDirVolumes, TheMountedVolumesAreRealFolders) {
 
 TEST(DialogIntegerFieldTest, IntegersAreReadAsTheFrameworkReadsThem) {
     EXPECT_EQ(ParseDialogInteger(" 12 "), 12);
-    EXPECT_EQ(ParseDialogInteger("+7"), 7);
+    EXPECT_EQ(ParseDialogInteger(" +42 "), 42);
     EXPECT_EQ(ParseDialogInteger("-3"), -3);
     EXPECT_EQ(ParseDialogInteger("2147483647"), 2147483647);
     EXPECT_EQ(ParseDialogInteger("-2147483648"), -2147483647 - 1);
     for (const char* refused :
-         {"", " ", "-", "1.5", "12a", "1 2", "0x10", "2147483648", "99999999999999999999"})
+         {"", " ", "-", "+", "1.5", "12a", "1 2", "0x10", "2147483648", "99999999999999999999"})
         EXPECT_EQ(ParseDialogInteger(refused), std::nullopt) << refused;
 }
 

@@ -403,9 +403,9 @@ TEST_F(ElementDialogsTest, TheGradientSwatchesStartBlackAndWhiteAndOpenTheColour
 // The running editor shows the dialog modally; pressing its real OK ends it.
 TEST(ElementDialogsModal, TheGradientDialogRunsModallyInTheEditor) {
     QtEditorDialogs dialogs;
-    test_support::WhenModal<CGradientDlg>([](CGradientDlg* dlg) { Click(dlg->OkButton()); });
+    test_support::WhenModal<CGradientDlg>([](CGradientDlg& dlg) { Click(dlg.OkButton()); });
     EXPECT_EQ(dialogs.ChooseGradient(0x010203u, 0x040506u), std::make_pair(0x010203u, 0x040506u));
-    test_support::WhenModal<CGradientDlg>([](CGradientDlg* dlg) { Click(dlg->CancelButton()); });
+    test_support::WhenModal<CGradientDlg>([](CGradientDlg& dlg) { Click(dlg.CancelButton()); });
     EXPECT_EQ(dialogs.ChooseGradient(0, 0xFFFFFF), std::nullopt);
 }
 
@@ -431,9 +431,9 @@ TEST(ElementDialogsInTheFrame, ADoubleClickOnATextOpensItsDialogAndOkIsOneUndoSt
     CFichaViewWidget& widget = host->Widget();
     const QPoint at = widget.Layout().ClientToWidget({150, 120, 151, 121}).center();
 
-    test_support::WhenModal<CTextDlg>([](CTextDlg* dlg) {
-        TypeInto(dlg->IdEdit(), "titulo");
-        Click(dlg->OkButton());
+    test_support::WhenModal<CTextDlg>([](CTextDlg& dlg) {
+        TypeInto(dlg.IdEdit(), "titulo");
+        Click(dlg.OkButton());
     });
     QTest::mouseDClick(&widget, Qt::LeftButton, {}, at);
     EXPECT_EQ(text->identifier, "titulo");

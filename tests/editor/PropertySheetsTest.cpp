@@ -25,7 +25,7 @@ using sheet_test::Press;
 using sheet_test::SheetTest;
 using sheet_test::Tick;
 using sheet_test::Type;
-using sheet_test::WhenModal;
+using test_support::WhenModal;
 using Ok = QDialogButtonBox::StandardButton;
 
 // The rows of the sprites list as text, cells joined by "|".

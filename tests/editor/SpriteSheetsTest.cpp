@@ -170,7 +170,7 @@ TEST_F(SpriteSheetsTest, TheArrowsStopAtTheirRangesWhateverWasTyped) {
     dialog.show();
     SpriteConfigPage& page = *dialog.Config();
     struct Range {
-        IntegerEdit* edit;
+        DialogIntegerField* edit;
         int low, high;
     };
     for (Range r : {Range{&page.X(), 0, 640}, Range{&page.Y(), 0, 480}, Range{&page.Plane(), 0, 50},
@@ -189,6 +189,9 @@ TEST_F(SpriteSheetsTest, TheArrowsStopAtTheirRangesWhateverWasTyped) {
         EXPECT_EQ(r.edit->Value(), r.high) << "an arrow brings a typed value back into the range";
     }
     EXPECT_EQ(page.Number().buttonSymbols(), QAbstractSpinBox::NoButtons) << "the number has no arrows";
+    Type(page.Number(), "5");
+    QTest::keyClick(&page.Number(), Qt::Key_Up);
+    EXPECT_EQ(page.Number().Value(), 5) << "nor does the Up key step it";
 }
 
 TEST_F(SpriteSheetsTest, ANonIntegerIsRefusedWithTheFrameworksMessageAndTheSheetStaysOnTheField) {
