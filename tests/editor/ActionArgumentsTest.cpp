@@ -15,9 +15,9 @@
 
 namespace {
 
+using editor_test::Type;
 using sheet_test::Press;
 using sheet_test::SheetTest;
-using sheet_test::Type;
 using test_support::WhenModal;
 using Ok = QDialogButtonBox::StandardButton;
 

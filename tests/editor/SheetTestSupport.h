@@ -14,6 +14,7 @@
 #include "model/FichaDoc.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "tests/editor/DialogInput.h"
 #include "tests/model/DocTestSupport.h"
 #include "tests/support/ModalDialogs.h"
 #include "tests/support/QtApp.h"
@@ -41,31 +42,13 @@ class SheetTest : public doc_test::DocumentTest {
         doc.GetSpriteList().Insert(std::move(sprite));
         return added;
     }
-    std::vector<std::string> Messages() const {
-        std::vector<std::string> texts;
-        for (const auto& shown : box.shown) texts.push_back(shown.text);
-        return texts;
-    }
+    std::vector<std::string> Messages() const { return box.Texts(); }
 
     CFichaDoc doc{Variant::editor};
     platform::ScriptedFileDialog files;
     ui::ScopedService<platform::FileDialog, platform::FileDialogs, platform::SetFileDialog> scopedFiles{
         files};
 };
-
-// Replaces the text of an edit as the author would: select everything, then type.
-inline void Type(QWidget& edit, const QString& text) {
-    edit.setFocus();
-    if (auto* line = qobject_cast<QLineEdit*>(&edit)) line->selectAll();
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(&edit)) spin->selectAll();
-    QTest::keyClick(&edit, Qt::Key_Delete);
-    QTest::keyClicks(&edit, text);
-}
-
-// Clicks a check box on its box, where a click toggles it whatever the width of the widget.
-inline void Tick(QAbstractButton& box) {
-    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(6, box.height() / 2));
-}
 
 // Presses OK or Cancel of the dialog's button box with the mouse.
 inline void Press(QDialog& dialog, QDialogButtonBox::StandardButton which) {
