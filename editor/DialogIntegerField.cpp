@@ -35,6 +35,10 @@ void DialogIntegerField::SetSpinRange(int minimum, int maximum) {
     spinMaximum_ = std::max(minimum, maximum);
 }
 
+void DialogIntegerField::HideArrows() {
+    setButtonSymbols(QAbstractSpinBox::NoButtons);
+}
+
 void DialogIntegerField::SetValue(int value) {
     lineEdit()->setText(QString::number(value));
 }
@@ -52,12 +56,14 @@ void DialogIntegerField::stepBy(int steps) {
     selectAll();
 }
 
+// Only a value at an end of the range stops an arrow: from a typed value beyond the range either arrow
+// brings it back inside.
 QAbstractSpinBox::StepEnabled DialogIntegerField::stepEnabled() const {
+    if (buttonSymbols() == QAbstractSpinBox::NoButtons) return StepNone;
     const std::optional<int> value = Value();
-    if (!value) return StepUpEnabled | StepDownEnabled;
     StepEnabled enabled = StepNone;
-    if (*value < spinMaximum_) enabled |= StepUpEnabled;
-    if (*value > spinMinimum_) enabled |= StepDownEnabled;
+    if (value != spinMaximum_) enabled |= StepUpEnabled;
+    if (value != spinMinimum_) enabled |= StepDownEnabled;
     return enabled;
 }
 
@@ -68,17 +74,27 @@ DialogIntegerField* MakeIntegerField(QWidget* parent, int value, std::optional<I
     return field;
 }
 
-std::optional<int> ReadDialogInteger(DialogIntegerField& field, std::optional<IntegerRange> range) {
+std::optional<FieldRefusal> IntegerRefusal(DialogIntegerField& field, std::optional<IntegerRange> range) {
     const std::optional<int> value = field.Value();
-    std::string refusal;
-    if (!value)
-        refusal = "Please enter an integer.";
-    else if (range && (*value < range->minimum || *value > range->maximum))
-        refusal = "Please enter an integer between " + std::to_string(range->minimum) + " and " +
-                  std::to_string(range->maximum) + ".";
-    if (refusal.empty()) return value;
-    platform::Messages().Show(refusal, "", platform::MessageIcon::exclamation, platform::MessageButtons::ok);
-    field.setFocus(Qt::OtherFocusReason);
-    field.selectAll();
+    if (!value) return FieldRefusal{&field, "Please enter an integer."};
+    if (range && (*value < range->minimum || *value > range->maximum))
+        return FieldRefusal{&field, "Please enter an integer between " + std::to_string(range->minimum) +
+                                        " and " + std::to_string(range->maximum) + "."};
     return std::nullopt;
+}
+
+void Refuse(const FieldRefusal& refusal) {
+    platform::Messages().Show(refusal.message, "", platform::MessageIcon::exclamation,
+                              platform::MessageButtons::ok);
+    refusal.field->setFocus(Qt::OtherFocusReason);
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(refusal.field)) spin->selectAll();
+    if (auto* line = qobject_cast<QLineEdit*>(refusal.field)) line->selectAll();
+}
+
+std::optional<int> ReadDialogInteger(DialogIntegerField& field, std::optional<IntegerRange> range) {
+    if (std::optional<FieldRefusal> refusal = IntegerRefusal(field, range)) {
+        Refuse(*refusal);
+        return std::nullopt;
+    }
+    return field.Value();
 }

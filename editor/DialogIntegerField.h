@@ -4,6 +4,7 @@
 #include <QString>
 #include <limits>
 #include <optional>
+#include <string>
 
 class QLineEdit;
 
@@ -30,6 +31,8 @@ class DialogIntegerField : public QAbstractSpinBox {
     void SetSpinRange(int minimum, int maximum);
     int SpinMinimum() const { return spinMinimum_; }
     int SpinMaximum() const { return spinMaximum_; }
+    // A plain edit box without a buddy: neither arrows nor the Up and Down keys change it.
+    void HideArrows();
 
     void SetValue(int value);
     // The integer typed, or nothing when the text is not one.
@@ -49,8 +52,21 @@ class DialogIntegerField : public QAbstractSpinBox {
 // A new box showing `value`, its arrows stepping inside `spin` when one is given.
 DialogIntegerField* MakeIntegerField(QWidget* parent, int value, std::optional<IntegerRange> spin = {});
 
+// A field that OK cannot store, and what the author is told about it.
+struct FieldRefusal {
+    QWidget* field;
+    std::string message;
+};
+
+// Why a field being confirmed cannot be stored: "Please enter an integer." or, outside `range`, "Please
+// enter an integer between MIN and MAX."; nothing when it holds an acceptable integer.
+std::optional<FieldRefusal> IntegerRefusal(DialogIntegerField& field, std::optional<IntegerRange> range = {});
+
+// Shows the message through the platform's message box and gives the field the focus with its text
+// selected, so that the dialog stays open on it and the author corrects it there. The field's page must
+// be showing.
+void Refuse(const FieldRefusal& refusal);
+
 // Reads a field of a dialog being confirmed, as the framework's exchange does: the integer, or nothing
-// after the platform's message box has said why it was refused ("Please enter an integer." or, outside
-// `range`, "Please enter an integer between MIN and MAX.") and the focus has gone back to the field with
-// its text selected, so that the dialog stays open on it.
+// after the field has been refused.
 std::optional<int> ReadDialogInteger(DialogIntegerField& field, std::optional<IntegerRange> range = {});

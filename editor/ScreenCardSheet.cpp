@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "editor/ActionArguments.h"
-#include "editor/IntegerEdit.h"
-#include "editor/QtText.h"
+#include "editor/DialogIntegerField.h"
+#include "editor/DialogStrings.h"
 #include "editor/TitleChoosers.h"
 #include "engine/SpriteList.h"
 #include "model/FichaDoc.h"
@@ -20,7 +20,7 @@ namespace {
 
 QLineEdit* AddEditRow(QGridLayout& grid, int row, const QString& label, const std::string& value,
                       QWidget* parent) {
-    auto* edit = new QLineEdit(QStringFromTitle(value), parent);
+    auto* edit = new QLineEdit(ShownText(value), parent);
     auto* caption = new QLabel(label, parent);
     caption->setBuddy(edit);
     grid.addWidget(caption, row, 0);
@@ -94,7 +94,7 @@ QToolButton* ScreenCardSheet::SpritesButton(QLineEdit* list) {
     button->setText(tr("Sprites..."));
     connect(button, &QToolButton::clicked, this, [this, list] {
         if (std::optional<std::string> chosen =
-                ChooseSpritesOf(document_->GetSpriteList(), TitleStringFrom(list->text()), true, this))
+                ChooseSpritesOf(document_->GetSpriteList(), StoredText(list->text()), true, this))
             list->setText(QString::fromStdString(*chosen));
     });
     return button;
@@ -113,14 +113,14 @@ void ScreenCardSheet::accept() {
             return;
         }
     }
-    fields_.identifier = TitleStringFrom(identifier_->text());
-    fields_.description = TitleStringFrom(description_->text());
-    fields_.backgroundMusic = TitleStringFrom(music_->text());
+    fields_.identifier = StoredText(identifier_->text());
+    fields_.description = StoredText(description_->text());
+    fields_.backgroundMusic = StoredText(music_->text());
     fields_.stopPreviousMusic = stopPrevious_->isChecked();
     fields_.loopMusic = loop_->isChecked();
     if (fields_.hasCard) {
-        fields_.activationList = TitleStringFrom(activate_->text());
-        fields_.deactivationList = TitleStringFrom(deactivate_->text());
+        fields_.activationList = StoredText(activate_->text());
+        fields_.deactivationList = StoredText(deactivate_->text());
     }
     QDialog::accept();
 }

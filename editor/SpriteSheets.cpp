@@ -14,8 +14,8 @@
 #include <optional>
 
 #include "editor/ActionArguments.h"
-#include "editor/IntegerEdit.h"
-#include "editor/QtText.h"
+#include "editor/DialogIntegerField.h"
+#include "editor/DialogStrings.h"
 #include "editor/TitleChoosers.h"
 #include "engine/PhasedSprite.h"
 #include "engine/SpriteList.h"
@@ -35,11 +35,10 @@ constexpr int32_t kMaxSpinY = 480;
 constexpr int32_t kMaxSpinPlane = 50;
 constexpr int32_t kMaxSpinFrames = 10;
 
-IntegerEdit* AddIntegerRow(QGridLayout& grid, int row, const QString& label, int32_t value,
-                           std::optional<std::pair<int32_t, int32_t>> spin, QWidget* parent) {
-    auto* edit = new IntegerEdit(parent);
-    if (spin) edit->SetSpinRange(spin->first, spin->second);
-    edit->SetValue(value);
+DialogIntegerField* AddIntegerRow(QGridLayout& grid, int row, const QString& label, int32_t value,
+                                  std::optional<IntegerRange> spin, QWidget* parent) {
+    DialogIntegerField* edit = MakeIntegerField(parent, value, spin);
+    if (!spin) edit->HideArrows();
     auto* caption = new QLabel(label, parent);
     caption->setBuddy(edit);
     grid.addWidget(caption, row, 0);
@@ -70,16 +69,16 @@ SpriteConfigPage::SpriteConfigPage(const CPhasedSprite& sprite, QWidget* parent)
     setObjectName("Configuration");
     auto* grid = new QGridLayout(this);
     number_ = AddIntegerRow(*grid, 0, tr("&Sprite #:"), sprite.GetNumber(), std::nullopt, this);
-    text_ = new QLineEdit(QStringFromTitle(sprite.GetText()), this);
+    text_ = new QLineEdit(ShownText(sprite.GetText()), this);
     auto* textLabel = new QLabel(tr("Sprite &text :"), this);
     textLabel->setBuddy(text_);
     grid->addWidget(textLabel, 1, 0);
     grid->addWidget(text_, 1, 1, 1, 3);
-    x_ = AddIntegerRow(*grid, 2, tr("&X :"), sprite.GetX(), std::pair(0, kMaxSpinX), this);
-    y_ = AddIntegerRow(*grid, 3, tr("&Y :"), sprite.GetY(), std::pair(0, kMaxSpinY), this);
-    plane_ = AddIntegerRow(*grid, 4, tr("&Plane :"), sprite.GetPlane(), std::pair(0, kMaxSpinPlane), this);
+    x_ = AddIntegerRow(*grid, 2, tr("&X :"), sprite.GetX(), IntegerRange{0, kMaxSpinX}, this);
+    y_ = AddIntegerRow(*grid, 3, tr("&Y :"), sprite.GetY(), IntegerRange{0, kMaxSpinY}, this);
+    plane_ = AddIntegerRow(*grid, 4, tr("&Plane :"), sprite.GetPlane(), IntegerRange{0, kMaxSpinPlane}, this);
     frames_ = AddIntegerRow(*grid, 5, tr("# of &Frames :"), sprite.GetNumFrames(),
-                            std::pair(1, kMaxSpinFrames), this);
+                            IntegerRange{1, kMaxSpinFrames}, this);
     transparent_ = AddCheck(*grid, 2, 2, tr("Transpar&ent"), sprite.IsTransparent(), this);
     visible_ = AddCheck(*grid, 3, 2, tr("&Visible"), sprite.IsVisible(), this);
     sensible_ = AddCheck(*grid, 4, 2, tr("Sensible &rect"), sprite.HasSensibleRect(), this);
@@ -105,7 +104,7 @@ SpriteConfigPage::SpriteConfigPage(const CPhasedSprite& sprite, QWidget* parent)
 }
 
 std::optional<FieldRefusal> SpriteConfigPage::Check() {
-    for (IntegerEdit* edit : {number_, x_, y_, plane_, frames_})
+    for (DialogIntegerField* edit : {number_, x_, y_, plane_, frames_})
         if (std::optional<FieldRefusal> refusal = IntegerRefusal(*edit)) return refusal;
     // A negative number is what the document's picture and video stand-ins carry: a sprite numbered so
     // would be taken for one and left out of the saved title.
@@ -125,7 +124,7 @@ std::optional<FieldRefusal> SpriteConfigPage::Check() {
 
 void SpriteConfigPage::Write(CPhasedSprite& sprite) const {
     sprite.SetNumber(*number_->Value());
-    sprite.SetText(TitleStringFrom(text_->text()));
+    sprite.SetText(StoredText(text_->text()));
     sprite.SetPosition(*x_->Value(), *y_->Value());
     sprite.SetPlane(*plane_->Value());
     sprite.SetNumFrames(*frames_->Value());
@@ -157,7 +156,7 @@ ActionEventEditor::ActionEventEditor(Event event, const std::array<const char*, 
     grid->addWidget(action_, 0, 1, 1, 2);
     for (int i = 0; i < CSprite::kArgumentCount; ++i) {
         const size_t k = static_cast<size_t>(i);
-        arguments_[k] = new QLineEdit(QStringFromTitle(arguments[k]), this);
+        arguments_[k] = new QLineEdit(ShownText(arguments[k]), this);
         auto* label = new QLabel(QString::fromUtf8(argumentLabels[k]), this);
         label->setBuddy(arguments_[k]);
         helps_[k] = new QToolButton(this);
@@ -220,7 +219,7 @@ int32_t ActionEventEditor::Code() const {
 
 CSprite::Arguments ActionEventEditor::Arguments() const {
     CSprite::Arguments values;
-    for (size_t k = 0; k < values.size(); ++k) values[k] = TitleStringFrom(arguments_[k]->text());
+    for (size_t k = 0; k < values.size(); ++k) values[k] = StoredText(arguments_[k]->text());
     return values;
 }
 
@@ -267,7 +266,7 @@ void ActionEventEditor::ChooseCard(int i) {
     const ArgumentKind kind = MeaningsOf(event_, Code())[static_cast<size_t>(i)].kind;
     // Card numbers of "File - Open a card" count from 1, card indices from 0.
     const int base = kind == ArgumentKind::cardNumber ? 1 : 0;
-    const std::optional<int32_t> typed = ParseIntegerField(Argument(i).text().toStdString());
+    const std::optional<int32_t> typed = ParseDialogInteger(Argument(i).text());
     const int current = typed ? *typed - base : document_->GetCurrentCard();
     if (std::optional<int> chosen = ChooseCardOf(document_->GetCards(), current, this))
         Argument(i).setText(QString::number(*chosen + base));
@@ -275,17 +274,17 @@ void ActionEventEditor::ChooseCard(int i) {
 
 void ActionEventEditor::ChooseSprites(int i) {
     const ArgumentKind kind = MeaningsOf(event_, Code())[static_cast<size_t>(i)].kind;
-    const std::string current = TitleStringFrom(Argument(i).text());
+    const std::string current = StoredText(Argument(i).text());
     if (std::optional<std::string> chosen =
             ChooseSpritesOf(document_->GetSpriteList(), current, kind == ArgumentKind::numberList, this))
         Argument(i).setText(QString::fromStdString(*chosen));
 }
 
 void ActionEventEditor::ChooseText(int i) {
-    const std::string current = TitleStringFrom(Argument(i).text());
+    const std::string current = StoredText(Argument(i).text());
     if (std::optional<std::string> chosen =
             ChooseTextOf(document_->GetCards().DistinctIdentifiers(), current, this))
-        Argument(i).setText(QStringFromTitle(*chosen));
+        Argument(i).setText(ShownText(*chosen));
 }
 
 // ---------------------------------------------------------------- the sheets

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "editor/IntegerEdit.h"
+#include "editor/DialogIntegerField.h"
 #include "engine/Sprite.h"
 
 class CFichaDoc;
@@ -37,12 +37,12 @@ class SpriteConfigPage : public QWidget {
     // always animated, animated: in that order, through the sprite's own setters.
     void Write(CPhasedSprite& sprite) const;
 
-    IntegerEdit& Number() { return *number_; }
+    DialogIntegerField& Number() { return *number_; }
     QLineEdit& Text() { return *text_; }
-    IntegerEdit& X() { return *x_; }
-    IntegerEdit& Y() { return *y_; }
-    IntegerEdit& Plane() { return *plane_; }
-    IntegerEdit& Frames() { return *frames_; }
+    DialogIntegerField& X() { return *x_; }
+    DialogIntegerField& Y() { return *y_; }
+    DialogIntegerField& Plane() { return *plane_; }
+    DialogIntegerField& Frames() { return *frames_; }
     QCheckBox& Transparent() { return *transparent_; }
     QCheckBox& Visible() { return *visible_; }
     QCheckBox& SensibleRect() { return *sensible_; }
@@ -55,12 +55,12 @@ class SpriteConfigPage : public QWidget {
     int32_t bitmapHeight_;
     int32_t storedFrames_;
     int32_t storedInterval_;
-    IntegerEdit* number_;
+    DialogIntegerField* number_;
     QLineEdit* text_;
-    IntegerEdit* x_;
-    IntegerEdit* y_;
-    IntegerEdit* plane_;
-    IntegerEdit* frames_;
+    DialogIntegerField* x_;
+    DialogIntegerField* y_;
+    DialogIntegerField* plane_;
+    DialogIntegerField* frames_;
     QCheckBox* transparent_;
     QCheckBox* visible_;
     QCheckBox* sensible_;

@@ -5,7 +5,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "editor/QtText.h"
+#include "editor/DialogStrings.h"
 #include "editor/SpriteSheets.h"
 #include "engine/PhasedSprite.h"
 #include "engine/SpriteList.h"
@@ -47,9 +47,9 @@ void SpritesListDlg::Fill() {
     // The list runs from the front-most sprite to the back-most, as the sprite list itself does.
     for (CSprite* sprite : sprites_) {
         if (IsProxyNumber(sprite->GetNumber())) continue;
-        auto* item = new QTreeWidgetItem(
-            list_, {QStringFromTitle(sprite->GetText()), QString::number(sprite->GetNumber()),
-                    YesNo(sprite->IsVisible()), YesNo(!sprite->IsDisabled())});
+        auto* item =
+            new QTreeWidgetItem(list_, {ShownText(sprite->GetText()), QString::number(sprite->GetNumber()),
+                                        YesNo(sprite->IsVisible()), YesNo(!sprite->IsDisabled())});
         item->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<void*>(sprite)));
     }
 }

@@ -9,7 +9,7 @@
 #include <set>
 
 #include "editor/ActionArguments.h"
-#include "editor/QtText.h"
+#include "editor/DialogStrings.h"
 #include "engine/SpriteList.h"
 #include "model/Actions.h"
 #include "model/FichaDoc.h"
@@ -72,7 +72,7 @@ class ListChooser : public QDialog {
 std::optional<int> ChooseCardOf(const CArrayFichas& cards, int current, QWidget* parent) {
     ListChooser chooser(QObject::tr("Cards"), false, parent);
     for (size_t i = 0; i < cards.GetSize(); ++i)
-        chooser.Add(QStringFromTitle(cards.CaptionOfCard(i)), QString::number(i), int(i) == current);
+        chooser.Add(ShownText(cards.CaptionOfCard(i)), QString::number(i), int(i) == current);
     if (chooser.exec() != QDialog::Accepted || chooser.Chosen().empty()) return std::nullopt;
     return chooser.Chosen().front().toInt();
 }
@@ -90,8 +90,8 @@ std::optional<std::string> ChooseSpritesOf(const CSpriteList& sprites, const std
     ListChooser chooser(QObject::tr("Sprites"), many, parent);
     for (const CSprite* sprite : authored) {
         const int32_t number = sprite->GetNumber();
-        chooser.Add(QString::number(number) + "  " + QStringFromTitle(sprite->GetText()),
-                    QString::number(number), !current.empty() && preselected.count(number) != 0);
+        chooser.Add(QString::number(number) + "  " + ShownText(sprite->GetText()), QString::number(number),
+                    !current.empty() && preselected.count(number) != 0);
     }
     chooser.refuse_ = [](const std::vector<QString>& chosen) -> std::optional<std::string> {
         if (chosen.size() <= CSpriteList::kMaxNumbers) return std::nullopt;
@@ -107,7 +107,7 @@ std::optional<std::string> ChooseTextOf(const std::vector<std::string>& identifi
                                         const std::string& current, QWidget* parent) {
     ListChooser chooser(QObject::tr("Texts"), false, parent);
     for (const std::string& identifier : identifiers)
-        chooser.Add(QStringFromTitle(identifier), QStringFromTitle(identifier), identifier == current);
+        chooser.Add(ShownText(identifier), ShownText(identifier), identifier == current);
     if (chooser.exec() != QDialog::Accepted || chooser.Chosen().empty()) return std::nullopt;
-    return TitleStringFrom(chooser.Chosen().front());
+    return StoredText(chooser.Chosen().front());
 }

@@ -37,6 +37,12 @@ MessageAnswer RecordingMessageBox::Show(const std::string& text, const std::stri
     return a;
 }
 
+std::vector<std::string> RecordingMessageBox::Texts() const {
+    std::vector<std::string> texts;
+    for (const Shown& message : shown) texts.push_back(message.text);
+    return texts;
+}
+
 MessageBox& Messages() {
     return current ? *current : consoleBox;
 }

@@ -37,6 +37,9 @@ class RecordingMessageBox : public MessageBox {
     MessageAnswer Show(const std::string& text, const std::string& caption, MessageIcon icon,
                        MessageButtons buttons) override;
 
+    // The texts of the messages shown, in order.
+    std::vector<std::string> Texts() const;
+
     std::vector<Shown> shown;
     std::deque<MessageAnswer> answers;
 };

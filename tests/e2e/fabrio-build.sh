@@ -8,38 +8,16 @@
 # Usage: fabrio-build.sh FABRIO FCATOOL
 set -euo pipefail
 fabrio=$1 fcatool=$2
-for tool in Xvfb xdotool xdpyinfo import python3; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-work=$(mktemp -d)
-display=:$((100 + RANDOM % 400))
-cleanup() {
-  [ -n "${editor:-}" ] && kill "$editor" 2>/dev/null || true
-  [ -n "${server:-}" ] && kill "$server" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-server=$!
-mkdir -m 700 "$work/runtime"
-export DISPLAY=$display SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime
-# A settings folder of its own, so that the recent files of the person running the tests stay as they are,
-# and a data folder of its own for the recovery copies.
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-shot() { import -window root "$work/$1.png"; [ -n "${FABRIO_E2E_SHOTS:-}" ] && cp "$work/$1.png" "$FABRIO_E2E_SHOTS/" || true; }
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb-session.sh"
+require_tools Xvfb xdotool xdpyinfo import python3
+start_session 1280x900
 title="$work/built title.fca"
 
 "$fabrio" --no-splash >"$work/fabrio.log" 2>&1 &
 editor=$!
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --sync --onlyvisible --name '^Fabrio - Fabrio1' 2>/dev/null | head -1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
+window=$(wait_for_window 100 '^Fabrio - Fabrio1' --onlyvisible)
 [ -n "$window" ] || { echo "the main window did not appear"; cat "$work/fabrio.log"; exit 1; }
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+activate "$window"
 sleep 0.5
 shot 1-new
 
@@ -52,27 +30,7 @@ shot 2-card-added
 # manager the frame sits at the screen's top left; the card is the black 640 x 480 area inside it.
 xdotool key --delay 150 alt+s i t
 sleep 0.3
-import -window root -depth 8 "$work/find.ppm"
-card=$(python3 - "$work/find.ppm" "$(xdotool getwindowgeometry --shell "$window" | tr '\n' ' ')" <<'PY'
-import re, sys
-data = open(sys.argv[1], "rb").read()
-fields = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
-width, height = int(fields.group(1)), int(fields.group(2))
-pixels = data[fields.end():]
-geometry = dict(re.findall(r"(\w+)=(\d+)", sys.argv[2]))
-left, top = int(geometry["X"]), int(geometry["Y"])
-right, bottom = left + int(geometry["WIDTH"]), top + int(geometry["HEIGHT"])
-run = b"\0" * 3 * 400
-for y in range(top, min(bottom, height)):
-    row = pixels[y * width * 3:(y + 1) * width * 3]
-    x = row.find(run, left * 3)
-    while x >= 0 and x % 3:
-        x = row.find(run, x + 1)
-    if 0 <= x and x // 3 + 400 <= right:
-        print(x // 3, y)
-        break
-PY
-)
+card=$(black_card_origin "$window" 400)
 [ -n "$card" ] || { shot 3-no-card; echo "the card is not on the screen"; exit 1; }
 read -r cardx cardy <<<"$card"
 echo "the card's top left on the screen: $cardx,$cardy"
@@ -90,12 +48,7 @@ bright=$(convert "$work/3-text-drawn.png" -crop 150x5+$((cardx + 100))+$((cardy 
 
 # Ctrl+G on a new title opens Save as; its name field has the focus.
 xdotool key ctrl+g
-dialog=
-for _ in $(seq 50); do
-  dialog=$(xdotool search --onlyvisible --name 'Save|Guardar' 2>/dev/null | head -1 || true)
-  [ -n "$dialog" ] && break
-  sleep 0.1
-done
+dialog=$(wait_for_window 50 'Save|Guardar' --onlyvisible)
 [ -n "$dialog" ] || { shot 4-no-dialog; echo "the Save as dialog did not appear"; exit 1; }
 sleep 0.5
 xdotool key ctrl+a
@@ -103,7 +56,7 @@ xdotool type --delay 20 "$title"
 sleep 0.3
 shot 4-save-as
 xdotool key Return
-for _ in $(seq 50); do [ -s "$title" ] && break; sleep 0.1; done
+wait_for 50 test -s "$title" || true
 sleep 0.5
 shot 5-saved
 [ -s "$title" ] || { echo "nothing was saved at $title"; cat "$work/fabrio.log"; exit 1; }

@@ -8,25 +8,9 @@
 # Usage: fabrio-events.sh FABRIO LUMEO FCATOOL DEMO_SOURCES
 set -euo pipefail
 fabrio=$(realpath "$1") lumeo=$(realpath "$2") fcatool=$(realpath "$3") demo=$(realpath "$4")
-for tool in Xvfb xdotool xdpyinfo import convert python3; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-work=$(mktemp -d)
-display=:$((100 + RANDOM % 400))
-cleanup() {
-  [ -n "${editor:-}" ] && kill "$editor" 2>/dev/null || true
-  [ -n "${player:-}" ] && kill "$player" 2>/dev/null || true
-  [ -n "${server:-}" ] && kill "$server" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-server=$!
-mkdir -m 700 "$work/runtime"
-export DISPLAY=$display SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/runtime
-export XDG_CONFIG_HOME=$work/config
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-shot() { import -window root "$work/$1.png"; [ -n "${FABRIO_E2E_SHOTS:-}" ] && cp "$work/$1.png" "$FABRIO_E2E_SHOTS/" || true; }
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb-session.sh"
+require_tools Xvfb xdotool xdpyinfo import convert python3
+start_session 1280x900
 fail() { echo "$1"; shot "failed"; cat "$work"/*.log 2>/dev/null || true; exit 1; }
 
 # The title: a black background, two empty cards and the demo's "Ficha anterior" button as sprite 1 at
@@ -55,39 +39,14 @@ title="$work/events.fca"
 
 "$fabrio" --no-splash "$title" >"$work/fabrio.log" 2>&1 &
 editor=$!
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --name '^Fabrio - events.fca' 2>/dev/null | head -1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
+window=$(wait_for_window 100 '^Fabrio - events.fca' --onlyvisible)
 [ -n "$window" ] || fail "the main window did not appear"
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+activate "$window"
 sleep 0.5
 shot 1-opened
 
 # The card is the black 640 x 480 area of the window; without a window manager the frame is at the top left.
-import -window root -depth 8 "$work/find.ppm"
-card=$(python3 - "$work/find.ppm" "$(xdotool getwindowgeometry --shell "$window" | tr '\n' ' ')" <<'PY'
-import re, sys
-data = open(sys.argv[1], "rb").read()
-fields = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
-width, height = int(fields.group(1)), int(fields.group(2))
-pixels = data[fields.end():]
-geometry = dict(re.findall(r"(\w+)=(\d+)", sys.argv[2]))
-left, top = int(geometry["X"]), int(geometry["Y"])
-right, bottom = left + int(geometry["WIDTH"]), top + int(geometry["HEIGHT"])
-run = b"\0" * 3 * 180
-for y in range(top, min(bottom, height)):
-    row = pixels[y * width * 3:(y + 1) * width * 3]
-    x = row.find(run, left * 3)
-    while x >= 0 and x % 3:
-        x = row.find(run, x + 1)
-    if 0 <= x and x // 3 + 180 <= right:
-        print(x // 3, y)
-        break
-PY
-)
+card=$(black_card_origin "$window" 180)
 [ -n "$card" ] || fail "the card is not on the screen"
 read -r cardx cardy <<<"$card"
 echo "the card's top left on the screen: $cardx,$cardy"
@@ -96,27 +55,22 @@ echo "the card's top left on the screen: $cardx,$cardy"
 xdotool mousemove $((cardx + 250)) $((cardy + 198)) click 1
 sleep 0.5
 xdotool key Return
-sheet=
-for _ in $(seq 50); do
-  sheet=$(xdotool search --onlyvisible --name '^Sprite properties$' 2>/dev/null | head -1 || true)
-  [ -n "$sheet" ] && break
-  sleep 0.1
-done
+sheet_closed() { ! xdotool search --onlyvisible --name '^Sprite properties$' >/dev/null 2>&1; }
+sheet=$(wait_for_window 50 '^Sprite properties$' --onlyvisible)
 [ -n "$sheet" ] || fail "the sprite's property sheet did not open"
 sleep 0.5
 xdotool key --delay 200 ctrl+Tab alt+c c
 sleep 0.3
 shot 2-events
 xdotool key Return
-for _ in $(seq 50); do xdotool search --onlyvisible --name '^Sprite properties$' >/dev/null 2>&1 || break; sleep 0.1; done
-xdotool search --onlyvisible --name '^Sprite properties$' >/dev/null 2>&1 && fail "the sheet stayed open"
+wait_for 50 sheet_closed || fail "the sheet stayed open"
 before=$(stat -c %.Y "$title")
 sleep 1.1
 # Without a window manager the closed sheet hands the keyboard back to nobody.
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+activate "$window"
 xdotool key ctrl+g
-for _ in $(seq 50); do [ "$(stat -c %.Y "$title")" != "$before" ] && break; sleep 0.1; done
-[ "$(stat -c %.Y "$title")" != "$before" ] || fail "Ctrl+G did not save the title"
+saved() { [ "$(stat -c %.Y "$title")" != "$before" ]; }
+wait_for 50 saved || fail "Ctrl+G did not save the title"
 shot 3-saved
 kill -0 "$editor" || fail "fabrio ended early"
 kill "$editor"
@@ -134,11 +88,11 @@ PY
 cd "$work"
 "$lumeo" --no-credits --trace events.fca 2>"$work/trace.log" &
 player=$!
-for _ in $(seq 100); do grep -q '"event":"card"' "$work/trace.log" 2>/dev/null && break; sleep 0.1; done
+wait_for 100 grep -q '"event":"card"' "$work/trace.log" || true
 grep -q '"event":"card".*"card":0' "$work/trace.log" || fail "lumeo did not show card 0"
 sleep 0.5
 xdotool mousemove $((320 + 250)) $((210 + 198)) click 1
-for _ in $(seq 30); do grep -q '"event":"card".*"card":1' "$work/trace.log" && break; sleep 0.1; done
+wait_for 30 grep -q '"event":"card".*"card":1' "$work/trace.log" || true
 shot 4-played
 grep -q '"event":"card".*"card":1' "$work/trace.log" || fail "the click did not bring card 1"
 echo "lumeo went to card 1 on the click"

@@ -15,10 +15,10 @@
 
 namespace {
 
+using editor_test::Type;
 using sheet_test::Press;
 using sheet_test::SheetTest;
-using sheet_test::Type;
-using sheet_test::WhenModal;
+using test_support::WhenModal;
 using Ok = QDialogButtonBox::StandardButton;
 
 TEST(ActionArguments, EveryArgumentAnActionReadsIsDescribedAndNoOtherIs) {
@@ -79,11 +79,6 @@ TEST(ActionArguments, ListsAreCountedAsThePlayerSplitsThem) {
     EXPECT_EQ(CountListNumbers("3,,7"), 3u);
     EXPECT_EQ(CountListNumbers("1,2,"), 3u);
     EXPECT_EQ(CountListNumbers("1,2,3,4,5,6,7,8,9,10,11"), 11u);
-    EXPECT_EQ(ParseIntegerField(" +42 "), 42);
-    EXPECT_EQ(ParseIntegerField("-2147483648"), INT32_MIN);
-    EXPECT_EQ(ParseIntegerField("2147483648"), std::nullopt);
-    EXPECT_EQ(ParseIntegerField("4 2"), std::nullopt);
-    EXPECT_EQ(ParseIntegerField("+"), std::nullopt);
 }
 
 // The event pages on a title with cards, sprites and texts.

@@ -28,7 +28,7 @@ namespace {
 using editor_test::Click;
 using editor_test::DrivenDialogs;
 using editor_test::LabelOf;
-using editor_test::TypeInto;
+using editor_test::Type;
 
 void DoubleClick(QListWidget& list, int row) {
     QListWidgetItem* item = list.item(row);
@@ -113,7 +113,7 @@ TEST_F(CardDialogsTest, TheIdFieldListIsSortedAndDistinctAndADoubleClickCopiesAn
     EXPECT_EQ(doc.UndoText(), "Undo Identificator field");
 
     dialogs.Next<CIdFieldDlg>([](CIdFieldDlg& dlg) {
-        TypeInto(dlg.FieldEdit(), "nombre");
+        Type(dlg.FieldEdit(), "nombre");
         Click(dlg.CancelButton());
     });
     commands.RunCommand(cmd::kIdentificatorField);
@@ -133,7 +133,7 @@ TEST_F(CardDialogsTest, ATypedWorkDirectoryIsStoredAndACancelledOneIsNot) {
         EXPECT_EQ(dlg.windowTitle(), "Work directory");
         EXPECT_EQ(LabelOf(dlg.DirectoryEdit()), "&Directory :");
         EXPECT_EQ(dlg.DirectoryEdit().text(), "C:\\MEDIOS");
-        TypeInto(dlg.DirectoryEdit(), "/srv/medios");
+        Type(dlg.DirectoryEdit(), "/srv/medios");
         Click(dlg.CancelButton());
     });
     commands.RunCommand(cmd::kWorkDirectory);
@@ -149,7 +149,7 @@ TEST_F(CardDialogsTest, ATypedWorkDirectoryIsStoredAndACancelledOneIsNot) {
     EXPECT_EQ(Steps(), 0u);
 
     dialogs.Next<CWorkDirDlg>([](CWorkDirDlg& dlg) {
-        TypeInto(dlg.DirectoryEdit(), "/srv/medios");
+        Type(dlg.DirectoryEdit(), "/srv/medios");
         Click(dlg.OkButton());
     });
     commands.RunCommand(cmd::kWorkDirectory);
@@ -240,12 +240,12 @@ TEST(WorkDirVolumes, TheMountedVolumesAreRealFolders) {
 
 TEST(DialogIntegerFieldTest, IntegersAreReadAsTheFrameworkReadsThem) {
     EXPECT_EQ(ParseDialogInteger(" 12 "), 12);
-    EXPECT_EQ(ParseDialogInteger("+7"), 7);
+    EXPECT_EQ(ParseDialogInteger(" +42 "), 42);
     EXPECT_EQ(ParseDialogInteger("-3"), -3);
     EXPECT_EQ(ParseDialogInteger("2147483647"), 2147483647);
     EXPECT_EQ(ParseDialogInteger("-2147483648"), -2147483647 - 1);
     for (const char* refused :
-         {"", " ", "-", "1.5", "12a", "1 2", "0x10", "2147483648", "99999999999999999999"})
+         {"", " ", "-", "+", "1.5", "12a", "1 2", "0x10", "2147483648", "99999999999999999999"})
         EXPECT_EQ(ParseDialogInteger(refused), std::nullopt) << refused;
 }
 
@@ -258,10 +258,10 @@ TEST(DialogIntegerFieldTest, TheArrowsStepInsideTheSpinRangeWhateverWasTyped) {
     EXPECT_EQ(field.Value(), 640);
     QTest::keyClick(&field, Qt::Key_Up);
     EXPECT_EQ(field.Value(), 640) << "the arrows stop at the range's end";
-    TypeInto(*field.Edit(), "700");
+    Type(*field.Edit(), "700");
     QTest::keyClick(&field, Qt::Key_Down);
     EXPECT_EQ(field.Value(), 639) << "a typed value beyond the range steps back into it";
-    TypeInto(*field.Edit(), "abc");
+    Type(*field.Edit(), "abc");
     QTest::keyClick(&field, Qt::Key_Up);
     EXPECT_EQ(field.Value(), 1) << "no integer: from the bottom of the range";
 

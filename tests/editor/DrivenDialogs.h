@@ -23,6 +23,7 @@
 #include "model/Classes.h"
 #include "model/FichaDoc.h"
 #include "platform/MessageBox.h"
+#include "tests/editor/DialogInput.h"
 #include "tests/editor/EditorTestSupport.h"
 
 // The editor's real dialogs, run without a modal loop: instead of blocking in exec(), each dialog is shown
@@ -85,35 +86,6 @@ class DrivenDialogs : public QtEditorDialogs {
     }
 };
 
-// The text of the label that names `field` (the label whose mnemonic leads to it).
-inline QString LabelOf(QWidget& field) {
-    for (QLabel* label : field.window()->findChildren<QLabel*>())
-        if (label->buddy() == &field) return label->text();
-    return QString();
-}
-
-// What names each control: a button's or box's own text, else the text of the label that leads to it.
-inline QStringList Captions(std::initializer_list<QWidget*> controls) {
-    QStringList captions;
-    for (QWidget* control : controls) {
-        auto* button = qobject_cast<QAbstractButton*>(control);
-        captions.push_back(button ? button->text() : LabelOf(*control));
-    }
-    return captions;
-}
-
-// Replaces what a line shows by `text`, typed key by key.
-inline void TypeInto(QLineEdit& edit, const QString& text) {
-    edit.clear();
-    QTest::keyClicks(&edit, text);
-}
-
-// A click near the left end of a button, where a check box has its box.
-inline void Click(QWidget& button) {
-    QTest::mouseClick(&button, Qt::LeftButton, {},
-                      QPoint(std::min(8, button.width() / 2), button.height() / 2));
-}
-
 // An editor document worked through its commands and the driven dialogs.
 class DrivenCommandsTest : public testing::Test {
   protected:
@@ -143,11 +115,7 @@ class DrivenCommandsTest : public testing::Test {
     }
     CFicha& Card(int i) { return *doc.CardAt(i); }
     size_t Steps() const { return doc.GetUndoHistory().UndoCount(); }
-    std::vector<std::string> Messages() const {
-        std::vector<std::string> texts;
-        for (const auto& shown : box.shown) texts.push_back(shown.text);
-        return texts;
-    }
+    std::vector<std::string> Messages() const { return box.Texts(); }
 
     platform::RecordingMessageBox box;
     platform::ScopedMessageBox scopedBox{box};

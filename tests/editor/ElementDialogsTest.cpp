@@ -31,7 +31,7 @@ namespace {
 using editor_test::Captions;
 using editor_test::Click;
 using editor_test::DrivenDialogs;
-using editor_test::TypeInto;
+using editor_test::Type;
 
 const std::string kRangeX = "Please enter an integer between 0 and 640.";
 const std::string kRangeY = "Please enter an integer between 0 and 480.";
@@ -71,7 +71,7 @@ TEST_F(ElementDialogsTest, TextPropertiesShowTheTextAndWriteBackOnlyWhatOkConfir
         // A font confirmed and then a dialog cancelled: nothing reaches the text.
         dialogs.fonts.push_back(FontChoice{"Courier New", 30, true, true, true, 0x0000FF});
         Click(dlg.FontButton());
-        TypeInto(dlg.IdEdit(), "otro");
+        Type(dlg.IdEdit(), "otro");
         Click(dlg.CancelButton());
     });
     commands.RunCommand(cmd::kEditText);
@@ -83,7 +83,7 @@ TEST_F(ElementDialogsTest, TextPropertiesShowTheTextAndWriteBackOnlyWhatOkConfir
     dialogs.Next<CTextDlg>([&](CTextDlg& dlg) {
         dialogs.fonts.push_back(FontChoice{"Courier New", -21, true, false, true, 0x00FF00});
         Click(dlg.FontButton());
-        TypeInto(dlg.IdEdit(), "nuevo");
+        Type(dlg.IdEdit(), "nuevo");
         // Enter in the text box makes a new paragraph instead of confirming the dialog.
         dlg.TextEdit().moveCursor(QTextCursor::End);
         QTest::keyClicks(&dlg.TextEdit(), "!");
@@ -91,7 +91,7 @@ TEST_F(ElementDialogsTest, TextPropertiesShowTheTextAndWriteBackOnlyWhatOkConfir
         QTest::keyClicks(&dlg.TextEdit(), "Tercera");
         EXPECT_TRUE(dlg.isVisible());
         Click(dlg.VisibleBox());
-        TypeInto(*dlg.YField().Edit(), "300");
+        Type(*dlg.YField().Edit(), "300");
         Click(dlg.OkButton());
     });
     commands.RunCommand(cmd::kEditText);
@@ -118,8 +118,8 @@ TEST_F(ElementDialogsTest, TextPositionsOffTheCardAreRefusedAndTheDialogKeepsWha
     text->text = "uno\rdos";  // a lone CR that the box cannot show
     view.text = text;
     dialogs.Next<CTextDlg>([&](CTextDlg& dlg) {
-        TypeInto(dlg.IdEdit(), "typed");
-        TypeInto(*dlg.XField().Edit(), "700");
+        Type(dlg.IdEdit(), "typed");
+        Type(*dlg.XField().Edit(), "700");
         Click(dlg.OkButton());
         EXPECT_TRUE(dlg.isVisible()) << "refused: the dialog stays open";
         EXPECT_EQ(Messages(), std::vector<std::string>{kRangeX});
@@ -127,15 +127,15 @@ TEST_F(ElementDialogsTest, TextPositionsOffTheCardAreRefusedAndTheDialogKeepsWha
         EXPECT_EQ(dlg.IdEdit().text(), "typed") << "the author's other fields are kept";
         EXPECT_EQ(dlg.XField().text(), "700");
 
-        TypeInto(*dlg.XField().Edit(), "640");
-        TypeInto(*dlg.YField().Edit(), "48O");
+        Type(*dlg.XField().Edit(), "640");
+        Type(*dlg.YField().Edit(), "48O");
         Click(dlg.OkButton());
         EXPECT_TRUE(dlg.isVisible());
         EXPECT_EQ(Messages().back(), kNotInteger);
-        TypeInto(*dlg.YField().Edit(), "481");
+        Type(*dlg.YField().Edit(), "481");
         Click(dlg.OkButton());
         EXPECT_EQ(Messages().back(), kRangeY);
-        TypeInto(*dlg.YField().Edit(), " 480 ");
+        Type(*dlg.YField().Edit(), " 480 ");
         Click(dlg.OkButton());
     });
     commands.RunCommand(cmd::kEditText);
@@ -172,9 +172,9 @@ TEST_F(ElementDialogsTest, AlignTextsResizesFromEachTextsOwnCornerWhenOnlySizeIs
         Click(dlg.SizeBox());
         EXPECT_FALSE(dlg.XField().isEnabled());
         // What an unticked pair holds is not read.
-        TypeInto(*dlg.XField().Edit(), "oops");
-        TypeInto(*dlg.WidthField().Edit(), "40");
-        TypeInto(*dlg.HeightField().Edit(), "30");
+        Type(*dlg.XField().Edit(), "oops");
+        Type(*dlg.WidthField().Edit(), "40");
+        Type(*dlg.HeightField().Edit(), "30");
         Click(dlg.OkButton());
     });
     commands.RunCommand(cmd::kAlignTexts);
@@ -192,7 +192,7 @@ TEST_F(ElementDialogsTest, AlignTextsWithNothingTickedOrCancelledChangesNothing)
     view.text = text;
     dialogs.Next<CAlignTextsDlg>([&](CAlignTextsDlg& dlg) {
         Click(dlg.PositionBox());
-        TypeInto(*dlg.XField().Edit(), "0");
+        Type(*dlg.XField().Edit(), "0");
         Click(dlg.OkButton());
     });
     commands.RunCommand(cmd::kAlignTexts);
@@ -201,10 +201,10 @@ TEST_F(ElementDialogsTest, AlignTextsWithNothingTickedOrCancelledChangesNothing)
 
     const size_t steps = Steps();
     dialogs.Next<CAlignTextsDlg>([&](CAlignTextsDlg& dlg) {
-        TypeInto(*dlg.XField().Edit(), "700");
+        Type(*dlg.XField().Edit(), "700");
         Click(dlg.OkButton());
         EXPECT_EQ(Messages(), std::vector<std::string>{kRangeX});
-        TypeInto(*dlg.XField().Edit(), "7");
+        Type(*dlg.XField().Edit(), "7");
         Click(dlg.CancelButton());
     });
     commands.RunCommand(cmd::kAlignTexts);
@@ -223,7 +223,7 @@ TEST_F(ElementDialogsTest, TextFormatAppliesEachConfirmedFontAtOnceAndCloseOnlyC
         EXPECT_EQ(Captions({&dlg.TextEdit(), &dlg.FontButton(), &dlg.CloseButton()}),
                   QStringList({"&Text :", "&Font", "&Close"}));
         EXPECT_EQ(dlg.TextEdit().text(), "f");
-        TypeInto(dlg.TextEdit(), "g");
+        Type(dlg.TextEdit(), "g");
         dialogs.fonts.push_back(times);
         Click(dlg.FontButton());
         EXPECT_EQ(other->fontFace, "Times New Roman") << "applied while the dialog is open";
@@ -259,7 +259,7 @@ TEST_F(ElementDialogsTest, InsertingAPictureOpensItsDialogAndBrowsesForTheFile) 
         EXPECT_EQ(dlg.XField().text(), "50") << "the point of the insertion";
         EXPECT_EQ(dlg.YField().text(), "60");
         EXPECT_EQ(dlg.ReduceField().text(), "0");
-        TypeInto(*dlg.XField().Edit(), "55");
+        Type(*dlg.XField().Edit(), "55");
         files.answers.push_back(std::nullopt);
         Click(dlg.BrowseButton());
         EXPECT_EQ(dlg.FileEdit().text(), "") << "a cancelled browse changes nothing";
@@ -267,10 +267,10 @@ TEST_F(ElementDialogsTest, InsertingAPictureOpensItsDialogAndBrowsesForTheFile) 
         Click(dlg.BrowseButton());
         EXPECT_EQ(dlg.FileEdit().text().toStdString(), folder.Path("pic.bmp"));
         EXPECT_EQ(dlg.XField().text(), "55") << "the other fields keep what was typed";
-        TypeInto(*dlg.ReduceField().Edit(), "101");
+        Type(*dlg.ReduceField().Edit(), "101");
         Click(dlg.OkButton());
         EXPECT_EQ(Messages(), std::vector<std::string>{"Please enter an integer between 0 and 100."});
-        TypeInto(*dlg.ReduceField().Edit(), "50");
+        Type(*dlg.ReduceField().Edit(), "50");
         Click(dlg.OkButton());
     });
     ASSERT_TRUE(commands.InsertPicture({50, 60}));
@@ -296,7 +296,7 @@ TEST_F(ElementDialogsTest, InsertingAPictureOpensItsDialogAndBrowsesForTheFile) 
     const size_t steps = Steps();
     dialogs.Next<CPictureDlg>([&](CPictureDlg& dlg) {
         EXPECT_EQ(dlg.ReduceField().text(), "50");
-        TypeInto(*dlg.ReduceField().Edit(), "0");
+        Type(*dlg.ReduceField().Edit(), "0");
         Click(dlg.CancelButton());
     });
     commands.RunCommand(cmd::kPictureProperties);
@@ -333,8 +333,8 @@ TEST_F(ElementDialogsTest, TheVideoDialogWritesEveryFieldOnOkAndACancelledInsert
         Click(dlg.BrowseButton());
         Click(dlg.LoopBox());
         Click(dlg.CloseWhenFinishesBox());
-        TypeInto(dlg.ActivateEdit(), "3,4");
-        TypeInto(*dlg.YField().Edit(), "-12");
+        Type(dlg.ActivateEdit(), "3,4");
+        Type(*dlg.YField().Edit(), "-12");
         Click(dlg.OkButton());
     });
     ASSERT_TRUE(commands.InsertVideo({70, 80}));
@@ -356,7 +356,7 @@ TEST_F(ElementDialogsTest, TheVideoDialogWritesEveryFieldOnOkAndACancelledInsert
     dialogs.Next<CVideoDlg>([&](CVideoDlg& dlg) {
         EXPECT_TRUE(dlg.LoopBox().isChecked());
         EXPECT_EQ(dlg.ActivateEdit().text(), "3,4");
-        TypeInto(*dlg.XField().Edit(), "");
+        Type(*dlg.XField().Edit(), "");
         Click(dlg.OkButton());
         EXPECT_EQ(Messages(), std::vector<std::string>{kNotInteger});
         Click(dlg.CancelButton());
@@ -403,9 +403,9 @@ TEST_F(ElementDialogsTest, TheGradientSwatchesStartBlackAndWhiteAndOpenTheColour
 // The running editor shows the dialog modally; pressing its real OK ends it.
 TEST(ElementDialogsModal, TheGradientDialogRunsModallyInTheEditor) {
     QtEditorDialogs dialogs;
-    test_support::WhenModal<CGradientDlg>([](CGradientDlg* dlg) { Click(dlg->OkButton()); });
+    test_support::WhenModal<CGradientDlg>([](CGradientDlg& dlg) { Click(dlg.OkButton()); });
     EXPECT_EQ(dialogs.ChooseGradient(0x010203u, 0x040506u), std::make_pair(0x010203u, 0x040506u));
-    test_support::WhenModal<CGradientDlg>([](CGradientDlg* dlg) { Click(dlg->CancelButton()); });
+    test_support::WhenModal<CGradientDlg>([](CGradientDlg& dlg) { Click(dlg.CancelButton()); });
     EXPECT_EQ(dialogs.ChooseGradient(0, 0xFFFFFF), std::nullopt);
 }
 
@@ -431,9 +431,9 @@ TEST(ElementDialogsInTheFrame, ADoubleClickOnATextOpensItsDialogAndOkIsOneUndoSt
     CFichaViewWidget& widget = host->Widget();
     const QPoint at = widget.Layout().ClientToWidget({150, 120, 151, 121}).center();
 
-    test_support::WhenModal<CTextDlg>([](CTextDlg* dlg) {
-        TypeInto(dlg->IdEdit(), "titulo");
-        Click(dlg->OkButton());
+    test_support::WhenModal<CTextDlg>([](CTextDlg& dlg) {
+        Type(dlg.IdEdit(), "titulo");
+        Click(dlg.OkButton());
     });
     QTest::mouseDClick(&widget, Qt::LeftButton, {}, at);
     EXPECT_EQ(text->identifier, "titulo");

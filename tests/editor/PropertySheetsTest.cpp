@@ -21,11 +21,11 @@
 
 namespace {
 
+using editor_test::Click;
+using editor_test::Type;
 using sheet_test::Press;
 using sheet_test::SheetTest;
-using sheet_test::Tick;
-using sheet_test::Type;
-using sheet_test::WhenModal;
+using test_support::WhenModal;
 using Ok = QDialogButtonBox::StandardButton;
 
 // The rows of the sprites list as text, cells joined by "|".
@@ -95,7 +95,7 @@ TEST_F(SpritesListTest, ADoubleClickOpensTheSpritesSheetAndTheRowShowsWhatWasCon
             auto& sprite = dynamic_cast<SpriteSheet&>(sheet);
             Type(sprite.Config()->Text(), "moved");
             Type(sprite.Config()->Plane(), "5");
-            Tick(sprite.Config()->Disabled());
+            Click(sprite.Config()->Disabled());
             Press(sheet, Ok::Ok);
         },
         &dialog);
@@ -172,8 +172,8 @@ TEST_F(OpenedByCommandsTest, TheScreenSheetWritesTheTitleAndTheCardOnOkOnly) {
                             Qt::NoModifier);
         QTest::keyClick(&screen.Description(), Qt::Key_N);
         Type(screen.Music(), "music.wav");
-        Tick(screen.Loop());
-        Tick(screen.StopPrevious());
+        Click(screen.Loop());
+        Click(screen.StopPrevious());
         // The card page is never brought to the front: its lists are written as they were.
         Press(sheet, Ok::Ok);
     });

@@ -3,22 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <string>
 
-#include "editor/IntegerEdit.h"
+#include "editor/DialogIntegerField.h"
 #include "model/FichaDoc.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "tests/editor/DialogInput.h"
 #include "tests/model/DocTestSupport.h"
+#include "tests/support/ModalDialogs.h"
 #include "tests/support/QtApp.h"
 #include "ui/Services.h"
 
@@ -26,14 +24,7 @@
 // dialog answered by doubles, and the author's typing and button presses on the real controls.
 namespace sheet_test {
 
-// The dialogs WhenModal still waits for.
-inline std::vector<QPointer<QTimer>>& PendingModalWaits() {
-    static std::vector<QPointer<QTimer>> waits;
-    return waits;
-}
-
-// An editor document with one card, saved nowhere yet. A dialog a test waited for that never showed is
-// a failure of that test, and the wait ends with it.
+// An editor document with one card, saved nowhere yet.
 class SheetTest : public doc_test::DocumentTest {
   protected:
     void SetUp() override {
@@ -41,12 +32,6 @@ class SheetTest : public doc_test::DocumentTest {
         ASSERT_TRUE(doc.OnNewDocument());
     }
     void TearDown() override {
-        for (QPointer<QTimer>& wait : PendingModalWaits()) {
-            if (!wait) continue;
-            if (wait->isActive()) ADD_FAILURE() << "a dialog the test waited for never showed";
-            delete wait.data();
-        }
-        PendingModalWaits().clear();
         doc.OnCloseDocument();
         doc_test::DocumentTest::TearDown();
     }
@@ -57,31 +42,13 @@ class SheetTest : public doc_test::DocumentTest {
         doc.GetSpriteList().Insert(std::move(sprite));
         return added;
     }
-    std::vector<std::string> Messages() const {
-        std::vector<std::string> texts;
-        for (const auto& shown : box.shown) texts.push_back(shown.text);
-        return texts;
-    }
+    std::vector<std::string> Messages() const { return box.Texts(); }
 
     CFichaDoc doc{Variant::editor};
     platform::ScriptedFileDialog files;
     ui::ScopedService<platform::FileDialog, platform::FileDialogs, platform::SetFileDialog> scopedFiles{
         files};
 };
-
-// Replaces the text of an edit as the author would: select everything, then type.
-inline void Type(QWidget& edit, const QString& text) {
-    edit.setFocus();
-    if (auto* line = qobject_cast<QLineEdit*>(&edit)) line->selectAll();
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(&edit)) spin->selectAll();
-    QTest::keyClick(&edit, Qt::Key_Delete);
-    QTest::keyClicks(&edit, text);
-}
-
-// Clicks a check box on its box, where a click toggles it whatever the width of the widget.
-inline void Tick(QAbstractButton& box) {
-    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(6, box.height() / 2));
-}
 
 // Presses OK or Cancel of the dialog's button box with the mouse.
 inline void Press(QDialog& dialog, QDialogButtonBox::StandardButton which) {
@@ -90,25 +57,6 @@ inline void Press(QDialog& dialog, QDialogButtonBox::StandardButton which) {
     QPushButton* button = box->button(which);
     ASSERT_NE(button, nullptr);
     QTest::mouseClick(button, Qt::LeftButton);
-}
-
-// Runs `act` on the next modal dialog other than `outer` once it shows, from inside its own event loop.
-// A dialog that `act` leaves open is cancelled, so that a failing test never hangs.
-inline void WhenModal(std::function<void(QDialog&)> act, QWidget* outer = nullptr) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act, outer] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || dialog == outer || !dialog->isVisible()) return;
-        poll->stop();
-        poll->deleteLater();
-        act(*dialog);
-        if (dialog->isVisible()) {
-            ADD_FAILURE() << "the dialog was left open";
-            dialog->reject();
-        }
-    });
-    PendingModalWaits().push_back(poll);
-    poll->start(5);
 }
 
 }  // namespace sheet_test

@@ -13,10 +13,11 @@
 
 namespace {
 
+using editor_test::Click;
+using editor_test::LabelOf;
+using editor_test::Type;
 using sheet_test::Press;
 using sheet_test::SheetTest;
-using sheet_test::Tick;
-using sheet_test::Type;
 using Ok = QDialogButtonBox::StandardButton;
 
 // A sprite that records each setter the sheets write it through, in order. When the click action is
@@ -79,12 +80,6 @@ void Choose(QComboBox& list, int index) {
     ASSERT_EQ(list.currentIndex(), index);
 }
 
-QString LabelOf(QWidget& field) {
-    for (QLabel* label : field.parentWidget()->findChildren<QLabel*>())
-        if (label->buddy() == &field) return label->text();
-    return {};
-}
-
 class SpriteSheetsTest : public SheetTest {
   protected:
     void SetUp() override {
@@ -112,7 +107,7 @@ TEST_F(SpriteSheetsTest, OkWritesTheTypedFieldsInTheirOrderAndAPageNeverShownKee
     Type(page.Plane(), "3");
     Type(page.Frames(), "2");
     for (QCheckBox* box : {&page.Transparent(), &page.SensibleRect(), &page.Visible(), &page.Disabled()})
-        Tick(*box);
+        Click(*box);
     Choose(page.Interval(), 3);
     Press(sheet, Ok::Ok);
 
@@ -130,7 +125,7 @@ TEST_F(SpriteSheetsTest, CancelAfterEditingEveryPageLeavesTheSpriteAsItWas) {
     SpriteSheet sheet(SpriteSheet::Kind::properties, sprite, &doc);
     sheet.show();
     Type(sheet.Config()->X(), "33");
-    Tick(sheet.Config()->AlwaysAnimated());
+    Click(sheet.Config()->AlwaysAnimated());
     sheet.Tabs()->setCurrentWidget(sheet.EventsPage());
     Choose(sheet.Click()->Action(), kActionEndProgram);
     Type(sheet.Move()->Argument(0), "b.wav");
@@ -145,16 +140,16 @@ TEST_F(SpriteSheetsTest, TheAnimationChecksCoupleOnlyOnTheAuthorsClicks) {
     SpriteSheet dialog(SpriteSheet::Kind::configuration, sprite, &doc);
     dialog.show();
     SpriteConfigPage& page = *dialog.Config();
-    Tick(page.AlwaysAnimated());
+    Click(page.AlwaysAnimated());
     EXPECT_TRUE(page.AlwaysAnimated().isChecked());
     EXPECT_TRUE(page.Animated().isChecked()) << "always animated ticks animated";
-    Tick(page.Animated());
+    Click(page.Animated());
     EXPECT_FALSE(page.Animated().isChecked());
     EXPECT_FALSE(page.AlwaysAnimated().isChecked()) << "unticking animated clears both";
-    Tick(page.Animated());
+    Click(page.Animated());
     EXPECT_FALSE(page.AlwaysAnimated().isChecked()) << "ticking animated leaves always animated alone";
-    Tick(page.AlwaysAnimated());
-    Tick(page.AlwaysAnimated());
+    Click(page.AlwaysAnimated());
+    Click(page.AlwaysAnimated());
     EXPECT_TRUE(page.Animated().isChecked()) << "unticking always animated leaves animated alone";
     Press(dialog, Ok::Ok);
     EXPECT_TRUE(sprite.IsAnimated());
@@ -170,7 +165,7 @@ TEST_F(SpriteSheetsTest, TheArrowsStopAtTheirRangesWhateverWasTyped) {
     dialog.show();
     SpriteConfigPage& page = *dialog.Config();
     struct Range {
-        IntegerEdit* edit;
+        DialogIntegerField* edit;
         int low, high;
     };
     for (Range r : {Range{&page.X(), 0, 640}, Range{&page.Y(), 0, 480}, Range{&page.Plane(), 0, 50},
@@ -189,6 +184,9 @@ TEST_F(SpriteSheetsTest, TheArrowsStopAtTheirRangesWhateverWasTyped) {
         EXPECT_EQ(r.edit->Value(), r.high) << "an arrow brings a typed value back into the range";
     }
     EXPECT_EQ(page.Number().buttonSymbols(), QAbstractSpinBox::NoButtons) << "the number has no arrows";
+    Type(page.Number(), "5");
+    QTest::keyClick(&page.Number(), Qt::Key_Up);
+    EXPECT_EQ(page.Number().Value(), 5) << "nor does the Up key step it";
 }
 
 TEST_F(SpriteSheetsTest, ANonIntegerIsRefusedWithTheFrameworksMessageAndTheSheetStaysOnTheField) {

@@ -58,10 +58,10 @@ TEST_F(QtDialogs, MessageBoxAnswersWithTheButtonPressedOrItsCancellingButton) {
     EXPECT_EQ(AnswerFromQtButton(QMessageBox::NoButton, MessageButtons::yesNoCancel), MessageAnswer::cancel);
 
     QtMessageBox messages;
-    WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::No)->click(); });
+    WhenModal<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
     EXPECT_EQ(messages.Show("\xC2\xBFGuardar?", "Fabrio", MessageIcon::question, MessageButtons::yesNoCancel),
               MessageAnswer::no);
-    WhenModal<QMessageBox>([](QMessageBox* box) { box->reject(); });
+    WhenModal<QMessageBox>([](QMessageBox& box) { box.reject(); });
     EXPECT_EQ(messages.Show("Seguro?", "", MessageIcon::question, MessageButtons::okCancel),
               MessageAnswer::cancel);
 }
@@ -103,6 +103,6 @@ TEST_F(QtDialogs, FileDialogAnswersNothingWhenCancelled) {
     request.filter = "Sonidos (*.wav)|*.wav||";
     request.fileMustExist = true;
     QtFileDialog dialogs;
-    WhenModal<QFileDialog>([](QFileDialog* d) { d->reject(); });
+    WhenModal<QFileDialog>([](QFileDialog& d) { d.reject(); });
     EXPECT_EQ(dialogs.Ask(request), std::nullopt);
 }

@@ -1,42 +1,59 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
+#include <QDialog>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
-#include <memory>
+#include <type_traits>
+#include <vector>
 
 // Modal dialogs in tests: exec() blocks the test, so the test's steps run from a timer once the dialog is up.
 namespace test_support {
 
-// Runs `act` on the modal dialog of type T once it is up (exec() blocks the test until then), and again
-// every half second for as long as the dialog stays open, since a dialog that is barely up may not take
-// the action yet on a busy machine. After ten seconds the dialog is rejected, so that a dialog that never
-// closes fails the test instead of hanging it.
-template <typename T>
-inline void WhenModal(std::function<void(T*)> act) {
-    auto* timer = new QTimer(qApp);
-    auto target = std::make_shared<QPointer<T>>();
-    auto ticks = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, target, ticks] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!target->isNull() || *ticks > 0) {
-            // Only the dialog first seen is ours; once it is gone, so is this timer.
-            if (!dialog || dialog != target->data()) {
-                timer->stop();
-                timer->deleteLater();
-                return;
-            }
-        }
-        if (!dialog) return;
-        *target = dialog;
-        ++*ticks;
-        if (*ticks > 1000)
-            dialog->reject();
-        else if (*ticks % 50 == 1)
-            act(dialog);
-    });
-    timer->start(10);
+// The dialogs WhenModal still waits for.
+inline std::vector<QPointer<QTimer>>& PendingModalWaits() {
+    static std::vector<QPointer<QTimer>> waits;
+    return waits;
 }
+
+// Runs `act` on the next modal dialog of type T other than `outer` once it shows, from inside its own
+// event loop. A dialog that `act` leaves open is a failure and is cancelled, so that a failing test never
+// hangs; a dialog that never shows fails the test when it ends (ModalWaitsCheck).
+template <typename T = QDialog>
+inline void WhenModal(std::type_identity_t<std::function<void(T&)>> act, QWidget* outer = nullptr) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act, outer] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog || dialog == outer || !dialog->isVisible()) return;
+        poll->stop();
+        poll->deleteLater();
+        act(*dialog);
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog was left open";
+            dialog->reject();
+        }
+    });
+    PendingModalWaits().push_back(poll);
+    poll->start(5);
+}
+
+// Ends the waits of a test that is ending: each dialog it waited for that never showed is a failure of
+// that test, and no wait is left to act on a dialog of the next one.
+inline void EndModalWaits() {
+    for (QPointer<QTimer>& wait : PendingModalWaits()) {
+        if (!wait) continue;
+        if (wait->isActive()) ADD_FAILURE() << "a dialog the test waited for never showed";
+        delete wait.data();
+    }
+    PendingModalWaits().clear();
+}
+
+// Ends every test's waits; a failure raised here still counts against the test that is ending.
+class ModalWaitsCheck : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo&) override { EndModalWaits(); }
+};
 
 }  // namespace test_support
