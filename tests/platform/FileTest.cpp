@@ -104,12 +104,7 @@ TEST(DiskFile, OpenReportsTheCauseOfFailure) {
 
 TEST(SharedMemoryFile, ReadsInPlaceAndAFileReadWholeComesWithinItsLimit) {
     ScratchFolder dir;
-    const std::string path = dir.Path() + "/whole.bin";
-    {
-        DiskFile out;
-        ASSERT_EQ(out.Open(path, DiskFile::Mode::write), FileError::none);
-        out.Write("0123456789", 10);
-    }
+    const std::string path = dir.Write("whole.bin", {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'});
     FileError error = FileError::generic;
     SharedBytes bytes = ReadWholeFile(path, 10, &error);
     ASSERT_TRUE(bytes);
