@@ -191,7 +191,9 @@ TEST(CardOverview, AfterAMoveTheCheckPanelListsTheActionsWhoseCardNumbersChanged
             "reached is now at 1",
         }));
     for (const TitleFinding& note : panel.MoveNotes())
-        if (note.sprite == 1) EXPECT_EQ(note.card, 0) << "a double click shows the card it reached";
+        if (note.sprite == 1) {
+            EXPECT_EQ(note.card, 0) << "a double click shows the card it reached";
+        }
     ASSERT_GT(panel.List().count(), static_cast<int>(panel.MoveNotes().size()));
     EXPECT_FALSE(panel.FindingAt(0).has_value()) << "a heading above the notes";
 

@@ -269,7 +269,9 @@ TEST(SdlSoundClosing, AnOutputClosedWhileConvertingIsHarmless) {
         SdlSound sound;
         if (sound.WaveDeviceCount() == 0) GTEST_SKIP() << "no audio device, not even SDL's dummy one";
         ASSERT_TRUE(sound.PlayFile(path, i % 2 == 0));
-        if (i == 1) ASSERT_TRUE(sound.PlayFile(path, true)) << "one waiting, one converting";
+        if (i == 1) {
+            ASSERT_TRUE(sound.PlayFile(path, true)) << "one waiting, one converting";
+        }
         if (i == 2) sound.Stop();
     }
 }
