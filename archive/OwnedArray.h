@@ -9,6 +9,7 @@
 
 #include "archive/Archive.h"
 #include "archive/Object.h"
+#include "platform/ChangeMark.h"
 
 // An array that owns its elements, stored as the object stream's array of object pointers: the count,
 // then each element as an object pointer in index order. Every element is owned exactly once, so a
@@ -27,6 +28,16 @@ class COwnedArray : public CObject {
     void Serialize(CArchive& ar) override {
         if (ar.IsStoring()) {
             ar.WriteCount(static_cast<uint32_t>(items_.size()));
+            // Into pieces, an array at the top of the stream whose elements all keep forms keeps one of
+            // the whole: while no element changed, it is appended in one go.
+            uint64_t mark = 0;
+            if (ar.StoresPieces() && !ar.IsRecording() && ElementsMark(mark)) {
+                if (ar.ReuseForm(form_, mark)) return;
+                const size_t stretch = ar.BeginForm(form_);
+                for (const auto& item : items_) ar.WriteObject(item.get());
+                ar.EndForm(form_, stretch, mark);
+                return;
+            }
             for (const auto& item : items_) ar.WriteObject(item.get());
             return;
         }
@@ -36,7 +47,10 @@ class COwnedArray : public CObject {
         loaded.reserve(count);
         for (uint32_t i = 0; i < count; ++i) loaded.push_back(ar.ReadOwned<T>());
         items_ = std::move(loaded);
+        changeMark_ = platform::NewChangeMark();
     }
+    // Taken anew whenever an element comes or goes (not when an element itself changes).
+    uint64_t ChangeMark() const { return changeMark_; }
 
     size_t GetSize() const { return items_.size(); }
     bool IsEmpty() const { return items_.empty(); }
@@ -51,6 +65,7 @@ class COwnedArray : public CObject {
         if (!element) return false;
         items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(std::min(i, items_.size())),
                       std::move(element));
+        changeMark_ = platform::NewChangeMark();
         return true;
     }
     // Takes the element at i out; the caller owns it. None when i is outside the array.
@@ -58,6 +73,7 @@ class COwnedArray : public CObject {
         if (i >= items_.size()) return nullptr;
         std::unique_ptr<T> taken = std::move(items_[i]);
         items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(i));
+        changeMark_ = platform::NewChangeMark();
         return taken;
     }
     // Takes the element out; the caller owns it. None when it is not in the array.
@@ -70,6 +86,7 @@ class COwnedArray : public CObject {
     void DeleteAll() {
         std::vector<std::unique_ptr<T>> doomed = std::move(items_);
         items_.clear();
+        changeMark_ = platform::NewChangeMark();
         for (auto& element : doomed) element.reset();
     }
 
@@ -104,10 +121,22 @@ class COwnedArray : public CObject {
     Iterator end() const { return Iterator(items_.end()); }
 
   private:
+    // The largest change mark of the array and its elements; false when an element keeps no form.
+    bool ElementsMark(uint64_t& mark) const {
+        mark = changeMark_;
+        for (const auto& item : items_) {
+            if (!item->GetStoredForm()) return false;
+            mark = std::max(mark, item->StoredChangeMark());
+        }
+        return true;
+    }
+
     auto Find(const T* element) const {
         return std::find_if(items_.begin(), items_.end(),
                             [element](const auto& p) { return p.get() == element; });
     }
 
     std::vector<std::unique_ptr<T>> items_;
+    uint64_t changeMark_ = 0;
+    StoredForm form_;
 };

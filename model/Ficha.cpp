@@ -1,5 +1,6 @@
 #include "model/Ficha.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -43,6 +44,13 @@ void CFicha::LoadOldLayout(CArchive& ar) {
         ar.Io(activationList);
         ar.Io(deactivationList);
     }
+}
+
+uint64_t CFicha::StoredChangeMark() const {
+    uint64_t mark = std::max({changeMark_, video.ChangeMark(), texts.ChangeMark(), pictures.ChangeMark()});
+    for (const CTexto* text : texts) mark = std::max(mark, text->ChangeMark());
+    for (const CFoto* picture : pictures) mark = std::max(mark, picture->ChangeMark());
+    return mark;
 }
 
 CTexto* CFicha::TextAtPoint(int32_t x, int32_t y) const {

@@ -5,6 +5,7 @@
 
 #include "archive/Object.h"
 #include "archive/OwnedArray.h"
+#include "platform/ChangeMark.h"
 
 class CArchive;
 
@@ -20,6 +21,11 @@ class CFoto : public CObject {
 
     void Serialize(CArchive& ar) override;
 
+    // Whoever changes a stored member in place calls MarkChanged afterwards: the change mark tells undo
+    // snapshots that the picture must be stored again (see StoredForm).
+    void MarkChanged() { changeMark_ = platform::NewChangeMark(); }
+    uint64_t ChangeMark() const { return changeMark_; }
+
     uint32_t leadingWord = 0;  // stored back as loaded; new pictures and copies have 0
     std::string fileName;
     int32_t x = 0;
@@ -27,6 +33,9 @@ class CFoto : public CObject {
     int32_t reduction = 0;  // percentage removed from width and height, 0 to 100
 
     bool selected = false;  // editor only, never stored
+
+  private:
+    uint64_t changeMark_ = 0;
 };
 
 // The pictures of a card, owned; a picture's index fixes its proxy-sprite number.

@@ -70,6 +70,7 @@ void CTexto::Serialize(CArchive& ar) {
 
 void CTexto::MoveTo(int32_t x, int32_t y) {
     rect = platform::Rect{x, y, Saturate(int64_t{x} + WidthOf(rect)), Saturate(int64_t{y} + HeightOf(rect))};
+    MarkChanged();
 }
 
 bool CTexto::Hit(int32_t x, int32_t y) const {

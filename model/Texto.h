@@ -8,6 +8,7 @@
 
 #include "archive/Object.h"
 #include "archive/OwnedArray.h"
+#include "platform/ChangeMark.h"
 #include "platform/DeviceContext.h"
 #include "platform/Geometry.h"
 #include "platform/WordBreak.h"
@@ -50,6 +51,11 @@ class CTexto : public CObject {
     bool SetScroll(int n);
     int GetScroll() const { return scroll_; }
 
+    // Whoever changes a stored member in place calls MarkChanged afterwards: the change mark tells undo
+    // snapshots that the text must be stored again (see StoredForm).
+    void MarkChanged() { changeMark_ = platform::NewChangeMark(); }
+    uint64_t ChangeMark() const { return changeMark_; }
+
     // Stored members.
     uint32_t leadingWord = 0;  // stored back as loaded; new texts and copies have 0
     std::string identifier;    // the name actions and the caption field find the text by
@@ -75,6 +81,7 @@ class CTexto : public CObject {
     // font, the width or the way of measuring changed since the last time.
     std::vector<platform::TextLine> LaidOut(platform::DeviceContext& dc, int32_t width) const;
 
+    uint64_t changeMark_ = 0;
     int scroll_ = 0;  // player: wrapped lines hidden above the rectangle's top
     // The last layout and what it was measured for. The player lays a card's texts out on every drawing
     // (into its buffer, then on each paint of the window), and measuring is most of what drawing costs.

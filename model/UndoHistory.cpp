@@ -1,6 +1,11 @@
 #include "model/UndoHistory.h"
 
-#include <unordered_set>
+#include <algorithm>
+
+UndoHistory::Snapshot UndoHistory::FromBytes(Bytes bytes) {
+    return std::make_shared<const platform::PieceBytes>(
+        platform::PieceBytes::Of(std::make_shared<const Bytes>(std::move(bytes))));
+}
 
 void UndoHistory::Reset(Snapshot baseline, int card) {
     Clear();
@@ -122,14 +127,19 @@ void UndoHistory::MarkSaved() {
 }
 
 size_t UndoHistory::ByteCount() const {
-    std::unordered_set<const Bytes*> seen;
+    // Snapshots are held by more than one step at times; each counts once. A sorted list of them is
+    // cheaper than a hash set for the hundred or so there are, and it is kept between calls.
+    std::vector<const platform::PieceBytes*>& held = countScratch_;
+    held.clear();
+    if (baseline_) held.push_back(baseline_.get());
+    for (const Step& step : undo_)
+        if (step.bytes) held.push_back(step.bytes.get());
+    for (const Step& step : redo_)
+        if (step.bytes) held.push_back(step.bytes.get());
+    std::sort(held.begin(), held.end());
+    held.erase(std::unique(held.begin(), held.end()), held.end());
     size_t total = 0;
-    auto count = [&](const Snapshot& s) {
-        if (s && seen.insert(s.get()).second) total += s->size();
-    };
-    count(baseline_);
-    for (const Step& step : undo_) count(step.bytes);
-    for (const Step& step : redo_) count(step.bytes);
+    for (const platform::PieceBytes* snapshot : held) total += snapshot->Size();
     return total;
 }
 
