@@ -21,8 +21,22 @@ class COwnedArray : public CObject {
     COwnedArray() = default;
     COwnedArray(const COwnedArray&) = delete;
     COwnedArray& operator=(const COwnedArray&) = delete;
-    COwnedArray(COwnedArray&&) noexcept = default;
-    COwnedArray& operator=(COwnedArray&&) noexcept = default;
+    COwnedArray(COwnedArray&& other) noexcept
+        : items_(std::move(other.items_)),
+          changeMark_(platform::NewChangeMark()),
+          elementsMark_(other.elementsMark_) {
+        for (const auto& item : items_) Adopt(item.get());
+    }
+    COwnedArray& operator=(COwnedArray&& other) noexcept {
+        items_ = std::move(other.items_);
+        changeMark_ = platform::NewChangeMark();
+        elementsMark_ = other.elementsMark_;
+        for (const auto& item : items_) Adopt(item.get());
+        return *this;
+    }
+    ~COwnedArray() override {
+        for (const auto& item : items_) Release(item.get());
+    }
 
     // Loading replaces the content only when the whole array was read; a fault leaves it empty.
     void Serialize(CArchive& ar) override {
@@ -47,10 +61,12 @@ class COwnedArray : public CObject {
         loaded.reserve(count);
         for (uint32_t i = 0; i < count; ++i) loaded.push_back(ar.ReadOwned<T>());
         items_ = std::move(loaded);
+        for (const auto& item : items_) Adopt(item.get());
         changeMark_ = platform::NewChangeMark();
     }
-    // Taken anew whenever an element comes or goes (not when an element itself changes).
-    uint64_t ChangeMark() const { return changeMark_; }
+    // Taken anew whenever an element comes or goes, and whenever an element that reports its changes to
+    // its array (by SetArrayMark: texts and pictures) changes.
+    uint64_t ChangeMark() const { return std::max(changeMark_, elementsMark_); }
 
     size_t GetSize() const { return items_.size(); }
     bool IsEmpty() const { return items_.empty(); }
@@ -63,6 +79,7 @@ class COwnedArray : public CObject {
     // Inserts before index i, or appends when i is past the end; an empty pointer is refused.
     bool InsertAt(size_t i, std::unique_ptr<T> element) {
         if (!element) return false;
+        Adopt(element.get());
         items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(std::min(i, items_.size())),
                       std::move(element));
         changeMark_ = platform::NewChangeMark();
@@ -72,6 +89,7 @@ class COwnedArray : public CObject {
     std::unique_ptr<T> RemoveAt(size_t i) {
         if (i >= items_.size()) return nullptr;
         std::unique_ptr<T> taken = std::move(items_[i]);
+        Release(taken.get());
         items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(i));
         changeMark_ = platform::NewChangeMark();
         return taken;
@@ -121,9 +139,19 @@ class COwnedArray : public CObject {
     Iterator end() const { return Iterator(items_.end()); }
 
   private:
+    // An element that can report its changes is told where to (an element belongs to one array at most).
+    void Adopt(T* element) {
+        if constexpr (requires(T * e, uint64_t * mark) { e->SetArrayMark(mark); })
+            element->SetArrayMark(&elementsMark_);
+    }
+    static void Release(T* element) {
+        if constexpr (requires(T * e, uint64_t * mark) { e->SetArrayMark(mark); })
+            element->SetArrayMark(nullptr);
+    }
+
     // The largest change mark of the array and its elements; false when an element keeps no form.
     bool ElementsMark(uint64_t& mark) const {
-        mark = changeMark_;
+        mark = ChangeMark();
         for (const auto& item : items_) {
             if (!item->GetStoredForm()) return false;
             mark = std::max(mark, item->StoredChangeMark());
@@ -138,5 +166,6 @@ class COwnedArray : public CObject {
 
     std::vector<std::unique_ptr<T>> items_;
     uint64_t changeMark_ = 0;
+    uint64_t elementsMark_ = 0;  // the newest mark an element reported
     StoredForm form_;
 };

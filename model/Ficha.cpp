@@ -47,10 +47,8 @@ void CFicha::LoadOldLayout(CArchive& ar) {
 }
 
 uint64_t CFicha::StoredChangeMark() const {
-    uint64_t mark = std::max({changeMark_, video.ChangeMark(), texts.ChangeMark(), pictures.ChangeMark()});
-    for (const CTexto* text : texts) mark = std::max(mark, text->ChangeMark());
-    for (const CFoto* picture : pictures) mark = std::max(mark, picture->ChangeMark());
-    return mark;
+    // The arrays know of their elements' changes (see SetArrayMark), so no text needs to be asked.
+    return std::max({changeMark_, video.ChangeMark(), texts.ChangeMark(), pictures.ChangeMark()});
 }
 
 CTexto* CFicha::TextAtPoint(int32_t x, int32_t y) const {

@@ -38,7 +38,7 @@ class CFicha : public CObject {
     void MarkChanged() { changeMark_ = platform::NewChangeMark(); }
     uint64_t ChangeMark() const { return changeMark_; }
     // Undo snapshots: the card's form of its last storing, and the largest change mark of the card, its
-    // video, its arrays of texts and pictures and each of their elements.
+    // video and its arrays of texts and pictures, which include their elements' marks.
     StoredForm* GetStoredForm() override { return &storedForm_; }
     uint64_t StoredChangeMark() const override;
 

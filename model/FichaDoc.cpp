@@ -428,32 +428,27 @@ UndoHistory::Snapshot CFichaDoc::CaptureSnapshot() {
     platform::PieceFile file("undo");
     // The last snapshot's count of pieces is a good guess of this one's.
     file.Reserve(lastPieceCount_ + 16);
-    // Storing a text clears its selection; a snapshot must leave the document as it is, or the command
-    // that takes it (Delete, Cut) would find its selected texts deselected.
-    std::vector<CTexto*> selected;
-    for (const CFicha* card : cards_)
-        for (CTexto* text : card->texts)
-            if (text->selected) selected.push_back(text);
-    bool stored = true;
     try {
         Store(file);
     } catch (...) {
         // A title that cannot be stored cannot be snapshotted either; the change goes on without a step.
-        stored = false;
+        return nullptr;
     }
-    std::shared_ptr<const platform::PieceBytes> snapshot;
-    if (stored) {
-        snapshot = std::make_shared<const platform::PieceBytes>(file.Take());
-        lastPieceCount_ = snapshot->Pieces().size();
-        if (checkSnapshots) CheckSnapshot(*snapshot);
-    }
-    for (CTexto* text : selected) text->selected = true;
+    auto snapshot = std::make_shared<const platform::PieceBytes>(file.Take());
+    lastPieceCount_ = snapshot->Pieces().size();
+    if (checkSnapshots) CheckSnapshot(*snapshot);
     return snapshot;
 }
 
 void CFichaDoc::CheckSnapshot(const platform::PieceBytes& snapshot) {
+    // The plain storing deselects the texts, which the snapshot did not.
+    std::vector<CTexto*> selected;
+    for (const CFicha* card : cards_)
+        for (CTexto* text : card->texts)
+            if (text->selected) selected.push_back(text);
     platform::MemoryFile plain;
     Store(plain);
+    for (CTexto* text : selected) text->selected = true;
     if (snapshot == *UndoHistory::FromBytes(plain.Bytes())) return;
     std::fprintf(stderr,
                  "an undo snapshot differs from the stored title: a stored member changed without "

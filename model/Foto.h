@@ -23,8 +23,13 @@ class CFoto : public CObject {
 
     // Whoever changes a stored member in place calls MarkChanged afterwards: the change mark tells undo
     // snapshots that the picture must be stored again (see StoredForm).
-    void MarkChanged() { changeMark_ = platform::NewChangeMark(); }
+    void MarkChanged() {
+        changeMark_ = platform::NewChangeMark();
+        if (arrayMark_) *arrayMark_ = changeMark_;
+    }
     uint64_t ChangeMark() const { return changeMark_; }
+    // The array that holds the picture, which then knows of its changes without asking each element.
+    void SetArrayMark(uint64_t* mark) { arrayMark_ = mark; }
 
     uint32_t leadingWord = 0;  // stored back as loaded; new pictures and copies have 0
     std::string fileName;
@@ -36,6 +41,7 @@ class CFoto : public CObject {
 
   private:
     uint64_t changeMark_ = 0;
+    uint64_t* arrayMark_ = nullptr;
 };
 
 // The pictures of a card, owned; a picture's index fixes its proxy-sprite number.

@@ -65,7 +65,8 @@ void CTexto::Serialize(CArchive& ar) {
     ar.Io(colour);
     ar.IoBool(visible);
     ar.Io(rect);
-    if (ar.IsStoring()) selected = false;
+    // A save deselects the text; an undo snapshot (stored into pieces) leaves the editor's selection alone.
+    if (ar.IsStoring() && !ar.StoresPieces()) selected = false;
 }
 
 void CTexto::MoveTo(int32_t x, int32_t y) {

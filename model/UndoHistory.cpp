@@ -129,6 +129,18 @@ void UndoHistory::MarkSaved() {
 size_t UndoHistory::ByteCount() const {
     // Snapshots are held by more than one step at times; each counts once. A sorted list of them is
     // cheaper than a hash set for the hundred or so there are, and it is kept between calls.
+    return CountBytes(true);
+}
+
+size_t UndoHistory::CountBytes(bool distinct) const {
+    if (!distinct) {
+        size_t total = baseline_ ? baseline_->Size() : 0;
+        for (const Step& step : undo_)
+            if (step.bytes) total += step.bytes->Size();
+        for (const Step& step : redo_)
+            if (step.bytes) total += step.bytes->Size();
+        return total;
+    }
     std::vector<const platform::PieceBytes*>& held = countScratch_;
     held.clear();
     if (baseline_) held.push_back(baseline_.get());
@@ -144,7 +156,12 @@ size_t UndoHistory::ByteCount() const {
 }
 
 void UndoHistory::Trim() {
-    auto over = [this] { return undo_.size() + redo_.size() > kMaxSteps || ByteCount() > kMaxBytes; };
+    // Counting each holder's snapshot is quick and never less than the distinct count, which is needed
+    // only when it is over the bound.
+    auto over = [this] {
+        return undo_.size() + redo_.size() > kMaxSteps ||
+               (CountBytes(false) > kMaxBytes && ByteCount() > kMaxBytes);
+    };
     while (over()) {
         if (undo_.size() > 1) {
             // The oldest step goes: the state before it can no longer be reached, and the state before the

@@ -90,6 +90,8 @@ class UndoHistory {
     static bool Same(const Snapshot& a, const Snapshot& b);
     // The identity of the document's present state, given its modified flag.
     uint64_t CurrentState(bool modified);
+    // The bytes of the snapshots held, each once when `distinct`, else once per holder.
+    size_t CountBytes(bool distinct) const;
     // Drops the oldest steps while the history holds too many or too many bytes.
     void Trim();
 

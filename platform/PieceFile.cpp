@@ -125,14 +125,12 @@ PieceRun PieceFile::TakeStretch(size_t stretch) {
     PieceRun taken;
     const size_t first = std::min(stretch, run_.pieces.size());
     taken.pieces.assign(run_.pieces.begin() + static_cast<std::ptrdiff_t>(first), run_.pieces.end());
+    // A stretch's pieces lie in few buffers: the ones already taken are looked at first.
     for (const BytePiece& piece : taken.pieces) {
-        if (!taken.owners.empty() && taken.owners.back().get() == piece.owner) continue;
-        for (const SharedBytes& owner : run_.owners)
-            if (owner.get() == piece.owner) {
-                if (std::find(taken.owners.begin(), taken.owners.end(), owner) == taken.owners.end())
-                    taken.owners.push_back(owner);
-                break;
-            }
+        auto holdsPiece = [&](const SharedBytes& owner) { return owner.get() == piece.owner; };
+        if (std::any_of(taken.owners.rbegin(), taken.owners.rend(), holdsPiece)) continue;
+        auto it = std::find_if(run_.owners.begin(), run_.owners.end(), holdsPiece);
+        if (it != run_.owners.end()) taken.owners.push_back(*it);
     }
     return taken;
 }
