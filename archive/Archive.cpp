@@ -21,6 +21,7 @@ CArchive::CArchive(platform::File& file, Mode mode) : file_(file), mode_(mode), 
     if (IsStoring()) {
         out_ = buffer_.data();
         outEnd_ = out_ + buffer_.size();
+        pieces_ = dynamic_cast<platform::PieceFile*>(&file_);
     } else {
         shared_ = file_.Shared();
     }
@@ -279,8 +280,16 @@ void CArchive::WriteClass(const CRuntimeClass* cls) {
     WriteWord(cls->schema);
     WriteWord(static_cast<uint16_t>(nameLength));
     Write(cls->name, nameLength);
-    storeMap_.Insert(cls, nextIndex_);
+    EnterClass(cls, nextIndex_);
     NoteIndex();
+}
+
+void CArchive::EnterClass(const CRuntimeClass* cls, uint32_t index) {
+    storeMap_.Insert(cls, index);
+    uint64_t mixed = classesState_ ^ (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(cls)) + index);
+    mixed = (mixed ^ (mixed >> 31)) * 0x9E3779B97F4A7C15ull;
+    classesState_ = mixed ^ (mixed >> 29);
+    for (Recording& r : recordings_) r.form->classes_.emplace_back(cls, index - r.firstIndex);
 }
 
 void CArchive::WriteObject(const CObject* object) {
@@ -288,7 +297,21 @@ void CArchive::WriteObject(const CObject* object) {
         WriteWord(kNullTag);
         return;
     }
+    if (pieces_) {
+        // An object that keeps a form is an owned element, stored once: it is never in the map already.
+        // Serialize is not const in the object model; storing does not change the object's stored fields.
+        CObject& stored = const_cast<CObject&>(*object);
+        if (StoredForm* form = stored.GetStoredForm()) {
+            if (!ReuseForm(*form, stored.StoredChangeMark())) {
+                const size_t stretch = BeginForm(*form);
+                WriteNewObject(object);
+                EndForm(*form, stretch, stored.StoredChangeMark());
+            }
+            return;
+        }
+    }
     if (const uint32_t index = storeMap_.Find(object)) {
+        for (Recording& r : recordings_) r.referred = true;
         if (index < kBigObjectTag) {
             WriteWord(static_cast<uint16_t>(index));
         } else {
@@ -297,11 +320,58 @@ void CArchive::WriteObject(const CObject* object) {
         }
         return;
     }
+    WriteNewObject(object);
+}
+
+void CArchive::WriteNewObject(const CObject* object) {
     WriteClass(object->GetRuntimeClass());
     storeMap_.Insert(object, nextIndex_);
     NoteIndex();
-    // Serialize is not const in the object model; storing does not change the object's stored fields.
     const_cast<CObject*>(object)->Serialize(*this);
+}
+
+bool CArchive::ReuseForm(StoredForm& form, uint64_t mark) {
+    // A class the form entered itself is referred to afterwards by its index, counted from the stream's
+    // start: such a form holds only where it begins at the same index.
+    if (!form.valid_ || form.mark_ != mark || form.classesBefore_ != classesState_ ||
+        (!form.classes_.empty() && form.firstIndex_ != nextIndex_) ||
+        form.indexCount_ >= kMaxMapCount - nextIndex_)
+        return false;
+    WriteOutBuffer();
+    pieces_->Append(form.run_);
+    const uint32_t first = nextIndex_;
+    for (const auto& [cls, offset] : form.classes_) EnterClass(cls, first + offset);
+    nextIndex_ += form.indexCount_;
+    return true;
+}
+
+size_t CArchive::BeginForm(StoredForm& form) {
+    WriteOutBuffer();
+    form.Forget();
+    form.classesBefore_ = classesState_;
+    form.firstIndex_ = nextIndex_;
+    recordings_.push_back(Recording{&form, nextIndex_, false});
+    return pieces_->BeginStretch();
+}
+
+void CArchive::EndForm(StoredForm& form, size_t stretch, uint64_t mark) {
+    // Recordings end in the order they began; one that was left by an exception is dropped on the way.
+    while (!recordings_.empty() && recordings_.back().form != &form) {
+        recordings_.back().form->Forget();
+        recordings_.pop_back();
+    }
+    if (recordings_.empty()) return;
+    const Recording done = recordings_.back();
+    recordings_.pop_back();
+    WriteOutBuffer();
+    if (done.referred) {
+        form.Forget();
+        return;
+    }
+    form.run_ = pieces_->TakeStretch(stretch);
+    form.indexCount_ = nextIndex_ - done.firstIndex;
+    form.mark_ = mark;
+    form.valid_ = true;
 }
 
 const CRuntimeClass* CArchive::ReadClass(uint16_t tag, uint32_t bigTag) {

@@ -10,6 +10,7 @@
 #include "platform/File.h"
 #include "platform/Geometry.h"
 #include "platform/LittleEndian.h"
+#include "platform/PieceFile.h"
 
 // Why loading (or, rarely, storing) an object stream stopped.
 class CArchiveException {
@@ -32,6 +33,14 @@ class CArchiveException {
 //
 // A title holds tens of thousands of small values, so each value is read or written inline from a window
 // of bytes (the buffer, or the shared bytes) and only a window that runs out calls out of line.
+//
+// Storing into a platform::PieceFile (the editor's undo snapshots), an object that keeps a StoredForm and
+// has not changed since its last storing is not stored again: the pieces it wrote then are appended. Its
+// bytes depend only on its own content and on the classes the stream has entered before it (class tags
+// are written as indices), so the form is taken when both are as they were. An object whose storing
+// referred to an object stored before it keeps no form: such a reference is an index that depends on
+// what came earlier. Objects of a reused form are not entered in the store map: each object of a title
+// is owned once and stored once, so nothing after it refers to them.
 class CArchive {
   public:
     enum Mode { store, load };
@@ -130,6 +139,15 @@ class CArchive {
         if (!r.created) throw CArchiveException(CArchiveException::badIndex, Path());
         return std::unique_ptr<T>(static_cast<T*>(r.created.release()));
     }
+    // Storing into pieces (see above). ReuseForm appends the form's pieces when it holds for the change
+    // mark `mark` here; else BeginForm, the writing, then EndForm record it anew. Forms nest: a group's
+    // form holds the forms of its elements. Without pieces, StoresPieces is false and none of this runs.
+    bool StoresPieces() const { return pieces_ != nullptr; }
+    bool IsRecording() const { return !recordings_.empty(); }
+    bool ReuseForm(StoredForm& form, uint64_t mark);
+    size_t BeginForm(StoredForm& form);
+    void EndForm(StoredForm& form, size_t stretch, uint64_t mark);
+
     // The schema read with the class of the object being loaded.
     uint32_t GetObjectSchema() const { return objectSchema_; }
 
@@ -154,6 +172,9 @@ class CArchive {
     void NoteIndex();
     const CRuntimeClass* ReadClass(uint16_t tag, uint32_t bigTag);
     void WriteClass(const CRuntimeClass* cls);
+    // Stores a new object: its class, its entry in the store map, its members.
+    void WriteNewObject(const CObject* object);
+    void EnterClass(const CRuntimeClass* cls, uint32_t index);
     [[noreturn]] void Fail(CArchiveException::Cause cause) const;
 
     platform::File& file_;
@@ -171,6 +192,16 @@ class CArchive {
 
     // One counter numbers classes and objects together; index 0 is the null object.
     uint32_t nextIndex_ = 1;
+    // Storing into pieces: the file as such, the classes entered so far summed up in one number (each
+    // class and its index mixed in, in order), and the form being recorded.
+    platform::PieceFile* pieces_ = nullptr;
+    uint64_t classesState_ = 0;
+    struct Recording {
+        StoredForm* form;
+        uint32_t firstIndex;
+        bool referred;  // the stretch referred to an object stored before
+    };
+    std::vector<Recording> recordings_;
     // The store map: object or class identity to index, open addressing on the address. A title stores
     // thousands of objects, each looked up once and entered once.
     class StoreMap {

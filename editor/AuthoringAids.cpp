@@ -205,7 +205,7 @@ void CAuthoringAids::MoveCard(int from, int to) {
 // ---------------------------------------------------------------- autosave and recovery
 
 bool CAuthoringAids::WriteCopy(const std::shared_ptr<CFichaDoc>& doc, Copy& copy) {
-    UndoHistory::Snapshot bytes = doc->TitleBytes();
+    platform::SharedBytes bytes = doc->TitleBytes();
     if (!bytes) return false;
     const uint64_t hash = HashBytes(bytes->data(), bytes->size());
     if (!copy.id.isEmpty() && hash == copy.hash) return true;

@@ -338,12 +338,17 @@ void CEditorCommands::KeepProxyPositions() {
     if (!card) return;
     for (const CSprite* sprite : doc_.GetSpriteList()) {
         if (IsVideoProxy(sprite)) {
-            card->video.x = sprite->GetX();
-            card->video.y = sprite->GetY();
+            if (card->video.x != sprite->GetX() || card->video.y != sprite->GetY()) {
+                card->video.x = sprite->GetX();
+                card->video.y = sprite->GetY();
+                card->video.MarkChanged();
+            }
         } else if (IsPictureProxy(sprite)) {
-            if (CFoto* picture = card->PictureAt(PictureIndexOf(*sprite))) {
+            CFoto* picture = card->PictureAt(PictureIndexOf(*sprite));
+            if (picture && (picture->x != sprite->GetX() || picture->y != sprite->GetY())) {
                 picture->x = sprite->GetX();
                 picture->y = sprite->GetY();
+                picture->MarkChanged();
             }
         }
     }
@@ -550,9 +555,13 @@ bool CEditorCommands::InsertVideo(const platform::Point& at) {
     const int32_t oldX = card->video.x, oldY = card->video.y;
     card->video.x = at.x;
     card->video.y = at.y;
-    if (!dialogs_.VideoProperties(card->video)) {
+    card->video.MarkChanged();
+    const bool accepted = dialogs_.VideoProperties(card->video);
+    card->video.MarkChanged();
+    if (!accepted) {
         card->video.x = oldX;
         card->video.y = oldY;
+        card->video.MarkChanged();
         return false;
     }
     if (view_) view_->SetCurrentSprite(nullptr);
@@ -670,6 +679,7 @@ void CEditorCommands::Paste() {
                 video.loop = clipboard_.video.loop;
                 video.automaticInit = clipboard_.video.automaticInit;
                 video.closeWhenFinishes = clipboard_.video.closeWhenFinishes;
+                video.MarkChanged();
             }
         }
         if (!clipboard_.pictures.empty() || clipboard_.HasVideo()) {
@@ -713,6 +723,7 @@ void CEditorCommands::EditText() {
     text->height = fields.height;
     text->colour = fields.colour;
     text->visible = fields.visible;
+    text->MarkChanged();
     if (fields.x != text->rect.left || fields.y != text->rect.top) text->MoveTo(fields.x, fields.y);
     step.Done();
     Changed();
@@ -739,6 +750,7 @@ void CEditorCommands::AlignTexts() {
         }
         r.right = r.left + width;
         r.bottom = r.top + height;
+        match->MarkChanged();
     }
     step.Done();
     Changed();
@@ -760,6 +772,7 @@ void CEditorCommands::TextFormat() {
                                                      match->italic = font.italic;
                                                      match->underline = font.underline;
                                                      match->colour = font.colour;
+                                                     match->MarkChanged();
                                                  }
                                                  Refresh();
                                              });
@@ -790,6 +803,7 @@ void CEditorCommands::ConvertInCounter() {
         char counter[32];
         std::snprintf(counter, sizeof counter, "%zu/%zu", i + 1, count);
         match->text = counter;
+        match->MarkChanged();
     }
     step.Done();
     Changed();
@@ -841,7 +855,9 @@ void CEditorCommands::PictureProperties() {
     if (!picture) return;
     Step step(doc_, cmd::kPictureProperties);
     KeepProxyPositions();
-    if (!dialogs_.PictureProperties(*picture)) return;
+    const bool accepted = dialogs_.PictureProperties(*picture);
+    picture->MarkChanged();
+    if (!accepted) return;
     if (view_) view_->SetCurrentSprite(nullptr);
     doc_.RebuildProxies();
     step.Done();
@@ -853,7 +869,9 @@ void CEditorCommands::VideoProperties() {
     if (!card) return;
     Step step(doc_, cmd::kVideoProperties);
     KeepProxyPositions();
-    if (!dialogs_.VideoProperties(card->video)) return;
+    const bool accepted = dialogs_.VideoProperties(card->video);
+    card->video.MarkChanged();
+    if (!accepted) return;
     if (view_) view_->SetCurrentSprite(nullptr);
     doc_.RebuildProxies();
     step.Done();
@@ -882,6 +900,7 @@ void CEditorCommands::ScreenProperties() {
     if (card) {
         card->activationList = fields.activationList;
         card->deactivationList = fields.deactivationList;
+        card->MarkChanged();
     }
     step.Done();
     Changed();

@@ -627,13 +627,17 @@ void CFichaView::SyncProxyRecords() {
     for (CSprite* s : *list) {
         const int32_t number = s->GetNumber();
         if (number == kVideoProxyNumber && card->video.HasVideo()) {
-            card->video.x = s->GetX();
-            card->video.y = s->GetY();
+            if (card->video.x != s->GetX() || card->video.y != s->GetY()) {
+                card->video.x = s->GetX();
+                card->video.y = s->GetY();
+                card->video.MarkChanged();
+            }
         } else if (IsPictureProxyNumberOfEditor(number)) {
-            if (CFoto* picture =
-                    card->PictureAt(static_cast<size_t>(kEditorFirstPictureProxyNumber - number))) {
+            CFoto* picture = card->PictureAt(static_cast<size_t>(kEditorFirstPictureProxyNumber - number));
+            if (picture && (picture->x != s->GetX() || picture->y != s->GetY())) {
                 picture->x = s->GetX();
                 picture->y = s->GetY();
+                picture->MarkChanged();
             }
         }
     }
@@ -662,6 +666,7 @@ void CFichaView::EndTracker() {
         TakeUndoSnapshot(resized ? "Resize" : "Move");
         AddDirty(currentText_->rect.Normalized().Inflate(kTextFrameMargin));
         currentText_->rect = tracker_.GetRect().Normalized();
+        currentText_->MarkChanged();
         tracker_.SetRect(currentText_->rect);
         AddDirty(currentText_->rect.Inflate(kTextFrameMargin));
         ShowDirty();

@@ -76,5 +76,6 @@ void CPictureDlg::accept() {
     picture_.x = placed->x;
     picture_.y = placed->y;
     picture_.reduction = *reduction;
+    picture_.MarkChanged();
     QDialog::accept();
 }

@@ -4,7 +4,7 @@
 #include "platform/File.h"
 
 std::unique_ptr<CFichaDoc> PlayerCopyOf(CFichaDoc& doc) {
-    UndoHistory::Snapshot bytes = doc.TitleBytes();
+    platform::SharedBytes bytes = doc.TitleBytes();
     if (!bytes) return nullptr;
     platform::MemoryFile file(*bytes, doc.GetPathName());
     auto copy = std::make_unique<CFichaDoc>(Variant::player);

@@ -50,5 +50,6 @@ void CVideoDlg::accept() {
     video_.automaticInit = automaticInit_->isChecked();
     video_.closeWhenFinishes = closeWhenFinishes_->isChecked();
     video_.activateOnClose = EditedText(*activate_, video_.activateOnClose);
+    video_.MarkChanged();
     QDialog::accept();
 }

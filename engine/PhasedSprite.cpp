@@ -43,6 +43,7 @@ bool CPhasedSprite::HitTest(int32_t px, int32_t py) const {
 }
 
 void CPhasedSprite::ComputeTransparentColour() {
+    MarkStoredChanged();
     CSprite::ComputeTransparentColour();
     ResetSheet();
     animated_ = false;
@@ -50,6 +51,7 @@ void CPhasedSprite::ComputeTransparentColour() {
 }
 
 void CPhasedSprite::ResetSheet() {
+    MarkStoredChanged();
     frames_ = 1;
     columns_ = 1;
     currentFrame_ = 0;
@@ -59,6 +61,7 @@ void CPhasedSprite::ResetSheet() {
 }
 
 bool CPhasedSprite::SetNumFrames(int32_t n) {
+    MarkStoredChanged();
     if (n <= 0 || BitmapHeight() / n <= 0) return false;
     frames_ = n;
     cellHeight_ = BitmapHeight() / n;
@@ -67,6 +70,7 @@ bool CPhasedSprite::SetNumFrames(int32_t n) {
 }
 
 bool CPhasedSprite::SetNumColumns(int32_t n) {
+    MarkStoredChanged();
     if (n <= 0 || BitmapWidth() / n <= 0) return false;
     columns_ = n;
     cellWidth_ = BitmapWidth() / n;
@@ -77,6 +81,7 @@ bool CPhasedSprite::SetNumColumns(int32_t n) {
 bool CPhasedSprite::SetCurrentFrame(int32_t n) {
     if (n >= frames_ || n < 0 || n == currentFrame_) return false;
     currentFrame_ = n;
+    MarkStoredChanged();
     platform::Rect r = GetRect();
     Notify(kSpriteImageChanged, r, {});
     return true;
@@ -85,6 +90,7 @@ bool CPhasedSprite::SetCurrentFrame(int32_t n) {
 bool CPhasedSprite::SetCurrentColumn(int32_t n) {
     if (n >= columns_ || n < 0 || n == currentColumn_) return false;
     currentColumn_ = n;
+    MarkStoredChanged();
     platform::Rect r = GetRect();
     Notify(kSpriteImageChanged, r, {});
     return true;
@@ -101,6 +107,7 @@ void CPhasedSprite::Enable() {
 }
 
 bool CPhasedSprite::ChangeBitmap(const std::string& path) {
+    MarkStoredChanged();
     const int32_t oldFrames = frames_;
     const bool animated = animated_;
     const int32_t interval = interval_;
@@ -136,6 +143,7 @@ bool CPhasedSprite::AnimationTick() {
 }
 
 void CPhasedSprite::StopAnimation() {
+    MarkStoredChanged();
     if (alwaysAnimated_) return;
     animated_ = false;
     animationCounter_ = 0;

@@ -45,11 +45,20 @@ class CPhasedSprite : public CSprite {
     virtual bool ChangeBitmap(const std::string& path);
 
     bool IsAnimated() const { return animated_; }
-    void SetAnimated(bool on) { animated_ = on; }
+    void SetAnimated(bool on) {
+        animated_ = on;
+        MarkStoredChanged();
+    }
     bool IsAlwaysAnimated() const { return alwaysAnimated_; }
-    void SetAlwaysAnimated(bool on) { alwaysAnimated_ = on; }
+    void SetAlwaysAnimated(bool on) {
+        alwaysAnimated_ = on;
+        MarkStoredChanged();
+    }
     int32_t GetInterval() const { return interval_; }
-    void SetInterval(int32_t interval) { interval_ = interval; }
+    void SetInterval(int32_t interval) {
+        interval_ = interval;
+        MarkStoredChanged();
+    }
     int32_t GetCellWidth() const { return cellWidth_; }
     int32_t GetCellHeight() const { return cellHeight_; }
 

@@ -88,14 +88,17 @@ const std::string& CSprite::GetMoveArgument(int index) const {
 
 void CSprite::SetClickArgument(int index, const std::string& value) {
     if (ValidArgument(index)) clickArguments_[index] = value;
+    MarkStoredChanged();
 }
 
 void CSprite::SetMoveArgument(int index, const std::string& value) {
     if (ValidArgument(index)) moveArguments_[index] = value;
+    MarkStoredChanged();
 }
 
 void CSprite::SetVisible(bool on) {
     visible_ = on;
+    MarkStoredChanged();
     // The player shows the change at once; the editor draws every sprite whatever its flag.
     if (variant_ == Variant::player) {
         platform::Rect r = GetRect();
@@ -107,12 +110,14 @@ void CSprite::SetPosition(int32_t x, int32_t y) {
     platform::Rect before = GetRect();
     x_ = x;
     y_ = y;
+    MarkStoredChanged();
     Notify(kSpriteMoved, before, GetRect());
 }
 
 void CSprite::SetPlane(int32_t plane) {
     if (plane == plane_) return;
     plane_ = plane;
+    MarkStoredChanged();
     Notify(kSpritePlaneChanged, GetRect(), {});
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -7,6 +8,7 @@
 
 #include "engine/Variant.h"
 #include "imaging/DibPcx.h"
+#include "platform/ChangeMark.h"
 #include "platform/Geometry.h"
 
 class CSprite;
@@ -46,7 +48,10 @@ class CSprite : public CDibPcx {
     // The sprite's rectangle on the scene: (x, y, x + GetWidth(), y + GetHeight()).
     platform::Rect GetRect() const override;
 
-    virtual void SetTransparentOff() { transparent_ = false; }
+    virtual void SetTransparentOff() {
+        transparent_ = false;
+        MarkStoredChanged();
+    }
     // Loads a BMP or PCX file (the ending "PCX" in any case picks PCX). An empty path asks with the open
     // dialog. Reports failures with the DIB load messages. Does not recompute the transparent colour.
     virtual bool LoadBitmapFile(const std::string& path);
@@ -60,7 +65,10 @@ class CSprite : public CDibPcx {
     virtual const std::string& GetText() const { return text_; }
     virtual int32_t GetNumber() const { return number_; }
     virtual bool IsTransparent() const { return transparent_; }
-    virtual void SetSensibleRect(bool on) { sensibleRect_ = on; }
+    virtual void SetSensibleRect(bool on) {
+        sensibleRect_ = on;
+        MarkStoredChanged();
+    }
     virtual bool HasSensibleRect() const { return sensibleRect_; }
     virtual bool IsVisible() const { return visible_; }
     virtual bool IsDisabled() const { return disabled_; }
@@ -75,16 +83,28 @@ class CSprite : public CDibPcx {
     const Arguments& GetMoveArguments() const { return moveArguments_; }
 
     // --- setters ---
-    virtual void SetText(const std::string& text) { text_ = text; }
-    virtual void SetTransparent(bool on) { transparent_ = on; }
+    virtual void SetText(const std::string& text) {
+        text_ = text;
+        MarkStoredChanged();
+    }
+    virtual void SetTransparent(bool on) {
+        transparent_ = on;
+        MarkStoredChanged();
+    }
     // In the player a change of visibility also marks the sprite's rectangle dirty.
     virtual void SetVisible(bool on);
-    virtual void SetDisabled(bool on) { disabled_ = on; }
+    virtual void SetDisabled(bool on) {
+        disabled_ = on;
+        MarkStoredChanged();
+    }
     // Sends a "moved" notice with the old and the new rectangle.
     virtual void SetPosition(int32_t x, int32_t y);
     // Sends a "plane changed" notice (the list re-sorts on it); the same plane sends nothing.
     virtual void SetPlane(int32_t plane);
-    virtual void SetNumber(int32_t number) { number_ = number; }
+    virtual void SetNumber(int32_t number) {
+        number_ = number;
+        MarkStoredChanged();
+    }
     virtual void SetNotifyObject(SpriteChangeSink* sink) { notify_ = sink; }
     // The program the sprite behaves for. The list that holds the sprite sets it from its document; a
     // sprite that no list has held behaves as the player's: hidden and disabled sprites are neither drawn
@@ -93,12 +113,24 @@ class CSprite : public CDibPcx {
     Variant GetVariant() const { return variant_; }
     SpriteChangeSink* GetNotifyObject() const { return notify_; }
     virtual void SetSelected(bool on) { selected_ = on; }
-    virtual void SetClickAction(int32_t action) { clickAction_ = action; }
+    virtual void SetClickAction(int32_t action) {
+        clickAction_ = action;
+        MarkStoredChanged();
+    }
     virtual void SetClickArgument(int index, const std::string& value);
-    virtual void SetClickArguments(const Arguments& values) { clickArguments_ = values; }
-    virtual void SetMoveAction(int32_t action) { moveAction_ = action; }
+    virtual void SetClickArguments(const Arguments& values) {
+        clickArguments_ = values;
+        MarkStoredChanged();
+    }
+    virtual void SetMoveAction(int32_t action) {
+        moveAction_ = action;
+        MarkStoredChanged();
+    }
     virtual void SetMoveArgument(int index, const std::string& value);
-    virtual void SetMoveArguments(const Arguments& values) { moveArguments_ = values; }
+    virtual void SetMoveArguments(const Arguments& values) {
+        moveArguments_ = values;
+        MarkStoredChanged();
+    }
 
     // Draws the sprite into `destination` (scene coordinates), limited to `clip` when given and always to
     // the destination. Returns whether anything was drawn. The player's hidden sprites draw nothing.
@@ -111,9 +143,19 @@ class CSprite : public CDibPcx {
     virtual void ComputeTransparentColour();
     virtual int32_t GetReserved() const { return reserved_; }
     // The word stored after the image; only other writers put anything but 0 there.
-    virtual void SetReserved(int32_t word) { reserved_ = word; }
+    virtual void SetReserved(int32_t word) {
+        reserved_ = word;
+        MarkStoredChanged();
+    }
+
+    // Undo snapshots: the sprite's form of its last storing, and the larger of its pixels' change mark and
+    // the mark of its other stored members.
+    StoredForm* GetStoredForm() override { return &storedForm_; }
+    uint64_t StoredChangeMark() const override { return std::max(ChangeMark(), storedMark_); }
 
   protected:
+    // Every setter of a stored member other than the pixels calls this (the pixels take their own mark).
+    void MarkStoredChanged() { storedMark_ = platform::NewChangeMark(); }
     // The full bitmap's size, whatever cell size a derived class reports through GetWidth/GetHeight.
     int32_t BitmapWidth() const { return CDIB::GetWidth(); }
     int32_t BitmapHeight() const { return CDIB::GetHeight(); }
@@ -128,6 +170,8 @@ class CSprite : public CDibPcx {
     void Notify(int code, const platform::Rect& r1, const platform::Rect& r2);
 
   private:
+    uint64_t storedMark_ = 0;
+    StoredForm storedForm_;
     int32_t reserved_ = 0;
     int32_t x_ = 0;
     int32_t y_ = 0;

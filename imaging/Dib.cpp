@@ -1,7 +1,6 @@
 #include "imaging/Dib.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -11,6 +10,7 @@
 #include "imaging/DibPcx.h"
 #include "imaging/FileEndings.h"
 #include "imaging/TransparentRows.h"
+#include "platform/ChangeMark.h"
 #include "platform/DibStride.h"
 #include "platform/FileDialog.h"
 #include "platform/LittleEndian.h"
@@ -100,13 +100,10 @@ bool ImageSizeAcceptable(int64_t width, int64_t height, int bitCount) {
     return static_cast<uint64_t>(DibStride(width, bitCount) * height) <= kMaxImageBytes;
 }
 
-namespace {
-// One sequence for every image, so that a mark never stands for two different states of pixels.
-std::atomic<uint64_t> nextChangeMark{1};
-}  // namespace
-
+// The program's one sequence of marks, so that a mark never stands for two different states of pixels,
+// and a sprite's mark compares with the marks of its other stored members.
 void CDIB::MarkChanged() {
-    changeMark_ = nextChangeMark.fetch_add(1, std::memory_order_relaxed);
+    changeMark_ = platform::NewChangeMark();
 }
 
 void RegisterImagingClasses() {

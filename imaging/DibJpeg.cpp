@@ -343,7 +343,7 @@ bool CDibJpeg::Write(platform::File& file) {
     if (!HasImage() || !bits_ || GetBitCount() != 24) return false;
     if (kept_.Matches(*this)) {
         try {
-            file.Write(kept_.Stream().data(), kept_.Stream().size());
+            kept_.WriteTo(file);
             file.Flush();
         } catch (const platform::FileException&) {
             return false;

@@ -261,7 +261,7 @@ bool CDibPcx::Write(platform::File& file) {
     if (kept_.Matches(*this)) {
         // Written as read: storing a title, and every undo snapshot of it, encodes nothing again.
         try {
-            file.Write(kept_.Stream().data(), kept_.Stream().size());
+            kept_.WriteTo(file);
         } catch (const platform::FileException&) {
             return false;
         }

@@ -73,3 +73,7 @@ std::span<const uint8_t> KeptStream::Stream() const {
     if (!owner_) return {};
     return {owner_->data() + offset_, size_};
 }
+
+void KeptStream::WriteTo(platform::File& file) const {
+    if (owner_) file.WriteShared(owner_, offset_, size_);
+}

@@ -29,6 +29,8 @@ class KeptStream {
     // never will again (marks only move on), so it is let go of then.
     bool Matches(const CDIB& image);
     std::span<const uint8_t> Stream() const;
+    // Writes the kept bytes onto `file`, which may keep them as a piece of their buffer (undo snapshots).
+    void WriteTo(platform::File& file) const;
 
   private:
     platform::SharedBytes owner_;

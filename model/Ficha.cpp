@@ -1,5 +1,6 @@
 #include "model/Ficha.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -43,6 +44,11 @@ void CFicha::LoadOldLayout(CArchive& ar) {
         ar.Io(activationList);
         ar.Io(deactivationList);
     }
+}
+
+uint64_t CFicha::StoredChangeMark() const {
+    // The arrays know of their elements' changes (see SetArrayMark), so no text needs to be asked.
+    return std::max({changeMark_, video.ChangeMark(), texts.ChangeMark(), pictures.ChangeMark()});
 }
 
 CTexto* CFicha::TextAtPoint(int32_t x, int32_t y) const {

@@ -33,6 +33,15 @@ class CFicha : public CObject {
     // The player shows every text from its first line when the card is entered.
     void ResetTextScroll();
 
+    // Whoever changes a stored member in place calls MarkChanged afterwards: the change mark tells undo
+    // snapshots that the card must be stored again (see StoredForm).
+    void MarkChanged() { changeMark_ = platform::NewChangeMark(); }
+    uint64_t ChangeMark() const { return changeMark_; }
+    // Undo snapshots: the card's form of its last storing, and the largest change mark of the card, its
+    // video and its arrays of texts and pictures, which include their elements' marks.
+    StoredForm* GetStoredForm() override { return &storedForm_; }
+    uint64_t StoredChangeMark() const override;
+
     CVideo video;
     std::string activationList;    // sprite numbers, separated by commas, activated on entering
     std::string deactivationList;  // sprite numbers deactivated on entering
@@ -42,6 +51,9 @@ class CFicha : public CObject {
 
   private:
     void LoadOldLayout(CArchive& ar);
+
+    uint64_t changeMark_ = 0;
+    StoredForm storedForm_;
 };
 
 // The cards of a title in presentation order, and the identifier of the text that captions each card.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <utility>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "platform/FileNames.h"
 #include "platform/MciDevice.h"
 #include "platform/MessageBox.h"
+#include "platform/PieceFile.h"
 
 namespace {
 
@@ -409,29 +412,53 @@ bool CFichaDoc::ApplyCurrentCardToSprites() {
 // ---------------------------------------------------------------- undo
 
 // The snapshots stay in memory: nothing else reads them, and a copy in memory costs a fraction of writing
-// the title to a scratch file before every change. Pictures whose pixels did not change are stored as the
-// bytes they were read from, so a snapshot encodes nothing again.
+// the title to a scratch file before every change. They are stored into pieces: pictures whose pixels did
+// not change are pieces of the bytes they were read from, and cards and sprites that did not change since
+// the last snapshot are the pieces they wrote then (see StoredForm), so a snapshot after a small change
+// stores little more than that change.
+namespace {
+bool checkSnapshots = false;
+}  // namespace
+
+void CFichaDoc::CheckSnapshotsAgainstStore(bool on) {
+    checkSnapshots = on;
+}
+
 UndoHistory::Snapshot CFichaDoc::CaptureSnapshot() {
-    platform::MemoryFile file;
-    // The last snapshot's size is a good guess of this one's, and spares the buffer its growing.
-    file.Bytes().reserve(lastSnapshotSize_);
-    // Storing a text clears its selection; a snapshot must leave the document as it is, or the command
-    // that takes it (Delete, Cut) would find its selected texts deselected.
-    std::vector<CTexto*> selected;
-    for (const CFicha* card : cards_)
-        for (CTexto* text : card->texts)
-            if (text->selected) selected.push_back(text);
-    bool stored = true;
+    platform::PieceFile file("undo");
+    // The last snapshot's count of pieces is a good guess of this one's.
+    file.Reserve(lastPieceCount_ + 16);
     try {
         Store(file);
     } catch (...) {
         // A title that cannot be stored cannot be snapshotted either; the change goes on without a step.
-        stored = false;
+        return nullptr;
     }
+    auto snapshot = std::make_shared<const platform::PieceBytes>(file.Take());
+    lastPieceCount_ = snapshot->Pieces().size();
+    if (checkSnapshots) CheckSnapshot(*snapshot);
+    return snapshot;
+}
+
+void CFichaDoc::CheckSnapshot(const platform::PieceBytes& snapshot) {
+    // The plain storing deselects the texts, which the snapshot did not.
+    std::vector<CTexto*> selected;
+    for (const CFicha* card : cards_)
+        for (CTexto* text : card->texts)
+            if (text->selected) selected.push_back(text);
+    platform::MemoryFile plain;
+    Store(plain);
     for (CTexto* text : selected) text->selected = true;
-    if (!stored) return nullptr;
-    lastSnapshotSize_ = file.Bytes().size();
-    return std::make_shared<const UndoHistory::Bytes>(std::move(file.Bytes()));
+    if (snapshot == *UndoHistory::FromBytes(plain.Bytes())) return;
+    std::fprintf(stderr,
+                 "an undo snapshot differs from the stored title: a stored member changed without "
+                 "its change mark\n");
+    std::abort();
+}
+
+platform::SharedBytes CFichaDoc::TitleBytes() {
+    UndoHistory::Snapshot snapshot = CaptureSnapshot();
+    return snapshot ? snapshot->Joined() : nullptr;
 }
 
 void CFichaDoc::StartUndoHistory() {
@@ -487,7 +514,7 @@ bool CFichaDoc::GoToSnapshot(const UndoHistory::Snapshot& target,
     // The snapshot is read into a scratch document first, so that one that cannot be read leaves this
     // document and the history as they are instead of empty.
     // Read in place: the images keep pieces of the snapshot instead of copies.
-    platform::SharedMemoryFile file(target, "undo");
+    platform::SharedMemoryFile file(target->Joined(), "undo");
     CFichaDoc loaded(GetVariant());
     if (!loaded.Load(file)) return false;
     const UndoHistory::Arrival arrival = commit();

@@ -121,7 +121,11 @@ class CFichaDoc : public CAnimDoc {
     // The whole title in the title-file format, as a save writes it, leaving the document as it is (its
     // texts keep their selection); null when it cannot be stored. The autosave and the editor's panels
     // read the title through it without touching the file.
-    UndoHistory::Snapshot TitleBytes() { return CaptureSnapshot(); }
+    // The whole title in the title-file format, in one buffer; none when it cannot be stored.
+    platform::SharedBytes TitleBytes();
+    // Tests: every snapshot is also stored the plain way and compared; a difference (a stored member
+    // changed without its change mark) ends the program with a message.
+    static void CheckSnapshotsAgainstStore(bool on);
     UndoHistory& GetUndoHistory() { return undo_; }
     const UndoHistory& GetUndoHistory() const { return undo_; }
 
@@ -149,6 +153,8 @@ class CFichaDoc : public CAnimDoc {
     void EditorGoTo(int index);
     // The whole title in the title-file format; null when it cannot be stored.
     UndoHistory::Snapshot CaptureSnapshot();
+    void CheckSnapshot(const platform::PieceBytes& snapshot);
+    size_t lastPieceCount_ = 0;
     // Loads `target` in the place of the title, then lets `commit` move the history and say which card
     // to show; false, changing nothing, when the bytes are not a title.
     bool GoToSnapshot(const UndoHistory::Snapshot& target,
@@ -158,7 +164,6 @@ class CFichaDoc : public CAnimDoc {
     CArrayFichas cards_;
     int currentCard_ = -1;
     UndoHistory undo_;
-    size_t lastSnapshotSize_ = 0;
     bool hasVideo_ = false;
     std::unique_ptr<CMciAvi> mciAvi_;
 };

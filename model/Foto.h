@@ -5,6 +5,7 @@
 
 #include "archive/Object.h"
 #include "archive/OwnedArray.h"
+#include "platform/ChangeMark.h"
 
 class CArchive;
 
@@ -20,6 +21,16 @@ class CFoto : public CObject {
 
     void Serialize(CArchive& ar) override;
 
+    // Whoever changes a stored member in place calls MarkChanged afterwards: the change mark tells undo
+    // snapshots that the picture must be stored again (see StoredForm).
+    void MarkChanged() {
+        changeMark_ = platform::NewChangeMark();
+        if (arrayMark_) *arrayMark_ = changeMark_;
+    }
+    uint64_t ChangeMark() const { return changeMark_; }
+    // The array that holds the picture, which then knows of its changes without asking each element.
+    void SetArrayMark(uint64_t* mark) { arrayMark_ = mark; }
+
     uint32_t leadingWord = 0;  // stored back as loaded; new pictures and copies have 0
     std::string fileName;
     int32_t x = 0;
@@ -27,6 +38,10 @@ class CFoto : public CObject {
     int32_t reduction = 0;  // percentage removed from width and height, 0 to 100
 
     bool selected = false;  // editor only, never stored
+
+  private:
+    uint64_t changeMark_ = 0;
+    uint64_t* arrayMark_ = nullptr;
 };
 
 // The pictures of a card, owned; a picture's index fixes its proxy-sprite number.

@@ -65,11 +65,13 @@ void CTexto::Serialize(CArchive& ar) {
     ar.Io(colour);
     ar.IoBool(visible);
     ar.Io(rect);
-    if (ar.IsStoring()) selected = false;
+    // A save deselects the text; an undo snapshot (stored into pieces) leaves the editor's selection alone.
+    if (ar.IsStoring() && !ar.StoresPieces()) selected = false;
 }
 
 void CTexto::MoveTo(int32_t x, int32_t y) {
     rect = platform::Rect{x, y, Saturate(int64_t{x} + WidthOf(rect)), Saturate(int64_t{y} + HeightOf(rect))};
+    MarkChanged();
 }
 
 bool CTexto::Hit(int32_t x, int32_t y) const {

@@ -8,6 +8,7 @@
 
 #include "archive/Object.h"
 #include "archive/OwnedArray.h"
+#include "platform/ChangeMark.h"
 #include "platform/DeviceContext.h"
 #include "platform/Geometry.h"
 #include "platform/WordBreak.h"
@@ -26,7 +27,8 @@ class CTexto : public CObject {
     CTexto(const CTexto& other);
     CTexto& operator=(const CTexto&) = delete;
 
-    // The eleven stored members in stream order. Storing clears the editor's selection.
+    // The eleven stored members in stream order. Storing clears the editor's selection, except into
+    // pieces (an undo snapshot).
     void Serialize(CArchive& ar) override;
 
     // Keeps width and height, puts the top-left corner at (x, y).
@@ -49,6 +51,16 @@ class CTexto : public CObject {
     bool ScrollDown(int n);
     bool SetScroll(int n);
     int GetScroll() const { return scroll_; }
+
+    // Whoever changes a stored member in place calls MarkChanged afterwards: the change mark tells undo
+    // snapshots that the text must be stored again (see StoredForm).
+    void MarkChanged() {
+        changeMark_ = platform::NewChangeMark();
+        if (arrayMark_) *arrayMark_ = changeMark_;
+    }
+    uint64_t ChangeMark() const { return changeMark_; }
+    // The array that holds the text, which then knows of its changes without asking each element.
+    void SetArrayMark(uint64_t* mark) { arrayMark_ = mark; }
 
     // Stored members.
     uint32_t leadingWord = 0;  // stored back as loaded; new texts and copies have 0
@@ -75,6 +87,8 @@ class CTexto : public CObject {
     // font, the width or the way of measuring changed since the last time.
     std::vector<platform::TextLine> LaidOut(platform::DeviceContext& dc, int32_t width) const;
 
+    uint64_t changeMark_ = 0;
+    uint64_t* arrayMark_ = nullptr;
     int scroll_ = 0;  // player: wrapped lines hidden above the rectangle's top
     // The last layout and what it was measured for. The player lays a card's texts out on every drawing
     // (into its buffer, then on each paint of the window), and measuring is most of what drawing costs.

@@ -1,6 +1,11 @@
 #include "model/UndoHistory.h"
 
-#include <unordered_set>
+#include <algorithm>
+
+UndoHistory::Snapshot UndoHistory::FromBytes(Bytes bytes) {
+    return std::make_shared<const platform::PieceBytes>(
+        platform::PieceBytes::Of(std::make_shared<const Bytes>(std::move(bytes))));
+}
 
 void UndoHistory::Reset(Snapshot baseline, int card) {
     Clear();
@@ -122,19 +127,41 @@ void UndoHistory::MarkSaved() {
 }
 
 size_t UndoHistory::ByteCount() const {
-    std::unordered_set<const Bytes*> seen;
+    // Snapshots are held by more than one step at times; each counts once. A sorted list of them is
+    // cheaper than a hash set for the hundred or so there are, and it is kept between calls.
+    return CountBytes(true);
+}
+
+size_t UndoHistory::CountBytes(bool distinct) const {
+    if (!distinct) {
+        size_t total = baseline_ ? baseline_->Size() : 0;
+        for (const Step& step : undo_)
+            if (step.bytes) total += step.bytes->Size();
+        for (const Step& step : redo_)
+            if (step.bytes) total += step.bytes->Size();
+        return total;
+    }
+    std::vector<const platform::PieceBytes*>& held = countScratch_;
+    held.clear();
+    if (baseline_) held.push_back(baseline_.get());
+    for (const Step& step : undo_)
+        if (step.bytes) held.push_back(step.bytes.get());
+    for (const Step& step : redo_)
+        if (step.bytes) held.push_back(step.bytes.get());
+    std::sort(held.begin(), held.end());
+    held.erase(std::unique(held.begin(), held.end()), held.end());
     size_t total = 0;
-    auto count = [&](const Snapshot& s) {
-        if (s && seen.insert(s.get()).second) total += s->size();
-    };
-    count(baseline_);
-    for (const Step& step : undo_) count(step.bytes);
-    for (const Step& step : redo_) count(step.bytes);
+    for (const platform::PieceBytes* snapshot : held) total += snapshot->Size();
     return total;
 }
 
 void UndoHistory::Trim() {
-    auto over = [this] { return undo_.size() + redo_.size() > kMaxSteps || ByteCount() > kMaxBytes; };
+    // Counting each holder's snapshot is quick and never less than the distinct count, which is needed
+    // only when it is over the bound.
+    auto over = [this] {
+        return undo_.size() + redo_.size() > kMaxSteps ||
+               (CountBytes(false) > kMaxBytes && ByteCount() > kMaxBytes);
+    };
     while (over()) {
         if (undo_.size() > 1) {
             // The oldest step goes: the state before it can no longer be reached, and the state before the

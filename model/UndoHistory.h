@@ -8,19 +8,24 @@
 #include <string>
 #include <vector>
 
+#include "platform/PieceFile.h"
+
 // The editor's undo and redo of one title: whole snapshots of the document in the title-file format, kept
 // in memory. A step holds the state from before its command's first change, the command's name for the
 // Edit menu and the cards the change began and ended on. Below the steps lies the baseline, the state the
 // document was created or opened with: changes that no command recorded (the few commands that take no
 // snapshot) are undone back to the last snapshot, or to the baseline when there is no step.
 //
-// The history knows nothing of documents: the document hands it byte buffers and loads what it gets
-// back. It also follows the save point, so that undoing back to the saved state clears the modified
-// flag and redoing away from it sets it again.
+// The history knows nothing of documents: the document hands it snapshots (bytes in shared pieces, so
+// that snapshots a small change apart share most of theirs) and loads what it gets back. It also follows the
+// save point, so that undoing back to the saved state clears the modified flag and redoing away from it sets
+// it again.
 class UndoHistory {
   public:
     using Bytes = std::vector<uint8_t>;
-    using Snapshot = std::shared_ptr<const Bytes>;
+    using Snapshot = std::shared_ptr<const platform::PieceBytes>;
+    // A snapshot of bytes held in one buffer.
+    static Snapshot FromBytes(Bytes bytes);
 
     static constexpr size_t kMaxSteps = 100;
     static constexpr size_t kMaxBytes = size_t{64} << 20;
@@ -69,7 +74,8 @@ class UndoHistory {
     std::string RedoName() const { return redo_.empty() ? std::string() : redo_.back().name; }
     size_t UndoCount() const { return undo_.size(); }
     size_t RedoCount() const { return redo_.size(); }
-    // The bytes held by every distinct snapshot, the baseline's included.
+    // The bytes of every distinct snapshot, the baseline's included, each counted whole even where
+    // snapshots share pieces: the bound errs on the safe side.
     size_t ByteCount() const;
 
   private:
@@ -84,6 +90,8 @@ class UndoHistory {
     static bool Same(const Snapshot& a, const Snapshot& b);
     // The identity of the document's present state, given its modified flag.
     uint64_t CurrentState(bool modified);
+    // The bytes of the snapshots held, each once when `distinct`, else once per holder.
+    size_t CountBytes(bool distinct) const;
     // Drops the oldest steps while the history holds too many or too many bytes.
     void Trim();
 
@@ -99,4 +107,5 @@ class UndoHistory {
     uint64_t counter_ = 0;
     uint64_t currentState_ = 0;
     uint64_t savedState_ = 0;
+    mutable std::vector<const platform::PieceBytes*> countScratch_;
 };

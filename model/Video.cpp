@@ -20,4 +20,5 @@ void CVideo::Clear() {
     activateOnClose.clear();
     x = y = 0;
     loop = automaticInit = closeWhenFinishes = false;
+    MarkChanged();
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "archive/Object.h"
+#include "platform/ChangeMark.h"
 
 class CArchive;
 
@@ -16,6 +17,10 @@ class CVideo : public CObject {
     // Forgets the clip and its settings; the leading word and the run-time word stay.
     void Clear();
     bool HasVideo() const { return !file.empty(); }
+    // Whoever changes a stored member in place calls MarkChanged afterwards: the change mark tells undo
+    // snapshots that the card of the video must be stored again (see StoredForm).
+    void MarkChanged() { changeMark_ = platform::NewChangeMark(); }
+    uint64_t ChangeMark() const { return changeMark_; }
 
     uint32_t runtimeWord = 0;  // never stored; the editor keeps the video's selection in it
     uint32_t leadingWord = 0;  // stored back as loaded
@@ -26,4 +31,7 @@ class CVideo : public CObject {
     bool automaticInit = false;
     bool closeWhenFinishes = false;
     std::string activateOnClose;  // sprite numbers made visible when playback completes
+
+  private:
+    uint64_t changeMark_ = 0;
 };

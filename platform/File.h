@@ -58,6 +58,11 @@ class File {
     // The whole content, when the file is such shared bytes in memory; null otherwise. A reader may then
     // take its data straight from them and keep what it needs.
     virtual SharedBytes Shared() const { return nullptr; }
+    // Writes `size` bytes of `owner` from `offset` on. A file that can keep them as they are (a PieceFile)
+    // keeps them without a copy.
+    virtual void WriteShared(const SharedBytes& owner, size_t offset, size_t size) {
+        Write(owner->data() + offset, size);
+    }
 
     uint64_t Remaining() const {
         uint64_t p = Position(), l = Length();

@@ -91,6 +91,7 @@ TEST(CardOverview, AChangeDrawsAgainOnlyTheCardsItChanged) {
     EXPECT_LE(drawn, 3);
 
     e.Doc().GetCards().GetAt(2)->texts.GetAt(0)->text = "changed";
+    e.Doc().GetCards().GetAt(2)->texts.GetAt(0)->MarkChanged();
     overview.ShowDocument(&e.Doc());
     EXPECT_FALSE(overview.IsStale(0));
     EXPECT_FALSE(overview.IsStale(1));

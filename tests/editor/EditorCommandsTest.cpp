@@ -324,6 +324,7 @@ TEST_F(EditorCommandsTest, InsertingTextsSpritesPicturesAndTheVideo) {
 TEST_F(EditorCommandsTest, CancelledInsertionsLeaveTheCardAndNoStep) {
     Card(0).video.x = 5;
     Card(0).video.y = 6;
+    Card(0).video.MarkChanged();
     EXPECT_FALSE(commands.InsertSprite({1, 1}));
     dialogs.files.push_back(folder.Path("missing.bmp"));
     EXPECT_FALSE(commands.InsertSprite({1, 1}));
@@ -383,6 +384,7 @@ TEST_F(EditorCommandsTest, DeletingTheVideoProxyClearsTheVideo) {
     media.script.frameSize = {32, 24};
     Card(0).video.file = "clip.avi";
     Card(0).video.activateOnClose = "3";
+    Card(0).video.MarkChanged();
     doc.RebuildProxies();
     ASSERT_NE(doc.GetSpriteList().FindByNumber(-1), nullptr);
     doc.GetSpriteList().FindByNumber(-1)->SetSelected(true);

@@ -313,6 +313,7 @@ TEST_F(ElementDialogsTest, InsertingAPictureOpensItsDialogAndBrowsesForTheFile) 
 TEST_F(ElementDialogsTest, TheVideoDialogWritesEveryFieldOnOkAndACancelledInsertionPutsItBack) {
     Card(0).video.x = 5;
     Card(0).video.y = 6;
+    Card(0).video.MarkChanged();
     dialogs.Next<CVideoDlg>([&](CVideoDlg& dlg) {
         EXPECT_EQ(dlg.XField().text(), "70");
         EXPECT_EQ(dlg.YField().text(), "80");

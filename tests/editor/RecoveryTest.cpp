@@ -68,6 +68,7 @@ TEST(Recovery, AfterACrashTheCopyComesBackModifiedAndBoundToItsTitle) {
     // Undoing back to the restored state still leaves work the title's file does not hold (a change that
     // no step recorded goes back to the state the document came with).
     doc.GetCards().GetAt(0)->texts.GetAt(1)->text = "edited";
+    doc.GetCards().GetAt(0)->texts.GetAt(1)->MarkChanged();
     doc.SetModifiedFlag(true);
     ASSERT_TRUE(doc.Undo());
     EXPECT_EQ(doc.GetCards().GetAt(0)->texts.GetAt(1)->text, "after the save");

@@ -315,7 +315,7 @@ TEST_F(CardWithMediaTest, ADamagedSnapshotLeavesTheDocumentAsItIs) {
     CFichaDoc doc(Variant::editor);
     ASSERT_TRUE(doc.OnOpenDocument(path));
     doc.identifier = "kept";
-    doc.GetUndoHistory().Push("Broken", std::make_shared<const Bytes>(Bytes{0x00, 0x00}), 0, true);
+    doc.GetUndoHistory().Push("Broken", UndoHistory::FromBytes(Bytes{0x00, 0x00}), 0, true);
     EXPECT_FALSE(doc.Undo());
     EXPECT_EQ(doc.identifier, "kept");
     EXPECT_EQ(doc.GetCards().GetSize(), 2u);
@@ -745,7 +745,7 @@ TEST_F(FichaDocTest, EverySnapshotEqualsWhatASaveWritesAfterASeriesOfEdits) {
     auto snapshotEqualsSave = [&](const std::string& step) {
         doc.TakeUndoSnapshot(step);
         // Any other state makes the history hand out its newest step.
-        snapshot = *doc.GetUndoHistory().UndoTarget(std::make_shared<const Bytes>());
+        snapshot = *doc.GetUndoHistory().UndoTarget(UndoHistory::FromBytes(Bytes{}))->Joined();
         const std::string saved = folder.Path(step + ".FCA");
         ASSERT_TRUE(doc.OnSaveDocument(saved));
         EXPECT_EQ(snapshot, ReadFileBytes(saved)) << step;
@@ -760,6 +760,7 @@ TEST_F(FichaDocTest, EverySnapshotEqualsWhatASaveWritesAfterASeriesOfEdits) {
     doc.GetSpriteList().FindByNumber(2)->SetPosition(33, 44);
     snapshotEqualsSave("move");
     doc.CardAt(0)->TextAt(0)->text = "otro";
+    doc.CardAt(0)->TextAt(0)->MarkChanged();
     snapshotEqualsSave("text");
     doc.AppendCard(std::make_unique<CFicha>());
     snapshotEqualsSave("card");

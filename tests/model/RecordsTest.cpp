@@ -463,3 +463,52 @@ TEST_F(RecordsTest, RegistrationCoversEveryTitleClassAndMayRepeat) {
 }
 
 }  // namespace
+
+namespace {
+
+// A card's change mark is what tells an undo snapshot to store the card again: every change of the card,
+// its video, its arrays and the texts and pictures in them must raise it, and an element that left the
+// card must no longer reach it.
+TEST(CardChangeMark, RisesWithEveryPartOfTheCardAndNotWithWhatLeftIt) {
+    CFicha card;
+    uint64_t last = card.StoredChangeMark();
+    auto rose = [&] {
+        const uint64_t now = card.StoredChangeMark();
+        const bool up = now > last;
+        last = now;
+        return up;
+    };
+    card.AddText(std::make_unique<CTexto>());
+    EXPECT_TRUE(rose()) << "a text added";
+    card.AddPicture(std::make_unique<CFoto>());
+    EXPECT_TRUE(rose()) << "a picture added";
+    card.TextAt(0)->text = "otro";
+    EXPECT_FALSE(rose()) << "unmarked: the mark is the only thing looked at";
+    card.TextAt(0)->MarkChanged();
+    EXPECT_TRUE(rose()) << "a text changed";
+    card.TextAt(0)->MoveTo(5, 5);
+    EXPECT_TRUE(rose()) << "a text moved";
+    card.PictureAt(0)->MarkChanged();
+    EXPECT_TRUE(rose()) << "a picture changed";
+    card.video.Clear();
+    EXPECT_TRUE(rose()) << "the video cleared";
+    card.MarkChanged();
+    EXPECT_TRUE(rose()) << "the card's lists changed";
+
+    std::unique_ptr<CFoto> taken = card.RemovePictureAt(0);
+    EXPECT_TRUE(rose()) << "a picture taken out";
+    taken->MarkChanged();
+    EXPECT_FALSE(rose()) << "a picture that left the card no longer reaches it";
+
+    // A text moved to another card reports to that card only, also after the array itself moved.
+    CFicha other;
+    other.AddText(card.texts.RemoveAt(0));
+    EXPECT_TRUE(rose());
+    CArrayTextos moved(std::move(other.texts));
+    const uint64_t before = moved.ChangeMark();
+    moved.GetAt(0)->MarkChanged();
+    EXPECT_FALSE(rose());
+    EXPECT_GT(moved.ChangeMark(), before);
+}
+
+}  // namespace

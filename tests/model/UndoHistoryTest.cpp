@@ -10,13 +10,15 @@ namespace {
 using Snapshot = UndoHistory::Snapshot;
 
 Snapshot State(const std::string& text, size_t padding = 0) {
-    auto bytes = std::make_shared<UndoHistory::Bytes>(text.begin(), text.end());
-    bytes->resize(bytes->size() + padding, 0);
-    return bytes;
+    UndoHistory::Bytes bytes(text.begin(), text.end());
+    bytes.resize(bytes.size() + padding, 0);
+    return UndoHistory::FromBytes(std::move(bytes));
 }
 
 std::string Text(const Snapshot& s) {
-    return s ? std::string(s->begin(), s->end()) : std::string("<none>");
+    if (!s) return "<none>";
+    const platform::SharedBytes joined = s->Joined();
+    return joined ? std::string(joined->begin(), joined->end()) : std::string();
 }
 
 // A document of strings driven through the history the way CFichaDoc drives it.
@@ -179,7 +181,7 @@ TEST(UndoHistoryTest, AtMostSixtyFourMegabytesTheOldestDroppedFirst) {
     shared.history.Reset(same, 0);
     for (int i = 0; i < 10; ++i) shared.history.Push("same", same, 0, true);
     EXPECT_EQ(shared.history.UndoCount(), 10u);
-    EXPECT_EQ(shared.history.ByteCount(), same->size());
+    EXPECT_EQ(shared.history.ByteCount(), same->Size());
 }
 
 }  // namespace
