@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "archive/RecycledBlocks.h"
 #include "engine/Variant.h"
 #include "imaging/DibPcx.h"
 #include "platform/Geometry.h"
@@ -30,6 +31,7 @@ class SpriteChangeSink {
 // complete PCX image followed by its fields.
 class CSprite : public CDibPcx {
     DECLARE_SERIAL(CSprite)
+    DECLARE_RECYCLED(CSprite)
   public:
     static constexpr int kArgumentCount = 4;
     using Arguments = std::array<std::string, kArgumentCount>;

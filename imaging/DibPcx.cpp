@@ -126,22 +126,51 @@ class SpanInput {
     // Walks `lines` lines of `length` bytes without producing them, failing where decoding would fail:
     // what tells a bad stream, and where the image ends, without decoding it.
     bool SkipLines(uint64_t lines, size_t length) {
-        // Each token's length depends on its first byte, so the walk is one chain of loads; it is kept
-        // free of branches other than the line's end, which a run that passes it overshoots.
+        // Each token's length depends on its first byte. Branching on it lets the processor run ahead on
+        // its guess of the next token instead of waiting for every byte; a run that passes the line's end
+        // overshoots it, which the end of the line tells.
         const uint8_t* p = p_;
         for (; lines > 0; --lines) {
             size_t produced = 0;
             do {
                 if (end_ - p < 2 && (p == end_ || *p >= 0xC0)) return false;
                 const uint8_t byte = *p;
-                const size_t run = byte >= 0xC0;
-                produced += run ? (byte & 0x3F) : 1;
-                p += 1 + run;
+                if (byte < 0xC0) {
+                    ++produced;
+                    ++p;
+                } else {
+                    produced += byte & 0x3F;
+                    p += 2;
+                }
             } while (produced < length);
             if (produced != length) return false;
         }
         p_ = p;
         return true;
+    }
+
+    // Passes over at most `most` repeats of the `period` bytes before the position, whole repeats only;
+    // returns how many there were.
+    uint64_t SkipRepeats(size_t period, uint64_t most) {
+        if (period == 0 || most == 0) return 0;
+        const size_t limit = static_cast<size_t>(std::min<uint64_t>(end_ - p_, most * period));
+        const uint8_t* earlier = p_ - period;
+        size_t same = 0;
+        for (; same + 8 <= limit; same += 8) {
+            uint64_t now, before;
+            std::memcpy(&now, p_ + same, 8);
+            std::memcpy(&before, earlier + same, 8);
+            // On a little-endian machine the lowest differing bit belongs to the first differing byte.
+            if (const uint64_t differs = now ^ before) {
+                same += static_cast<size_t>(std::countr_zero(differs)) / 8;
+                break;
+            }
+        }
+        if (same + 8 > limit)
+            while (same < limit && p_[same] == earlier[same]) ++same;
+        const uint64_t repeats = same / period;
+        p_ += repeats * period;
+        return repeats;
     }
 
     // The first byte of the line that starts here, which SkipLines has found good (and not empty).
@@ -332,12 +361,21 @@ bool CDibPcx::ReadDeferred(platform::File& file, uint64_t begin, int32_t width, 
     // as it always was; only the pixels wait. The top-left pixel is taken on the way: it gives the
     // sprite's transparent colour.
     uint8_t topLeft[3];  // red, green, blue: the first line of each plane
+    const uint8_t* row = input.Position();
     for (uint8_t& first : topLeft) {
         const SpanInput line = input;
         if (!input.SkipLines(1, length)) return false;
         first = line.FirstByte();
     }
-    if (!input.SkipLines(3 * static_cast<uint64_t>(height - 1), length)) return false;
+    // Rows encoded exactly as the row before them are as good as it: an area of one colour (a sprite's
+    // transparent surroundings) is passed over a word at a time instead of a run at a time.
+    for (uint64_t rowsLeft = static_cast<uint64_t>(height) - 1;;) {
+        rowsLeft -= input.SkipRepeats(static_cast<size_t>(input.Position() - row), rowsLeft);
+        if (rowsLeft == 0) break;
+        row = input.Position();
+        if (!input.SkipLines(3, length)) return false;
+        --rowsLeft;
+    }
     BITMAPINFOHEADER header;
     header.biWidth = width;
     header.biHeight = height;
