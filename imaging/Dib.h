@@ -125,6 +125,8 @@ class CDIB : public CObject {
 
     // --- access ---
     bool HasImage() const { return !header_.empty(); }
+    // True while the pixels wait for their first use (see DeferPixels).
+    bool PixelsDeferred() const { return pixelsDeferred_; }
     const BITMAPINFOHEADER* GetHeader() const {
         return HasImage() ? reinterpret_cast<const BITMAPINFOHEADER*>(header_.data()) : nullptr;
     }
@@ -183,7 +185,6 @@ class CDIB : public CObject {
     // opening a title then decodes only the sprites that are shown. Until then the image has its size,
     // bit count and change mark, and no pixel block.
     void DeferPixels(std::vector<uint8_t> header);
-    bool PixelsDeferred() const { return pixelsDeferred_; }
     // Fills `bits` (height rows of `stride` bytes, bottom row first, padding included) with the pixels
     // that DeferPixels put off. False when they cannot be made; the image then holds no pixels, so it
     // draws and copies nothing, as after a failed read, while its size stays what the header said.
