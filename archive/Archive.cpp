@@ -180,13 +180,23 @@ uint32_t ReadWideLength(CArchive& ar, uint16_t word) {
 }  // namespace
 
 std::string CArchive::ReadString() {
+    std::string s;
+    ReadString(s);
+    return s;
+}
+
+void CArchive::ReadString(std::string& into) {
     // Nearly every string of a title is short and lies whole in the window.
     if (Available() > 0 && *in_ < 0xFF && Available() > *in_) {
         const size_t length = *in_++;
-        std::string s(reinterpret_cast<const char*>(in_), length);
+        into.assign(reinterpret_cast<const char*>(in_), length);
         in_ += length;
-        return s;
+        return;
     }
+    into = ReadLongString();
+}
+
+std::string CArchive::ReadLongString() {
     uint32_t length = ReadByte();
     bool wide = false;
     if (length == 0xFF) {

@@ -114,6 +114,8 @@ class CArchive {
 
     void WriteString(const std::string& s);
     std::string ReadString();
+    // Reads a string into `into`, reusing its storage: most fields of a loaded object are read this way.
+    void ReadString(std::string& into);
 
     void WriteCount(uint32_t count);
     // A count that claims more elements than the bytes left could hold (each at least
@@ -155,7 +157,7 @@ class CArchive {
     void Io(int32_t& v) { IsStoring() ? WriteLong(v) : void(v = ReadLong()); }
     void Io(uint32_t& v) { IsStoring() ? WriteDword(v) : void(v = ReadDword()); }
     void Io(uint16_t& v) { IsStoring() ? WriteWord(v) : void(v = ReadWord()); }
-    void Io(std::string& s) { IsStoring() ? WriteString(s) : void(s = ReadString()); }
+    void Io(std::string& s) { IsStoring() ? WriteString(s) : ReadString(s); }
     // A flag in 32 bits: stored as 0 or 1, any non-zero value loads as true.
     void IoBool(bool& b) { IsStoring() ? WriteDword(b ? 1 : 0) : void(b = ReadDword() != 0); }
     // A rectangle as one raw 16-byte block: left, top, right, bottom.
@@ -166,6 +168,8 @@ class CArchive {
     // Loading: makes at least `atLeast` bytes available in the window, or as many as the file has left.
     void FillBuffer(size_t atLeast);
     void WriteSlow(const void* data, size_t n);
+    // A string whose prefix or bytes do not lie whole in the window, or whose length needs the wider forms.
+    std::string ReadLongString();
     void ReadExactSlow(void* data, size_t n);
     // Storing: writes the buffered bytes out and empties the buffer.
     void WriteOutBuffer();

@@ -10,6 +10,7 @@
 // pointer in the player, frame 2 the disabled look; an animated sprite cycles through all frames.
 class CPhasedSprite : public CSprite {
     DECLARE_SERIAL(CPhasedSprite)
+    DECLARE_RECYCLED(CPhasedSprite)
   public:
     static constexpr int kMaxInterval = 6;  // the editor's choices, 1/4 second to 5 seconds
 

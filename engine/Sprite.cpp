@@ -164,5 +164,10 @@ uint32_t CSprite::PixelValue(int32_t bx, int32_t by) const {
 }
 
 void CSprite::ComputeTransparentColour() {
-    transparentColour_ = PixelValue(0, 0);
+    // A sprite just read from a title knows its top-left pixel without decoding the rest: opening a title
+    // decodes no sprite.
+    if (const std::optional<uint32_t> topLeft = TopLeftBeforeDecoding())
+        transparentColour_ = *topLeft;
+    else
+        transparentColour_ = PixelValue(0, 0);
 }

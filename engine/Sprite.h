@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "archive/RecycledBlocks.h"
 #include "engine/Variant.h"
 #include "imaging/DibPcx.h"
 #include "platform/ChangeMark.h"
@@ -32,6 +33,7 @@ class SpriteChangeSink {
 // complete PCX image followed by its fields.
 class CSprite : public CDibPcx {
     DECLARE_SERIAL(CSprite)
+    DECLARE_RECYCLED(CSprite)
   public:
     static constexpr int kArgumentCount = 4;
     using Arguments = std::array<std::string, kArgumentCount>;

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
@@ -20,8 +22,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (platform::File* input :
          {static_cast<platform::File*>(&file), static_cast<platform::File*>(&shared)}) {
         CFichaDoc doc(Variant::player);
-        if (!doc.Load(*input) && (doc.GetCards().GetSize() != 0 || !doc.GetSpriteList().IsEmpty()))
-            __builtin_trap();
+        if (!doc.Load(*input)) {
+            if (doc.GetCards().GetSize() != 0 || !doc.GetSpriteList().IsEmpty()) __builtin_trap();
+            continue;
+        }
+        // Sprites read in place are decoded only now, drawn as the player draws them, and a stream the
+        // open accepted always decodes; then the title is stored again.
+        CDIB scene;
+        scene.Create(64, 48, 3);
+        for (CSprite* sprite : doc.GetSpriteList()) {
+            sprite->Render(&scene, std::nullopt);
+            if (sprite->HasImage() && !std::as_const(*sprite).GetBits()) __builtin_trap();
+        }
+        platform::MemoryFile stored;
+        try {
+            doc.Store(stored);
+        } catch (...) {
+            // An image the writer cannot write (an 8-bit sprite) fails the store, as it does in a save.
+        }
     }
     return 0;
 }

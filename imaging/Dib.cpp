@@ -103,6 +103,7 @@ bool ImageSizeAcceptable(int64_t width, int64_t height, int bitCount) {
 // The program's one sequence of marks, so that a mark never stands for two different states of pixels,
 // and a sprite's mark compares with the marks of its other stored members.
 void CDIB::MarkChanged() {
+    if (pixelsDeferred_) DecodeDeferred();
     changeMark_ = platform::NewChangeMark();
 }
 
@@ -114,7 +115,13 @@ void RegisterImagingClasses() {
 }
 
 CDIB::CDIB() {
-    Create(16, 16, 3);
+    // Black, as Create makes it; most images made this way are read or created again at once (every
+    // sprite of a title), so the black pixels are only made if they are ever used.
+    BITMAPINFOHEADER header;
+    header.biWidth = 16;
+    header.biHeight = 16;
+    DeferPixels(HeaderBlock(header, 0));
+    deferredBlack_ = true;
 }
 
 CDIB::~CDIB() = default;
@@ -126,9 +133,9 @@ CDIB::CDIB(const CDIB& other) : CObject(other) {
 CDIB& CDIB::operator=(const CDIB& other) {
     if (this == &other) return *this;
     PixelBlock pixels;
-    if (other.HasImage() && other.bits_) {
+    if (other.HasImage() && other.Bits()) {
         size_t size = static_cast<size_t>(other.GetStorageWidth()) * other.CDIB::GetHeight();
-        pixels = PixelBlock::CopyOf(other.bits_, size);
+        pixels = PixelBlock::CopyOf(other.Bits(), size);
     }
     Replace(other.header_, std::move(pixels));
     if (!other.HasImage()) Clear();
@@ -143,7 +150,32 @@ void CDIB::Serialize(CArchive& ar) {
     if (!ok) throw CArchiveException(CArchiveException::generic, ar.Path());
 }
 
+void CDIB::DeferPixels(std::vector<uint8_t> header) {
+    Replace(std::move(header), PixelBlock());
+    pixelsDeferred_ = true;
+    deferredBlack_ = false;
+}
+
+bool CDIB::DecodeDeferredPixels(uint8_t*, size_t) const {
+    return false;
+}
+
+void CDIB::DecodeDeferred() const {
+    // One try: pixels that cannot be made now would not be made by trying again at every access.
+    pixelsDeferred_ = false;
+    try {
+        const size_t stride = static_cast<size_t>(GetStorageWidth());
+        const size_t size = stride * static_cast<size_t>(CDIB::GetHeight());
+        PixelBlock pixels = deferredBlack_ ? PixelBlock::Zeroed(size) : PixelBlock::Uninitialized(size);
+        if (!deferredBlack_ && !DecodeDeferredPixels(pixels.data(), stride)) return;
+        ownedBits_ = std::move(pixels);
+        bits_ = ownedBits_.data();
+    } catch (const std::bad_alloc&) {
+    }
+}
+
 void CDIB::Replace(std::vector<uint8_t> header, PixelBlock pixels) {
+    pixelsDeferred_ = false;
     header_ = std::move(header);
     ownedBits_ = std::move(pixels);
     bits_ = ownedBits_.data();
@@ -152,6 +184,7 @@ void CDIB::Replace(std::vector<uint8_t> header, PixelBlock pixels) {
 }
 
 void CDIB::Clear() {
+    pixelsDeferred_ = false;
     header_.clear();
     ownedBits_.reset();
     bits_ = nullptr;
@@ -187,7 +220,7 @@ uint8_t* CDIB::GetColorTable() {
 
 platform::DibView CDIB::View() const {
     if (!HasImage()) return {};
-    return {CDIB::GetWidth(), CDIB::GetHeight(), GetBitCount(), GetStorageWidth(), bits_, GetColorTable()};
+    return {CDIB::GetWidth(), CDIB::GetHeight(), GetBitCount(), GetStorageWidth(), Bits(), GetColorTable()};
 }
 
 bool CDIB::Create(int32_t width, int32_t height, int bytesPerPixel) {
@@ -222,15 +255,17 @@ uint8_t* CDIB::GetPixelAddress(int32_t x, int32_t y) {
 }
 
 const uint8_t* CDIB::GetPixelAddress(int32_t x, int32_t y) const {
-    if (!HasImage() || !bits_ || x < 0 || y < 0 || x >= CDIB::GetWidth() || y >= CDIB::GetHeight())
+    uint8_t* const bits = Bits();
+    if (!HasImage() || !bits || x < 0 || y < 0 || x >= CDIB::GetWidth() || y >= CDIB::GetHeight())
         return nullptr;
-    return bits_ + static_cast<size_t>(x) * (GetBitCount() / 8) +
+    return bits + static_cast<size_t>(x) * (GetBitCount() / 8) +
            static_cast<size_t>(CDIB::GetHeight() - y - 1) * GetStorageWidth();
 }
 
 void CDIB::AttachBits(const BITMAPINFOHEADER* header, uint8_t* bits) {
     size_t size = kInfoHeaderSize + 4 * static_cast<size_t>(std::max(0, GetNumColors(*header)));
     const uint8_t* raw = reinterpret_cast<const uint8_t*>(header);
+    pixelsDeferred_ = false;
     header_.assign(raw, raw + size);
     ownedBits_.reset();
     bits_ = bits;
@@ -255,7 +290,8 @@ bool CDIB::CopyPacked(const BITMAPINFOHEADER* header, const uint8_t* rows) {
 }
 
 bool CDIB::ConvertTo24() {
-    if (!HasImage() || !bits_) return false;
+    const uint8_t* const source = Bits();
+    if (!HasImage() || !source) return false;
     if (GetBitCount() == 24) return true;
     if (GetBitCount() != 8) return false;
     const int32_t width = CDIB::GetWidth(), height = CDIB::GetHeight();
@@ -267,7 +303,7 @@ bool CDIB::ConvertTo24() {
     try {
         PixelBlock pixels = PixelBlock::Uninitialized(stride24 * height);
         for (int32_t y = 0; y < height; ++y) {
-            const uint8_t* in = bits_ + y * stride8;
+            const uint8_t* in = source + y * stride8;
             uint8_t* out = pixels.data() + y * stride24;
             for (int32_t x = 0; x < width; ++x) std::memcpy(out + 3 * x, table + 4 * in[x], 3);
             ZeroPadding(out, 3 * width, stride24);
@@ -397,7 +433,8 @@ void ResampleRow(const uint8_t* in, uint8_t* out, const uint32_t* offsets, size_
 }  // namespace
 
 bool CDIB::Resize(int32_t width, int32_t height) {
-    if (!HasImage() || !bits_ || (GetBitCount() != 8 && GetBitCount() != 24)) return false;
+    const uint8_t* const source = Bits();
+    if (!HasImage() || !source || (GetBitCount() != 8 && GetBitCount() != 24)) return false;
     if (!ImageSizeAcceptable(width, height, GetBitCount())) return false;
     const int bpp = GetBitCount() / 8;
     const int32_t oldHeight = CDIB::GetHeight();
@@ -426,7 +463,7 @@ bool CDIB::Resize(int32_t width, int32_t height) {
                 std::memcpy(out, out + newStride, newStride);
                 continue;
             }
-            const uint8_t* in = bits_ + static_cast<size_t>(oldHeight - 1 - rows[y]) * oldStride;
+            const uint8_t* in = source + static_cast<size_t>(oldHeight - 1 - rows[y]) * oldStride;
             ResampleRow(in, out, offsets.data(), offsets.size(), wordSafe, bpp, halving, oldRowBytes,
                         streaming);
             ZeroPadding(out, static_cast<int64_t>(rowBytes), static_cast<int64_t>(newStride));
@@ -513,7 +550,7 @@ bool ClipBlockSpan(int32_t& d, int32_t& s, int32_t& n, int32_t destinationSize, 
 
 void CDIB::CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx, int32_t sy,
                     uint32_t transparent) {
-    if (!destination || w <= 0 || h <= 0 || !bits_ || !destination->bits_) return;
+    if (!destination || w <= 0 || h <= 0 || !Bits() || !destination->Bits()) return;
     const int bitCount = GetBitCount();
     if (bitCount != destination->GetBitCount() || (bitCount != 8 && bitCount != 24)) return;
     if (!ClipBlockSpan(dx, sx, w, destination->CDIB::GetWidth(), CDIB::GetWidth())) return;
@@ -547,7 +584,7 @@ void CDIB::CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_
 }
 
 void CDIB::Fill(uint32_t colorref) {
-    if (GetBitCount() != 24 || !bits_) return;
+    if (GetBitCount() != 24 || !Bits()) return;
     const uint8_t bgr[3] = {static_cast<uint8_t>(colorref >> 16), static_cast<uint8_t>(colorref >> 8),
                             static_cast<uint8_t>(colorref)};
     for (int32_t y = 0; y < CDIB::GetHeight(); ++y) {
@@ -557,7 +594,7 @@ void CDIB::Fill(uint32_t colorref) {
 }
 
 void CDIB::FillGradient(uint32_t topColorref, uint32_t bottomColorref) {
-    if (GetBitCount() != 24 || !bits_) return;
+    if (GetBitCount() != 24 || !Bits()) return;
     const int32_t height = CDIB::GetHeight();
     uint8_t current[3], bottom[3];
     double step[3], threshold[3];
@@ -581,7 +618,7 @@ void CDIB::FillGradient(uint32_t topColorref, uint32_t bottomColorref) {
 }
 
 void CDIB::Draw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width, int32_t height) {
-    if (!HasImage() || !bits_) return;
+    if (!HasImage() || !Bits()) return;
     if (width == 0) width = CDIB::GetWidth();
     if (height == 0) height = CDIB::GetHeight();
     // Drawing never scales: the area and a source block of the same size from the image's origin,
@@ -598,7 +635,7 @@ void CDIB::Draw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width
 
 void CDIB::StretchDraw(platform::DeviceContext& dc, int32_t x, int32_t y, int32_t width, int32_t height) {
     // The device context scales colour-on-colour (nearest pixel), the mode the image is drawn in.
-    if (!HasImage() || !bits_) return;
+    if (!HasImage() || !Bits()) return;
     dc.StretchDib(View(), {x, y, x + width, y + height}, CDIB::GetRect());
 }
 
@@ -644,7 +681,7 @@ bool CDIB::Read(platform::File& file) {
 }
 
 bool CDIB::Write(platform::File& file) {
-    if (!HasImage() || !bits_ || (GetBitCount() != 8 && GetBitCount() != 24)) return false;
+    if (!HasImage() || !Bits() || (GetBitCount() != 8 && GetBitCount() != 24)) return false;
     const uint32_t tableSize = GetBitCount() == 8 ? 1024 : 0;
     const uint32_t pixelSize = static_cast<uint32_t>(GetStorageWidth()) * CDIB::GetHeight();
     uint8_t fileHeader[kFileHeaderSize] = {};
@@ -661,7 +698,7 @@ bool CDIB::Write(platform::File& file) {
     try {
         file.Write(fileHeader, sizeof fileHeader);
         file.Write(block.data(), block.size());
-        file.Write(bits_, pixelSize);
+        file.Write(Bits(), pixelSize);
     } catch (const platform::FileException&) {
         return false;
     }

@@ -125,6 +125,8 @@ class CDIB : public CObject {
 
     // --- access ---
     bool HasImage() const { return !header_.empty(); }
+    // True while the pixels wait for their first use (see DeferPixels).
+    bool PixelsDeferred() const { return pixelsDeferred_; }
     const BITMAPINFOHEADER* GetHeader() const {
         return HasImage() ? reinterpret_cast<const BITMAPINFOHEADER*>(header_.data()) : nullptr;
     }
@@ -132,9 +134,9 @@ class CDIB : public CObject {
     // The pixels to write: the image takes a new change mark.
     uint8_t* GetBits() {
         MarkChanged();
-        return bits_;
+        return Bits();
     }
-    const uint8_t* GetBits() const { return bits_; }
+    const uint8_t* GetBits() const { return Bits(); }
     // Blue, green, red, 0 quads; null when the image has no colour table. The table to write takes a new
     // change mark.
     const uint8_t* GetColorTable() const;
@@ -145,7 +147,8 @@ class CDIB : public CObject {
     // had at some moment therefore still holds the very pixels it held then, which tells an unchanged
     // image without looking at its pixels.
     uint64_t ChangeMark() const { return changeMark_; }
-    // For code that writes the pixels through an address it already holds.
+    // For code that writes the pixels through an address it already holds. Pixels still waiting for their
+    // decoding are decoded first: the change is made to them.
     void MarkChanged();
     bool OwnsBits() const { return ownsBits_; }
     platform::DibView View() const;
@@ -176,11 +179,33 @@ class CDIB : public CObject {
     // Installs a header block (40 bytes plus colour table) and an owned pixel block.
     void Replace(std::vector<uint8_t> header, PixelBlock pixels);
 
+    // Pixels decoded on first use. A reader that has checked a stream whole may install the image's
+    // header at once and leave its pixels to DecodeDeferredPixels, which runs at the first access to them
+    // (every pixel accessor, copy, drawing, resampling, writing without a kept stream, and every change):
+    // opening a title then decodes only the sprites that are shown. Until then the image has its size,
+    // bit count and change mark, and no pixel block.
+    void DeferPixels(std::vector<uint8_t> header);
+    // Fills `bits` (height rows of `stride` bytes, bottom row first, padding included) with the pixels
+    // that DeferPixels put off. False when they cannot be made; the image then holds no pixels, so it
+    // draws and copies nothing, as after a failed read, while its size stays what the header said.
+    virtual bool DecodeDeferredPixels(uint8_t* bits, size_t stride) const;
+    // The pixel block, decoded first when its decoding was put off; null when the image has none. Const
+    // accessors decode too, through the mutable members below: like the rest of the model, an image is
+    // used from one thread, and two threads must not read one image whose pixels are not decoded yet.
+    uint8_t* Bits() const {
+        if (pixelsDeferred_) DecodeDeferred();
+        return bits_;
+    }
+
     std::vector<uint8_t> header_;  // BITMAPINFOHEADER followed by the colour table; empty when no image
-    PixelBlock ownedBits_;
-    uint8_t* bits_ = nullptr;
-    bool ownsBits_ = false;
 
   private:
+    void DecodeDeferred() const;
+
+    mutable PixelBlock ownedBits_;
+    mutable uint8_t* bits_ = nullptr;
+    mutable bool pixelsDeferred_ = false;
+    bool deferredBlack_ = false;  // the deferred pixels are those of a new black image, not decoded ones
+    bool ownsBits_ = false;
     uint64_t changeMark_ = 0;
 };

@@ -340,7 +340,7 @@ bool CDibJpeg::Read(platform::File& file) {
 }
 
 bool CDibJpeg::Write(platform::File& file) {
-    if (!HasImage() || !bits_ || GetBitCount() != 24) return false;
+    if (!HasImage() || !Bits() || GetBitCount() != 24) return false;
     if (kept_.Matches(*this)) {
         try {
             kept_.WriteTo(file);

@@ -4,8 +4,11 @@
 #include <bit>
 #include <cstring>
 #include <new>
+#include <span>
+#include <utility>
 
 #include "imaging/ImageFiles.h"
+#include "platform/DibStride.h"
 #include "platform/LittleEndian.h"
 #include "platform/MessageBox.h"
 
@@ -95,6 +98,94 @@ class PcxInput {
     uint64_t consumed_ = 0;
 };
 
+// The encoded bytes of a PCX image lying whole in memory (a title read whole, an undo snapshot).
+class SpanInput {
+  public:
+    SpanInput(const uint8_t* begin, const uint8_t* end) : p_(begin), end_(end) {}
+
+    const uint8_t* Position() const { return p_; }
+
+    // As PcxInput::DecodeLine.
+    bool DecodeLine(uint8_t* line, size_t length) {
+        size_t produced = 0;
+        while (produced < length) {
+            if (p_ == end_) return false;
+            const uint8_t byte = *p_++;
+            if (byte < 0xC0) {
+                line[produced++] = byte;
+                continue;
+            }
+            const size_t count = byte & 0x3F;
+            if (p_ == end_ || count > length - produced) return false;
+            std::memset(line + produced, *p_++, count);
+            produced += count;
+        }
+        return true;
+    }
+
+    // Walks `lines` lines of `length` bytes without producing them, failing where decoding would fail:
+    // what tells a bad stream, and where the image ends, without decoding it.
+    bool SkipLines(uint64_t lines, size_t length) {
+        // Each token's length depends on its first byte. Branching on it lets the processor run ahead on
+        // its guess of the next token instead of waiting for every byte; a run that passes the line's end
+        // overshoots it, which the end of the line tells.
+        const uint8_t* p = p_;
+        for (; lines > 0; --lines) {
+            size_t produced = 0;
+            do {
+                if (end_ - p < 2 && (p == end_ || *p >= 0xC0)) return false;
+                const uint8_t byte = *p;
+                if (byte < 0xC0) {
+                    ++produced;
+                    ++p;
+                } else {
+                    produced += byte & 0x3F;
+                    p += 2;
+                }
+            } while (produced < length);
+            if (produced != length) return false;
+        }
+        p_ = p;
+        return true;
+    }
+
+    // Passes over at most `most` repeats of the `period` bytes before the position, whole repeats only;
+    // returns how many there were.
+    uint64_t SkipRepeats(size_t period, uint64_t most) {
+        if (period == 0 || most == 0) return 0;
+        const size_t limit = static_cast<size_t>(std::min<uint64_t>(end_ - p_, most * period));
+        const uint8_t* earlier = p_ - period;
+        size_t same = 0;
+        for (; same + 8 <= limit; same += 8) {
+            uint64_t now, before;
+            std::memcpy(&now, p_ + same, 8);
+            std::memcpy(&before, earlier + same, 8);
+            // On a little-endian machine the lowest differing bit belongs to the first differing byte.
+            if (const uint64_t differs = now ^ before) {
+                same += static_cast<size_t>(std::countr_zero(differs)) / 8;
+                break;
+            }
+        }
+        if (same + 8 > limit)
+            while (same < limit && p_[same] == earlier[same]) ++same;
+        const uint64_t repeats = same / period;
+        p_ += repeats * period;
+        return repeats;
+    }
+
+    // The first byte of the line that starts here, which SkipLines has found good (and not empty).
+    uint8_t FirstByte() const {
+        for (const uint8_t* p = p_;; p += 2) {
+            if (*p < 0xC0) return *p;
+            if ((*p & 0x3F) != 0) return p[1];
+        }
+    }
+
+  private:
+    const uint8_t* p_;
+    const uint8_t* end_;
+};
+
 struct PcxShape {
     int32_t width, height, lineLength, planes;
 };
@@ -172,7 +263,8 @@ uint8_t* EncodeLine(const uint8_t* line, size_t n, uint8_t* out) {
 
 // Decodes the rows of an image of `shape` into the bottom-up pixel block `bits`, writing every byte of
 // every row, padding included.
-bool DecodeRows(PcxInput& input, const PcxShape& shape, uint8_t* bits, size_t stride) {
+template <class Input>
+bool DecodeRows(Input& input, const PcxShape& shape, uint8_t* bits, size_t stride) {
     const size_t lineLength = static_cast<size_t>(shape.lineLength);
     // Line bytes beyond the width are dropped; pixels beyond a shorter line stay black.
     const size_t copied = std::min<size_t>(shape.width, lineLength);
@@ -210,6 +302,9 @@ bool CDibPcx::Read(platform::File& file) {
         HeaderVerdict verdict = ParseHeader(header, shape);
         if (verdict == HeaderVerdict::tooLarge) platform::ShowMessage(kNoMemory);
         if (verdict != HeaderVerdict::good || !FitsInFile(shape, file.Remaining())) return false;
+        if (shape.planes == 3)
+            if (const platform::SharedBytes shared = file.Shared())
+                return ReadDeferred(file, begin, shape.width, shape.height, shape.lineLength, *shared);
         PcxInput input(file);
         const uint64_t start = file.Position();
         if (!Allocate(shape.width, shape.height, shape.planes == 1 ? 1 : 3)) {
@@ -217,7 +312,7 @@ bool CDibPcx::Read(platform::File& file) {
             return false;
         }
         const size_t stride = static_cast<size_t>(GetStorageWidth());
-        if (!DecodeRows(input, shape, bits_, stride)) {
+        if (!DecodeRows(input, shape, GetBits(), stride)) {
             Clear();
             return false;
         }
@@ -256,8 +351,67 @@ bool CDibPcx::Read(platform::File& file) {
     }
 }
 
+bool CDibPcx::ReadDeferred(platform::File& file, uint64_t begin, int32_t width, int32_t height,
+                           int32_t lineLength, const std::vector<uint8_t>& bytes) {
+    const uint64_t start = file.Position();
+    if (start > bytes.size()) return false;
+    SpanInput input(bytes.data() + start, bytes.data() + bytes.size());
+    const size_t length = static_cast<size_t>(lineLength);
+    // The whole stream is walked now, so that a title with a broken sprite is refused when it is opened,
+    // as it always was; only the pixels wait. The top-left pixel is taken on the way: it gives the
+    // sprite's transparent colour.
+    uint8_t topLeft[3];  // red, green, blue: the first line of each plane
+    const uint8_t* row = input.Position();
+    for (uint8_t& first : topLeft) {
+        const SpanInput line = input;
+        if (!input.SkipLines(1, length)) return false;
+        first = line.FirstByte();
+    }
+    // Rows encoded exactly as the row before them are as good as it: an area of one colour (a sprite's
+    // transparent surroundings) is passed over a word at a time instead of a run at a time.
+    for (uint64_t rowsLeft = static_cast<uint64_t>(height) - 1;;) {
+        rowsLeft -= input.SkipRepeats(static_cast<size_t>(input.Position() - row), rowsLeft);
+        if (rowsLeft == 0) break;
+        row = input.Position();
+        if (!input.SkipLines(3, length)) return false;
+        --rowsLeft;
+    }
+    BITMAPINFOHEADER header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biSizeImage = static_cast<uint32_t>(platform::DibStride(width, 24) * height);
+    const uint8_t* raw = reinterpret_cast<const uint8_t*>(&header);
+    DeferPixels(std::vector<uint8_t>(raw, raw + sizeof header));
+    deferredTopLeft_ =
+        static_cast<uint32_t>(topLeft[0]) << 16 | static_cast<uint32_t>(topLeft[1]) << 8 | topLeft[2];
+    file.Seek(static_cast<uint64_t>(input.Position() - bytes.data()));
+    kept_.KeepRead(file, begin, *this);
+    return true;
+}
+
+bool CDibPcx::DecodeDeferredPixels(uint8_t* bits, size_t stride) const {
+    // The kept stream is the one the header was read from: every change of the image decodes it first.
+    const std::span<const uint8_t> stream = kept_.Stream();
+    PcxShape shape;
+    if (stream.size() < kPcxHeaderSize || ParseHeader(stream.data(), shape) != HeaderVerdict::good ||
+        shape.planes != 3 || shape.width != CDIB::GetWidth() || shape.height != CDIB::GetHeight())
+        return false;
+    SpanInput input(stream.data() + kPcxHeaderSize, stream.data() + stream.size());
+    try {
+        return DecodeRows(input, shape, bits, stride);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+std::optional<uint32_t> CDibPcx::TopLeftBeforeDecoding() const {
+    if (!PixelsDeferred()) return std::nullopt;
+    return deferredTopLeft_;
+}
+
 bool CDibPcx::Write(platform::File& file) {
-    if (!HasImage() || !bits_ || GetBitCount() != 24) return false;
+    if (!HasImage() || GetBitCount() != 24) return false;
+    // An image written as read needs no pixels: one whose pixels were never decoded stays so.
     if (kept_.Matches(*this)) {
         // Written as read: storing a title, and every undo snapshot of it, encodes nothing again.
         try {
@@ -267,6 +421,7 @@ bool CDibPcx::Write(platform::File& file) {
         }
         return true;
     }
+    if (!Bits()) return false;
     const int32_t width = CDIB::GetWidth(), height = CDIB::GetHeight();
     uint8_t header[kPcxHeaderSize] = {};
     header[0] = kManufacturer;
@@ -289,7 +444,7 @@ bool CDibPcx::Write(platform::File& file) {
         uint64_t written = 0;
         uint8_t* out = encoded.data();
         for (int32_t y = 0; y < height; ++y) {
-            const uint8_t* row = GetPixelAddress(0, y);
+            const uint8_t* row = std::as_const(*this).GetPixelAddress(0, y);
             uint8_t *red = lines.data(), *green = red + n, *blue = green + n;
             for (size_t x = 0; x < n; ++x) {
                 blue[x] = row[3 * x];

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <vector>
+
 #include "imaging/Dib.h"
 #include "imaging/KeptStream.h"
 
@@ -11,15 +14,25 @@ class CDibPcx : public CDIB {
   public:
     CDibPcx() = default;
     bool Load(const std::string& path) override;  // "PCX" ending selects PCX, anything else BMP
-    bool Read(platform::File& file) override;     // leaves the file exactly after the image
+    // Leaves the file exactly after the image. A three-plane image read from shared bytes (a title read
+    // whole, an undo snapshot) is checked whole but decoded only when its pixels are first used.
+    bool Read(platform::File& file) override;
     bool Write(platform::File& file) override;
     bool Save(const std::string& path) override;  // always PCX
 
   protected:
+    bool DecodeDeferredPixels(uint8_t* bits, size_t stride) const override;
+    // The colour value (red << 16 | green << 8 | blue) of the top-left pixel while the pixels are not
+    // decoded yet, so that a sprite finds its transparent colour without decoding them.
+    std::optional<uint32_t> TopLeftBeforeDecoding() const;
     // The PCX reader of this class itself, whatever the object's own class overrides: what the loads by
     // name read a file ending in "PCX" with. `dib` is the loading object, a CDibPcx.
     static bool ReadAsPcx(CDIB& dib, platform::File& file);
 
   private:
+    bool ReadDeferred(platform::File& file, uint64_t begin, int32_t width, int32_t height, int32_t lineLength,
+                      const std::vector<uint8_t>& bytes);
+
     KeptStream kept_;  // the PCX bytes the current pixels were read from
+    uint32_t deferredTopLeft_ = 0;
 };

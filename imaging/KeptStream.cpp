@@ -20,7 +20,9 @@ void KeptStream::Keep(std::vector<uint8_t> stream, const CDIB& decoded) {
 void KeptStream::Keep(platform::SharedBytes owner, uint64_t offset, uint64_t size, const CDIB& decoded) {
     Forget();
     if (!owner || size == 0 || offset > owner->size() || size > owner->size() - offset) return;
-    if (!decoded.HasImage() || !decoded.GetBits()) return;
+    // Asking for the pixels would decode an image whose pixels wait for their first use, which keeps
+    // these very bytes to decode them from.
+    if (!decoded.HasImage()) return;
     owner_ = std::move(owner);
     offset_ = static_cast<size_t>(offset);
     size_ = static_cast<size_t>(size);
@@ -64,7 +66,7 @@ void KeptStream::Forget() {
 
 bool KeptStream::Matches(const CDIB& image) {
     if (!owner_) return false;
-    if (image.HasImage() && image.GetBits() && image.ChangeMark() == mark_) return true;
+    if (image.HasImage() && image.ChangeMark() == mark_) return true;
     Forget();
     return false;
 }

@@ -7,6 +7,7 @@
 
 #include "archive/Object.h"
 #include "archive/OwnedArray.h"
+#include "archive/RecycledBlocks.h"
 #include "model/Foto.h"
 #include "model/Texto.h"
 #include "model/Video.h"
@@ -16,6 +17,7 @@ class CArchive;
 // One page of a title: what lies over the shared background and sprites while the card is current.
 class CFicha : public CObject {
     DECLARE_SERIAL(CFicha)
+    DECLARE_RECYCLED(CFicha)
   public:
     // The layout version every card is stored with.
     static constexpr int32_t kCurrentVersion = 3;

@@ -5,6 +5,7 @@
 
 #include "archive/Object.h"
 #include "archive/OwnedArray.h"
+#include "archive/RecycledBlocks.h"
 #include "platform/ChangeMark.h"
 
 class CArchive;
@@ -13,6 +14,7 @@ class CArchive;
 // loaded when the card is shown and takes part in the scene through a proxy sprite.
 class CFoto : public CObject {
     DECLARE_SERIAL(CFoto)
+    DECLARE_RECYCLED(CFoto)
   public:
     CFoto() = default;
     // Copies the placement; the copy starts with leading word 0 and unselected.

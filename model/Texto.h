@@ -8,6 +8,7 @@
 
 #include "archive/Object.h"
 #include "archive/OwnedArray.h"
+#include "archive/RecycledBlocks.h"
 #include "platform/ChangeMark.h"
 #include "platform/DeviceContext.h"
 #include "platform/Geometry.h"
@@ -19,6 +20,7 @@ class CArchive;
 // player can scroll it by whole wrapped lines; the editor draws it unscrolled.
 class CTexto : public CObject {
     DECLARE_SERIAL(CTexto)
+    DECLARE_RECYCLED(CTexto)
   public:
     CTexto() = default;
     // A new text of the editor: the given string and rectangle (0, 0, 100, 100 when none), selected.

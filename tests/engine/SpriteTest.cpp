@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
 
 #include "archive/Archive.h"
 #include "engine/Sprite.h"
@@ -158,6 +161,44 @@ TEST_F(SpriteTest, TransparentColourComesFromTheTopLeftPixel) {
     EXPECT_EQ(indexed.GetTransparentColour(), 0x01000005u);
     indexed.SetTransparent(true);
     EXPECT_FALSE(indexed.HitTest(0, 0));
+}
+
+TEST_F(SpriteTest, ASpriteReadInPlaceFindsItsTransparentColourWithoutDecoding) {
+    auto sprite = MakeSprite<CSprite>(5, 3, kRed);
+    // Every channel at or above 0xC0, which the coder writes as runs of one.
+    SetPixel(*sprite, 0, 0, 0xD0E1C0);
+    SetPixel(*sprite, 1, 1, 0xD0E1C0);
+    platform::MemoryFile written;
+    ASSERT_TRUE(sprite->Write(written));
+    std::vector<uint8_t> bytes = written.Bytes();
+    // An empty run may stand before the first pixel of a line.
+    bytes.insert(bytes.begin() + 128, {0xC0, 0x77});
+
+    CSprite eager, inPlace;
+    platform::MemoryFile file(bytes);
+    ASSERT_TRUE(eager.Read(file));
+    platform::SharedMemoryFile shared(std::make_shared<const std::vector<uint8_t>>(bytes));
+    ASSERT_TRUE(inPlace.Read(shared));
+    EXPECT_TRUE(inPlace.PixelsDeferred());
+    EXPECT_EQ(eager.GetTransparentColour(), 0xD0E1C0u);
+    EXPECT_EQ(inPlace.GetTransparentColour(), 0xD0E1C0u);
+    EXPECT_TRUE(inPlace.PixelsDeferred());
+
+    // Hitting and drawing decode it, and find what the eagerly read sprite has.
+    for (CSprite* s : {&eager, &inPlace}) s->SetTransparent(true);
+    EXPECT_FALSE(inPlace.HitTest(1, 1));
+    EXPECT_TRUE(inPlace.HitTest(2, 1));
+    EXPECT_FALSE(inPlace.PixelsDeferred());
+    CDIB drawnEager, drawnInPlace;
+    for (CDIB* d : {&drawnEager, &drawnInPlace}) {
+        ASSERT_TRUE(d->Create(6, 4, 3));
+        d->Fill(0xFF0000);  // blue
+    }
+    eager.Render(&drawnEager, std::nullopt);
+    inPlace.Render(&drawnInPlace, std::nullopt);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 6; ++x) EXPECT_EQ(PixelAt(drawnInPlace, x, y), PixelAt(drawnEager, x, y));
+    EXPECT_EQ(PixelAt(drawnInPlace, 1, 1), kBlue) << "the transparent pixel left the background";
 }
 
 TEST_F(SpriteTest, HugePositionsDoNotOverflowTheRectangle) {

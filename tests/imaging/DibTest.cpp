@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 #include "archive/Archive.h"
 #include "imaging/Dib.h"
@@ -22,6 +24,71 @@ TEST(Dib, DefaultIsBlack16x16TrueColour) {
     EXPECT_EQ(dib.GetBitCount(), 24);
     EXPECT_EQ(dib.GetRect(), (platform::Rect{0, 0, 16, 16}));
     for (int i = 0; i < 16 * 48; ++i) ASSERT_EQ(dib.GetBits()[i], 0);
+}
+
+namespace {
+
+// An image whose pixels are put off and then cannot be made, as when memory runs out at their first use.
+class Undecodable : public CDIB {
+  public:
+    explicit Undecodable(int32_t width, int32_t height) {
+        BITMAPINFOHEADER header;
+        header.biWidth = width;
+        header.biHeight = height;
+        const uint8_t* raw = reinterpret_cast<const uint8_t*>(&header);
+        DeferPixels(std::vector<uint8_t>(raw, raw + sizeof header));
+    }
+    mutable int attempts = 0;
+
+  protected:
+    bool DecodeDeferredPixels(uint8_t*, size_t) const override {
+        ++attempts;
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST(Dib, PixelsThatCannotBeMadeLeaveTheImageSizedButWithoutPixels) {
+    Undecodable image(5, 3);
+    EXPECT_TRUE(image.PixelsDeferred());
+    EXPECT_EQ(image.GetWidth(), 5);
+    EXPECT_EQ(image.GetStorageWidth(), 16);
+    EXPECT_EQ(image.attempts, 0) << "the size needs no pixels";
+    EXPECT_EQ(std::as_const(image).GetPixelAddress(0, 0), nullptr);
+    EXPECT_EQ(image.attempts, 1);
+    // Tried once: every later use finds no pixels at once, and nothing draws or copies from them.
+    EXPECT_EQ(image.GetBits(), nullptr);
+    EXPECT_EQ(image.View().bits, nullptr);
+    CDIB destination;
+    ASSERT_TRUE(destination.Create(5, 3, 3));
+    FillRect(destination, 0, 0, 5, 3, 0x123456);
+    image.CopyBits(&destination, 0, 0, 5, 3, 0, 0, 0xFFFFFFFF);
+    EXPECT_EQ(PixelAt(destination, 4, 2), 0x123456u);
+    image.CopyBits(&destination, 0, 0, 5, 3, 0, 0, 0);
+    EXPECT_EQ(PixelAt(destination, 0, 0), 0x123456u);
+    destination.CopyBits(&image, 0, 0, 5, 3, 0, 0, 0xFFFFFFFF);
+    EXPECT_FALSE(image.Resize(2, 2));
+    EXPECT_FALSE(image.ConvertTo24());
+    platform::MemoryFile file;
+    EXPECT_FALSE(image.Write(file));
+    EXPECT_EQ(image.attempts, 1);
+    // A new image replaces it whole.
+    ASSERT_TRUE(image.Create(2, 2, 3));
+    EXPECT_NE(image.GetBits(), nullptr);
+}
+
+TEST(Dib, TheDefaultImageMakesItsBlackPixelsWhenTheyAreFirstUsed) {
+    CDIB dib;
+    EXPECT_TRUE(dib.PixelsDeferred());
+    const uint64_t mark = dib.ChangeMark();
+    EXPECT_EQ(PixelAt(dib, 15, 15), 0u);
+    EXPECT_FALSE(dib.PixelsDeferred());
+    EXPECT_EQ(dib.ChangeMark(), mark) << "making the pixels changes nothing in them";
+    // A copy of a default image made before its pixels is black too.
+    CDIB other;
+    CDIB copy(other);
+    EXPECT_EQ(PixelAt(copy, 3, 4), 0u);
 }
 
 TEST(Dib, StrideRuleAndPixelAddresses) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+#include <utility>
+
 #include "imaging/DibPcx.h"
 #include "imaging/ImageFiles.h"
 #include "platform/FileDialog.h"
@@ -427,4 +431,139 @@ TEST(PcxRead, RunsSplitByTheEndOfAnInputBufferDecodeWhole) {
             ASSERT_EQ(GetPixel(pcx, x, 0), (Rgb{0xEE, 0x33, 0x33})) << x;
         EXPECT_EQ(file.Position(), file.Length() - 1);
     }
+}
+
+// --- images read in place from shared bytes, decoded at the first use of their pixels ---
+
+namespace {
+
+platform::SharedBytes Shared(const std::vector<uint8_t>& bytes) {
+    return std::make_shared<const std::vector<uint8_t>>(bytes);
+}
+
+// Reads `bytes` from a plain file (decoded at once) and from shared bytes (decoded when first used).
+struct BothReads {
+    CDibPcx eager, deferred;
+    bool eagerRead = false, deferredRead = false;
+    uint64_t eagerEnd = 0, deferredEnd = 0;
+
+    explicit BothReads(const std::vector<uint8_t>& bytes) {
+        platform::MemoryFile file(bytes);
+        eagerRead = eager.Read(file);
+        eagerEnd = file.Position();
+        platform::SharedMemoryFile shared(Shared(bytes));
+        deferredRead = deferred.Read(shared);
+        deferredEnd = shared.Position();
+    }
+};
+
+// Rows 1 and 2 encoded as row 0, rows 3 and 4 each on their own; `tail` follows the image.
+std::vector<uint8_t> RepeatedRows(const std::vector<uint8_t>& tail) {
+    std::vector<uint8_t> data;
+    for (int row = 0; row < 3; ++row) data.insert(data.end(), {0xC3, 0xD0, 0xC3, 0x20, 1, 0xC2, 2});
+    for (int row = 3; row < 5; ++row) data.insert(data.end(), {0xC3, uint8_t(row), 0xC3, 5, 0xC3, 6});
+    data.insert(data.end(), tail.begin(), tail.end());
+    return PcxFile(3, 5, 3, 3, data);
+}
+
+}  // namespace
+
+TEST(PcxDeferred, TheFirstUseOfThePixelsGivesWhatAnEagerReadGives) {
+    std::vector<std::vector<uint8_t>> files;
+    for (int32_t width : {1, 3, 5, 7, 64, 65}) {
+        CDibPcx runs = Runs(width, 5);
+        files.push_back(Written(runs));
+    }
+    files.push_back(PcxFile(5, 1, 3, 6, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}));
+    files.push_back(PcxFile(4, 1, 3, 2, {1, 2, 3, 4, 5, 6}));                        // shorter lines
+    files.push_back(PcxFile(2, 1, 3, 2, {0xC0, 77, 1, 2, 0xC2, 3, 4, 0xC0, 9, 5}));  // empty runs first
+    files.push_back(RepeatedRows({0x7E}));
+    for (const std::vector<uint8_t>& bytes : files) {
+        SCOPED_TRACE(testing::Message() << bytes.size() << " bytes");
+        BothReads read(bytes);
+        ASSERT_TRUE(read.eagerRead);
+        ASSERT_TRUE(read.deferredRead);
+        EXPECT_EQ(read.deferredEnd, read.eagerEnd) << "what follows the image is read from its place";
+        EXPECT_TRUE(read.deferred.PixelsDeferred());
+        // The header is there at once, the same as the eager one's.
+        EXPECT_EQ(std::memcmp(read.deferred.GetHeader(), read.eager.GetHeader(), sizeof(BITMAPINFOHEADER)),
+                  0);
+        EXPECT_EQ(read.deferred.GetStorageWidth(), read.eager.GetStorageWidth());
+        EXPECT_TRUE(read.deferred.PixelsDeferred()) << "the size alone decodes nothing";
+        EXPECT_TRUE(SamePixels(read.deferred, read.eager));
+        EXPECT_FALSE(read.deferred.PixelsDeferred());
+        // Row padding is written too: the whole block is the eager one.
+        const size_t size = static_cast<size_t>(read.eager.GetStorageWidth()) * read.eager.GetHeight();
+        EXPECT_EQ(
+            std::memcmp(std::as_const(read.deferred).GetBits(), std::as_const(read.eager).GetBits(), size),
+            0);
+    }
+}
+
+TEST(PcxDeferred, AnUntouchedImageIsWrittenAsItWasReadWithoutDecoding) {
+    const std::vector<uint8_t> bytes = RepeatedRows({});
+    BothReads read(bytes);
+    ASSERT_TRUE(read.deferredRead);
+    EXPECT_EQ(Written(read.deferred), bytes);
+    EXPECT_TRUE(read.deferred.PixelsDeferred());
+    // Reading the pixels changes nothing either.
+    EXPECT_EQ(GetPixel(read.deferred, 0, 0), (Rgb{0xD0, 0x20, 1}));
+    EXPECT_EQ(Written(read.deferred), bytes);
+}
+
+TEST(PcxDeferred, AChangeDecodesTheReadStreamFirst) {
+    CDibPcx runs = Runs(9, 4);
+    const std::vector<uint8_t> bytes = Written(runs);
+    // A changed pixel: encoded again from the decoded pixels, as the eagerly read image is.
+    BothReads pixel(bytes);
+    pixel.eager.GetPixelAddress(8, 3)[1] = 0x44;
+    pixel.deferred.GetPixelAddress(8, 3)[1] = 0x44;
+    EXPECT_EQ(Written(pixel.deferred), Written(pixel.eager));
+    // A change that hands out no pixel (a 24-bit image has no colour table) still decodes first: the
+    // write that finds the read stream stale lets go of it, and must find the pixels made.
+    BothReads table(bytes);
+    EXPECT_EQ(table.deferred.GetColorTable(), nullptr);
+    EXPECT_FALSE(table.deferred.PixelsDeferred());
+    const std::vector<uint8_t> again = Written(table.deferred);
+    platform::MemoryFile file(again);
+    CDibPcx back;
+    ASSERT_TRUE(back.Read(file));
+    EXPECT_TRUE(SamePixels(back, table.eager));
+}
+
+TEST(PcxDeferred, BrokenStreamsAreRefusedAtReadAsBefore) {
+    std::vector<std::vector<uint8_t>> broken = {
+        PcxFile(2, 1, 3, 2, {1, 2, 3, 4, 5}),                          // short data
+        PcxFile(2, 1, 3, 2, {0xC3, 9, 1, 2, 3, 4}),                    // a run past the line
+        PcxFile(2, 1, 3, 2, {1, 2, 3, 4, 5, 0xC1}),                    // run without its value at the end
+        PcxFile(2, 2, 3, 2, {1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 0xC3, 6}),  // the last row's last line
+        PcxFile(4000, 4000, 3, 4000, {0xFF, 0}),                       // lines that cannot be there
+    };
+    // After repeated rows: a repeat cut short, and a bad row after the repeats.
+    std::vector<uint8_t> cut = RepeatedRows({});
+    cut.resize(128 + 7 * 2 + 3);
+    broken.push_back(cut);
+    std::vector<uint8_t> badLast = RepeatedRows({});
+    badLast[badLast.size() - 2] = 0xC4;
+    broken.push_back(badLast);
+    for (const std::vector<uint8_t>& bytes : broken) {
+        SCOPED_TRACE(testing::Message() << bytes.size() << " bytes");
+        BothReads read(bytes);
+        EXPECT_FALSE(read.eagerRead);
+        EXPECT_FALSE(read.deferredRead);
+        EXPECT_FALSE(read.deferred.HasImage());
+    }
+}
+
+TEST(PcxDeferred, RepeatedRowsEndWithTheImage) {
+    // Four rows of one colour, then two more rows' worth of the same bytes: what follows an image may
+    // encode like its rows, and is not taken for more of them.
+    std::vector<uint8_t> data;
+    for (int row = 0; row < 6; ++row) data.insert(data.end(), {0xC3, 9, 0xC3, 8, 0xC3, 7});
+    const std::vector<uint8_t> bytes = PcxFile(3, 4, 3, 3, data);
+    BothReads read(bytes);
+    ASSERT_TRUE(read.deferredRead);
+    EXPECT_EQ(read.deferredEnd, bytes.size() - 12);
+    EXPECT_EQ(read.eagerEnd, read.deferredEnd);
+    EXPECT_TRUE(SamePixels(read.deferred, read.eager));
 }

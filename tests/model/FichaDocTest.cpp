@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
 
 #include "archive/Archive.h"
 #include "engine/AnimView.h"
@@ -98,6 +101,84 @@ TEST_F(FichaDocTest, BackgroundAndSpritesRoundTripAndTheValueAfterTheImageIsRead
     EXPECT_EQ(phased->GetNumFrames(), 3);
     EXPECT_EQ(loaded.workDirectory, "C:\\MEDIA");
     EXPECT_EQ(StoreDocument(loaded), first) << "an unchanged JPEG goes back as the bytes it was read from";
+}
+
+// Every pixel of the sprite drawn alone on a scene of `width` x `height`.
+std::vector<uint32_t> Drawn(CSprite& sprite, int32_t width, int32_t height) {
+    CDIB scene;
+    scene.Create(width, height, 3);
+    sprite.Render(&scene, std::nullopt);
+    std::vector<uint32_t> pixels;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) pixels.push_back(PixelAt(scene, x, y));
+    return pixels;
+}
+
+TEST_F(FichaDocTest, SpritesOfATitleReadWholeWaitForTheirFirstUseAndSaveAsRead) {
+    CFichaDoc doc(Variant::player);
+    auto background = std::make_unique<CDibJpeg>();
+    Gradient(*background, 64, 48, 200);
+    doc.SetBackground(std::move(background));
+    doc.GetSpriteList().Insert(MakeSprite(3, 5, 6, 10, 5, 3, 3));  // odd widths
+    doc.GetSpriteList().Insert(MakeSprite(4, 7, 8, 60, 7, 1));
+    doc.GetSpriteList().GetAt(0)->SetTransparent(true);
+    doc.GetCards().Add(std::make_unique<CFicha>());
+    const Bytes stored = StoreDocument(doc);
+
+    CFichaDoc eager(Variant::player), inPlace(Variant::player);
+    platform::MemoryFile file(stored, "T.FCA");
+    ASSERT_TRUE(eager.Load(file));
+    platform::SharedMemoryFile shared(std::make_shared<const Bytes>(stored), "T.FCA");
+    ASSERT_TRUE(inPlace.Load(shared));
+    for (CSprite* s : inPlace.GetSpriteList()) EXPECT_TRUE(s->PixelsDeferred());
+    EXPECT_EQ(StoreDocument(inPlace), stored) << "saved untouched, the title is written as it was read";
+    for (CSprite* s : inPlace.GetSpriteList())
+        EXPECT_TRUE(s->PixelsDeferred()) << "without decoding a sprite";
+    for (size_t i = 0; i < 2; ++i) {
+        CSprite& a = *eager.GetSpriteList().GetAt(i);
+        CSprite& b = *inPlace.GetSpriteList().GetAt(i);
+        EXPECT_EQ(b.GetTransparentColour(), a.GetTransparentColour());
+        EXPECT_EQ(Drawn(b, 24, 20), Drawn(a, 24, 20)) << "sprite " << i;
+    }
+    EXPECT_EQ(StoreDocument(inPlace), stored) << "decoded and unchanged, still written as read";
+
+    // The editor's open takes its first undo snapshot, as a save writes the title, and decodes nothing.
+    const std::string path = SaveTitle(doc, "LAZY.FCA");
+    CFichaDoc editor(Variant::editor);
+    ASSERT_TRUE(editor.OnOpenDocument(path));
+    for (CSprite* s : editor.GetSpriteList()) EXPECT_TRUE(s->PixelsDeferred());
+    EXPECT_EQ(*editor.TitleBytes(), stored);
+}
+
+TEST_F(FichaDocTest, ABrokenSpriteRefusesTheTitleWhenItOpens) {
+    CFichaDoc doc(Variant::player);
+    doc.GetSpriteList().Insert(MakeSprite(3, 5, 6, 10, 5, 3, 3));  // every line one run of 5
+    doc.GetCards().Add(std::make_unique<CFicha>());
+    Bytes broken = StoreDocument(doc);
+    // Rows 1 to 7 without a background, the sprite count, the class of the first sprite, its PCX header.
+    const size_t pcx = 19 + 2 + 6 + 13;
+    ASSERT_EQ(broken[pcx], 10);
+    // The last line of the last row runs past its end: only reading the whole stream finds it.
+    const size_t lastRun = pcx + 128 + (9 * 3 - 1) * 2;
+    ASSERT_EQ(broken[lastRun], 0xC5);
+    broken[lastRun] = 0xC6;
+    const std::string path = folder.Path("BROKEN.FCA");
+    WriteFileBytes(path, broken);
+
+    // What a load through a plain file, which decodes every sprite as it reads it, says about it.
+    std::string message;
+    CFichaDoc eager(Variant::player);
+    platform::MemoryFile file(broken, path);
+    EXPECT_FALSE(eager.Load(file, &message));
+    ASSERT_FALSE(message.empty());
+    for (Variant variant : {Variant::player, Variant::editor}) {
+        CFichaDoc opened(variant);
+        box.shown.clear();
+        EXPECT_FALSE(opened.OnOpenDocument(path));
+        ASSERT_EQ(box.shown.size(), 1u);
+        EXPECT_EQ(box.shown[0].text, message);
+        EXPECT_TRUE(opened.GetSpriteList().IsEmpty());
+    }
 }
 
 TEST_F(FichaDocTest, AFileWithoutCardsOpensWithNoCardShown) {
