@@ -18,8 +18,13 @@ constexpr int kDefaultCellHeight = 16;
 constexpr int kMaxFontPixels = 2000;
 constexpr int32_t kMaxDibSide = 16384;
 
+// Every Windows-1252 character is one UTF-16 unit, so the text goes straight into the string: texts are
+// measured many times over while they are laid out, and a detour through UTF-8 was half of each measure.
 QString ToQString(std::string_view cp1252) {
-    return QString::fromStdString(Cp1252ToUtf8(cp1252));
+    QString text(static_cast<qsizetype>(cp1252.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (char c : cp1252) *out++ = QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<uint8_t>(c))));
+    return text;
 }
 
 QColor FromColorref(uint32_t c) {

@@ -106,6 +106,12 @@ TEST_F(QtDeviceContextTest, MeasuringGivesOneLinesExtent) {
                   .cx,
               dc.MeasureText("Maana").cx);  // ñ measured as a letter
 
+    // The bytes are Windows-1252 characters: the euro sign, the curly quotes and the dash of its upper half
+    // measure as those characters, not as the control codes of the same numbers.
+    const QString unicode = QString::fromUtf8("\u20AC 5 \u201Cs\u00ED\u201D \u2014 \u00F1");
+    EXPECT_EQ(dc.MeasureText("\x80 5 \x93s\xED\x94 \x97 \xF1").cx,
+              QFontMetrics(dc.Font()).horizontalAdvance(unicode));
+
     dc.SelectFont(Font("Arial", 15, true));
     EXPECT_GT(dc.MeasureText("Hola mundo").cx, word.cx);  // bold is wider
     FontRequest styled = Font("Times New Roman", 15);
