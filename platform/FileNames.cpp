@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <system_error>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/CodePage.h"
@@ -95,10 +95,9 @@ class ListingCache {
     std::shared_ptr<const Listing> Get(const fs::path& dir) {
         struct stat status {};
         if (::stat(ForSystem(dir).c_str(), &status) != 0) return ReadListing(dir);
-        const Stamp stamp{status.st_dev, status.st_ino, status.st_ctim.tv_sec, status.st_ctim.tv_nsec};
-        std::error_code ec;
-        const std::string key = fs::absolute(ForSystem(dir), ec).lexically_normal().string();
-        if (ec) return ReadListing(dir);
+        // The folder itself, whatever name it was reached by.
+        const Key key{status.st_dev, status.st_ino};
+        const Stamp stamp{status.st_ctim.tv_sec, status.st_ctim.tv_nsec};
         {
             std::lock_guard<std::mutex> lock(mutex_);
             auto it = kept_.find(key);
@@ -120,9 +119,8 @@ class ListingCache {
   private:
     static constexpr auto kSettled = std::chrono::milliseconds(200);
     static constexpr size_t kMaxKept = 64;
+    using Key = std::pair<dev_t, ino_t>;
     struct Stamp {
-        dev_t device;
-        ino_t inode;
         time_t seconds;
         long nanoseconds;
         bool operator==(const Stamp&) const = default;
@@ -132,7 +130,7 @@ class ListingCache {
         std::shared_ptr<const Listing> listing;
     };
     std::mutex mutex_;
-    std::unordered_map<std::string, Kept> kept_;
+    std::map<Key, Kept> kept_;
 };
 
 ListingCache& Listings() {
