@@ -51,9 +51,14 @@ void CAnimView::Render(const std::optional<platform::Rect>& r) {
     for (size_t i = sprites.GetCount(); i-- > 0;) sprites.GetAt(i)->Render(buffer_.get(), clip);
 }
 
-bool CAnimView::NewBackground(CDIB& background) {
+bool CAnimView::TakeBackground(CDIB& background) {
     if (!CreateBuffer(background)) return false;
     if (background.GetBitCount() == 8) background.MapColorsToPalette(GetPalette());
+    return true;
+}
+
+bool CAnimView::NewBackground(CDIB& background) {
+    if (!TakeBackground(background)) return false;
     Render(std::nullopt);
     DrawBuffer(std::nullopt);
     return true;

@@ -54,6 +54,11 @@ class CAnimView : public COSBView {
     // composes and shows the whole scene. The player's card view also fits its frame to the screen here.
     virtual bool NewBackground(CDIB& background);
 
+  protected:
+    // What NewBackground does before composing: the buffer rebuilt for `background` and an 8-bit
+    // background remapped to the view's palette; the buffer is left black.
+    bool TakeBackground(CDIB& background);
+
   private:
     AnimScene* scene_ = nullptr;
 };

@@ -51,6 +51,11 @@ class DeviceContext {
     // every context with the same key measures every string in every font alike, so a layout found on one
     // holds on the others. Nothing when they depend on the context itself.
     virtual std::optional<uint64_t> MeasuringKey() const { return std::nullopt; }
+    // The advance of one character in the selected font, when the context can tell it far more cheaply
+    // than MeasureText; negative when it cannot (the default). The sum over a string is only a guess at
+    // its measure: a layout lets it choose which lengths to measure and then measures those, so a guess
+    // that is a little off costs a measure or two more, never a different layout.
+    virtual double CharacterAdvance(uint8_t character) { return -1; }
     virtual void SetTextColor(uint32_t colorref) = 0;  // 0x00BBGGRR
     virtual uint32_t TextColor() const = 0;
     virtual void SetTransparentBackground(bool transparent) = 0;

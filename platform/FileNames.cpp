@@ -1,7 +1,13 @@
 #include "platform/FileNames.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <system_error>
 #include <vector>
 
@@ -57,6 +63,81 @@ bool Is(const fs::path& p, Want want) {
     return want == Want::file ? fs::is_regular_file(st) : fs::is_directory(st);
 }
 
+// The names of a directory's entries, each with its Windows-1252 capitals (empty for a name the code
+// page cannot spell, which cannot have been stored in a title).
+struct Entry {
+    std::string name;
+    std::string key;
+};
+using Listing = std::vector<Entry>;
+
+std::shared_ptr<const Listing> ReadListing(const fs::path& dir) {
+    auto listing = std::make_shared<Listing>();
+    std::error_code ec;
+    fs::directory_iterator it(ForSystem(dir), ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        std::string bytes = Utf8ToCp1252(name);
+        std::string key = Cp1252ToUtf8(bytes) == name ? Cp1252ToUpper(bytes) : std::string();
+        listing->push_back({std::move(name), std::move(key)});
+    }
+    return listing;
+}
+
+// A title names the same few folders on every card it shows, and listing a folder costs several system
+// calls and a conversion of every name in it. A listing is therefore kept, and used again while the
+// folder's status change time stays as it was: every change to the folder's entries moves it, and unlike
+// the modification time no program can set it back. The clock that stamps it is coarse, so a change made
+// within the same tick as the listing could leave it unchanged: only a folder that had settled for a
+// while before it was listed is kept.
+class ListingCache {
+  public:
+    std::shared_ptr<const Listing> Get(const fs::path& dir) {
+        struct stat status {};
+        if (::stat(ForSystem(dir).c_str(), &status) != 0) return ReadListing(dir);
+        // The folder itself, whatever name it was reached by.
+        const Key key{status.st_dev, status.st_ino};
+        const Stamp stamp{status.st_ctim.tv_sec, status.st_ctim.tv_nsec};
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            auto it = kept_.find(key);
+            if (it != kept_.end() && it->second.stamp == stamp) return it->second.listing;
+        }
+        std::shared_ptr<const Listing> listing = ReadListing(dir);
+        const auto changed = std::chrono::system_clock::time_point(
+            std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                std::chrono::seconds(status.st_ctim.tv_sec) +
+                std::chrono::nanoseconds(status.st_ctim.tv_nsec)));
+        if (std::chrono::system_clock::now() - changed > kSettled) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (kept_.size() >= kMaxKept) kept_.clear();
+            kept_[key] = {stamp, listing};
+        }
+        return listing;
+    }
+
+  private:
+    static constexpr auto kSettled = std::chrono::milliseconds(200);
+    static constexpr size_t kMaxKept = 64;
+    using Key = std::pair<dev_t, ino_t>;
+    struct Stamp {
+        time_t seconds;
+        long nanoseconds;
+        bool operator==(const Stamp&) const = default;
+    };
+    struct Kept {
+        Stamp stamp;
+        std::shared_ptr<const Listing> listing;
+    };
+    std::mutex mutex_;
+    std::map<Key, Kept> kept_;
+};
+
+ListingCache& Listings() {
+    static ListingCache cache;
+    return cache;
+}
+
 // The entries of `dir` whose names equal `component` without regard to letter case, the exact
 // spelling first. Names that Windows-1252 cannot spell cannot have been stored in a title and are
 // skipped.
@@ -67,12 +148,9 @@ std::vector<fs::path> Matches(const fs::path& dir, const std::string& component)
     if (fs::exists(ForSystem(dir) / exact, ec)) found.push_back(dir / exact);
     const std::string key = Cp1252ToUpper(component);
     std::vector<std::string> others;
-    fs::directory_iterator it(ForSystem(dir), ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        if (name == exact) continue;
-        std::string bytes = Utf8ToCp1252(name);
-        if (Cp1252ToUtf8(bytes) == name && Cp1252ToUpper(bytes) == key) others.push_back(name);
+    const std::shared_ptr<const Listing> listing = Listings().Get(dir);
+    for (const Entry& entry : *listing) {
+        if (entry.name != exact && !entry.key.empty() && entry.key == key) others.push_back(entry.name);
     }
     std::sort(others.begin(), others.end());
     for (auto& name : others) found.push_back(dir / name);

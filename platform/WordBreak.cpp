@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace platform {
 
@@ -56,16 +57,52 @@ class WordEnds {
     std::vector<size_t> ends_;
 };
 
+// The last word k of the line that starts at `lineStart` whose line the context's character advances
+// guess to fit; 0 when even the second word would not, and nothing when the context cannot guess.
+std::optional<size_t> GuessLastWord(DeviceContext& dc, std::string_view text, size_t lineStart,
+                                    WordEnds& ends, int32_t width) {
+    double guess = 0;
+    size_t at = lineStart;
+    for (size_t k = 0;; ++k) {
+        const size_t wordEnd = ends.At(k);
+        for (; at < wordEnd; ++at) {
+            const double advance = dc.CharacterAdvance(static_cast<uint8_t>(text[at]));
+            if (advance < 0) return std::nullopt;
+            guess += advance;
+        }
+        if (k > 0 && guess > width + 0.5) return k - 1;
+        if (ends.EndsWithin(k)) return k;
+    }
+}
+
 // The end of the line that starts at `lineStart`: after as many words as fit, and at least the first one,
 // even when that word alone is too wide. A line's width only grows as words are added, so the last
-// fitting word is found by doubling the step and then halving it: a paragraph of many thousand words on
-// one wide line costs a few dozen measurements, not one for every word.
+// fitting word is the one whose line fits while the line one word longer does not. A context that can
+// guess widths names the word to check first, which nearly always settles the line with two measures;
+// otherwise, and whenever the guess was wrong, the word is found by doubling the step from the last word
+// known to fit and then halving it: a paragraph of many thousand words on one wide line costs a few dozen
+// measurements, not one for every word.
 size_t LineEnd(DeviceContext& dc, std::string_view text, size_t lineStart, size_t end, int32_t width) {
     WordEnds ends(text, lineStart, end);
     size_t fits = 0;  // word `fits` is known to end a line that fits (or is the compulsory first word)
     size_t step = 1;
     size_t fails = 0;  // 0: no word known not to fit yet
-    while (!ends.EndsWithin(fits)) {
+    if (std::optional<size_t> guess = GuessLastWord(dc, text, lineStart, ends, width)) {
+        if (*guess == 0 || Fits(dc, text, lineStart, ends.At(*guess), width)) {
+            fits = *guess;
+        } else {
+            fails = *guess;
+            // A guess one word too long is the usual miss.
+            if (*guess > 1 && Fits(dc, text, lineStart, ends.At(*guess - 1), width)) fits = *guess - 1;
+        }
+        if (fails == 0 && !ends.EndsWithin(fits)) {
+            if (Fits(dc, text, lineStart, ends.At(fits + 1), width))
+                fits += 1;
+            else
+                fails = fits + 1;
+        }
+    }
+    while (fails == 0 && !ends.EndsWithin(fits)) {
         size_t probe = fits + step;
         if (!Fits(dc, text, lineStart, ends.At(probe), width)) {
             fails = probe;

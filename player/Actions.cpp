@@ -184,7 +184,7 @@ void CPlayerActions::EnterNewTitle(const std::string& file) {
     view_.Video().Stop();
     view_.Host().OpenTitle(file);
     // Whatever document is current now, the old one when the open failed, is entered.
-    view_.ApplyCardToView();
+    view_.ApplyCardToView(CPlayerCardView::Changes::leaveToCaller);
     view_.Video().Clear();
     view_.SetFullPaint(false);
     InitVolumeWidget();
@@ -196,7 +196,7 @@ void CPlayerActions::EnterNewTitle(const std::string& file) {
 
 void CPlayerActions::EnterSameTitle() {
     view_.Video().Stop();
-    view_.ApplyCardToView();
+    view_.ApplyCardToView(CPlayerCardView::Changes::leaveToCaller);
     view_.SetFullPaint(false);
     view_.Render(std::nullopt);
     // The window is not invalidated here, but the texts of the card left are on it: showing the buffer
@@ -208,7 +208,7 @@ void CPlayerActions::EnterSameTitle() {
 
 void CPlayerActions::EnterFromCardsList() {
     view_.Video().Stop();
-    view_.ApplyCardToView();
+    view_.ApplyCardToView(CPlayerCardView::Changes::leaveToCaller);
     view_.SetFullPaint(false);
     view_.Render(std::nullopt);
     view_.Host().RedrawView();
@@ -422,7 +422,7 @@ void CPlayerActions::PreviousCard(CSprite* sprite) {
         else if (n > 0)
             doc->GoToCard(n);
     }
-    view_.ApplyCardToView();
+    view_.ApplyCardToView(CPlayerCardView::Changes::leaveToCaller);
     view_.Video().Clear();
     view_.SetFullPaint(false);
     InitVolumeWidget();

@@ -62,6 +62,10 @@ void CPlayerCardView::OnInitialUpdate() {
     ReportCardEntered();
 }
 
+bool CPlayerCardView::NewBackground(CDIB& background) {
+    return TakeBackground(background);
+}
+
 void CPlayerCardView::OnDraw() {
     if (!video_.IsOpen() || fullPaint_) DrawBuffer(std::nullopt);
     if (video_.IsOpen()) video_.Refresh();
@@ -80,9 +84,13 @@ void CPlayerCardView::ReportCardEntered() {
 
 // ---------------------------------------------------------------- card
 
-void CPlayerCardView::ApplyCardToView() {
+void CPlayerCardView::ApplyCardToView(Changes changes) {
     video_.SetReplayLoop(true);
-    if (doc_ && doc_->ApplyCurrentCardToSprites()) RenderAndDrawDirtyList();
+    if (!doc_ || !doc_->ApplyCurrentCardToSprites()) return;
+    if (changes == Changes::compose)
+        RenderAndDrawDirtyList();
+    else
+        EmptyDirtyList();
 }
 
 std::vector<CTexto*> CPlayerCardView::TextsToDraw(const std::optional<platform::Rect>& r) const {

@@ -48,6 +48,10 @@ class CPlayerCardView : public CAnimView, public platform::MediaWindow {
     // --- the framework's notices ---
     // Composes and shows the first card and starts its video.
     void OnInitialUpdate();
+    // Takes the new document's background into the buffer without composing it: a background comes only
+    // with a document, and every way of showing one (OnInitialUpdate, the actions that enter a title)
+    // composes and draws the whole card right after.
+    bool NewBackground(CDIB& background) override;
     void OnDraw();
     // True: the background counts as erased.
     bool OnEraseBackground();
@@ -66,8 +70,11 @@ class CPlayerCardView : public CAnimView, public platform::MediaWindow {
     void PumpVideo();
 
     // --- card ---
-    // Widget visibility for the current card, then its activation and deactivation lists.
-    void ApplyCardToView();
+    // Widget visibility for the current card, then its activation and deactivation lists; what they
+    // changed is composed and drawn at once, unless the caller composes and draws the whole card next
+    // (the steps that enter a card), for which composing the changes first would be work thrown away.
+    enum class Changes { compose, leaveToCaller };
+    void ApplyCardToView(Changes changes = Changes::compose);
     // Copies the buffer to the surface, then draws the current card's texts that meet `r` over it.
     void DrawBuffer(const std::optional<platform::Rect>& r) override;
     // The texts that a DrawBuffer of `r` draws, in array order.

@@ -236,14 +236,21 @@ void CPlayerApp::SetUpKeys() {
     view_->Keys().Focus().SetNameSink([this](const std::string& name) {
         widget_->setAccessibleName(name.empty() ? QString("Lumeo") : QString::fromStdString(name));
     });
-    picturesFolder_ = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation).toStdString();
-    note_ = new QLabel(widget_);
-    note_->setObjectName("pictureNote");
-    note_->setStyleSheet("QLabel { background: rgba(0, 0, 0, 200); color: white; padding: 4px; }");
-    note_->hide();
     noteTimer_.setSingleShot(true);
     noteTimer_.setInterval(kPictureNoteMs);
-    connect(&noteTimer_, &QTimer::timeout, note_, &QWidget::hide);
+}
+
+QLabel& CPlayerApp::PictureNote() {
+    // Made when the first picture is saved: a styled label costs the start a style of its own to polish
+    // before the first card can be shown, for a note most runs never show.
+    if (!note_) {
+        note_ = new QLabel(widget_);
+        note_->setObjectName("pictureNote");
+        note_->setStyleSheet("QLabel { background: rgba(0, 0, 0, 200); color: white; padding: 4px; }");
+        note_->hide();
+        connect(&noteTimer_, &QTimer::timeout, note_, &QWidget::hide);
+    }
+    return *note_;
 }
 
 std::string CPlayerApp::SaveCardPicture() {
@@ -257,20 +264,23 @@ std::string CPlayerApp::SaveCardPicture() {
     const std::string stem = path.stem().string();
     const int card = view_->GetDocument() ? view_->GetDocument()->GetCurrentCard() : 0;
     std::optional<std::string> written = WriteCardPicture(image, folder, stem, card);
-    if (!written && !picturesFolder_.empty()) {
-        std::filesystem::create_directories(picturesFolder_, ec);
-        written = WriteCardPicture(image, picturesFolder_, stem, card);
+    if (!picturesFolder_)
+        picturesFolder_ = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation).toStdString();
+    if (!written && !picturesFolder_->empty()) {
+        std::filesystem::create_directories(*picturesFolder_, ec);
+        written = WriteCardPicture(image, *picturesFolder_, stem, card);
     }
     view_->Trace().Screenshot(written.value_or(""));
-    note_->setText(written ? QString::fromUtf8("Imagen guardada en %1").arg(QString::fromStdString(*written))
-                           : QString::fromUtf8("No se pudo guardar la imagen"));
-    note_->adjustSize();
+    QLabel& note = PictureNote();
+    note.setText(written ? QString::fromUtf8("Imagen guardada en %1").arg(QString::fromStdString(*written))
+                         : QString::fromUtf8("No se pudo guardar la imagen"));
+    note.adjustSize();
     // At the foot of the card, whatever its scale.
     const platform::Size size = widget_->ViewSize();
     const QRect shown = widget_->Layout().ClientToWidget({0, 0, size.cx, size.cy});
-    note_->move(shown.left() + 8, shown.bottom() - note_->height() - 8);
-    note_->show();
-    note_->raise();
+    note.move(shown.left() + 8, shown.bottom() - note.height() - 8);
+    note.show();
+    note.raise();
     noteTimer_.start();
     return written.value_or("");
 }

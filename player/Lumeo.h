@@ -108,7 +108,7 @@ class CPlayerApp : public QWidget, public PlayerHost {
     // Where pictures go when the title's folder is not writable (the user's pictures folder at first).
     void SetPicturesFolder(const std::string& folder) { picturesFolder_ = folder; }
     // The note that says where the picture went, and how long it stays.
-    QLabel& PictureNote() { return *note_; }
+    QLabel& PictureNote();
     void SetNoteDuration(int ms) { noteTimer_.setInterval(ms); }
 
   protected:
@@ -133,8 +133,8 @@ class CPlayerApp : public QWidget, public PlayerHost {
     ui::ViewWidget* widget_ = nullptr;
     QTimer tick_;
     QTimer videoPump_;
-    std::string picturesFolder_;
-    QLabel* note_ = nullptr;
+    std::optional<std::string> picturesFolder_;  // the user's pictures folder until set, asked when needed
+    QLabel* note_ = nullptr;                     // made by PictureNote
     QTimer noteTimer_;
     bool ended_ = false;
 };

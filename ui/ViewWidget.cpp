@@ -89,10 +89,10 @@ class ViewWidget::Surface : public platform::QtDeviceContext {
                     const platform::Rect&) override {
         widget_.RequestUpdate(destination, {dib.width, dib.height});
     }
-    void DrawTextLine(int32_t x, int32_t y, std::string_view text, const platform::Rect& clip) override {
-        const platform::Size extent = MeasureText(text);
-        const platform::Rect line{x, y, x + extent.cx, y + extent.cy};
-        widget_.RequestUpdate(line.Intersect(clip), widget_.knownSize_);
+    // The line is drawn by the paint that follows, within the text's clip, which is what is asked for:
+    // measuring the line for a tighter area would lay its glyphs out once more for nothing.
+    void DrawTextLine(int32_t, int32_t, std::string_view, const platform::Rect& clip) override {
+        widget_.RequestUpdate(clip, widget_.knownSize_);
     }
     platform::Rect ClipBox() const override { return widget_.ClientClipBox(); }
 

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <map>
 #include <tuple>
 
@@ -18,8 +19,13 @@ constexpr int kDefaultCellHeight = 16;
 constexpr int kMaxFontPixels = 2000;
 constexpr int32_t kMaxDibSide = 16384;
 
+// Every Windows-1252 character is one UTF-16 unit, so the text goes straight into the string: texts are
+// measured many times over while they are laid out, and a detour through UTF-8 was half of each measure.
 QString ToQString(std::string_view cp1252) {
-    return QString::fromStdString(Cp1252ToUtf8(cp1252));
+    QString text(static_cast<qsizetype>(cp1252.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (char c : cp1252) *out++ = QChar(static_cast<char16_t>(Cp1252ToUnicode(static_cast<uint8_t>(c))));
+    return text;
 }
 
 QColor FromColorref(uint32_t c) {
@@ -112,17 +118,43 @@ QRect ToQRect(const Rect& r) {
 
 }  // namespace
 
+namespace {
+
+using FontKey = std::tuple<std::string, int32_t, int32_t, bool, bool, uint8_t>;
+
+FontKey KeyOf(const FontRequest& request) {
+    return {request.faceName, request.height,    request.weight,
+            request.italic,   request.underline, request.quality};
+}
+
+}  // namespace
+
 QFont QtFontForRequest(const FontRequest& request) {
     // Texts ask for the same few fonts again and again (every measurement makes a new context).
-    using Key = std::tuple<std::string, int32_t, int32_t, bool, bool, uint8_t>;
-    static std::map<Key, QFont> cache;
-    Key key{request.faceName, request.height,    request.weight,
-            request.italic,   request.underline, request.quality};
+    static std::map<FontKey, QFont> cache;
+    FontKey key = KeyOf(request);
     if (auto it = cache.find(key); it != cache.end()) return it->second;
     if (cache.size() > 256) cache.clear();
     QFont font = BuildFont(request);
     cache.emplace(std::move(key), font);
     return font;
+}
+
+// The advances of the Windows-1252 characters in one font, each measured the first time it is asked for
+// and kept for every context that selects the font.
+struct QtDeviceContext::CharacterAdvances {
+    CharacterAdvances() { advance.fill(-1); }
+    std::array<float, 256> advance;
+};
+
+std::shared_ptr<QtDeviceContext::CharacterAdvances> QtDeviceContext::AdvancesFor(const FontRequest& request) {
+    static std::map<FontKey, std::shared_ptr<CharacterAdvances>> cache;
+    FontKey key = KeyOf(request);
+    if (auto it = cache.find(key); it != cache.end()) return it->second;
+    if (cache.size() > 256) cache.clear();
+    auto advances = std::make_shared<CharacterAdvances>();
+    cache.emplace(std::move(key), advances);
+    return advances;
 }
 
 int32_t LineHeightForRequest(const FontRequest& request, const QFont& font) {
@@ -192,6 +224,17 @@ void QtDeviceContext::SelectFont(const FontRequest& request) {
     request_ = request;
     font_ = QtFontForRequest(request);
     lineHeight_ = LineHeightForRequest(request, font_);
+    advances_.reset();
+}
+
+double QtDeviceContext::CharacterAdvance(uint8_t character) {
+    if (!advances_) advances_ = AdvancesFor(request_);
+    float& advance = advances_->advance[character];
+    if (advance < 0) {
+        const QChar unicode(static_cast<char16_t>(Cp1252ToUnicode(character)));
+        advance = static_cast<float>(std::max<qreal>(0, QFontMetricsF(font_).horizontalAdvance(unicode)));
+    }
+    return advance;
 }
 
 Size QtDeviceContext::MeasureText(std::string_view text) {

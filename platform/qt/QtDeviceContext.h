@@ -24,6 +24,8 @@ class QtDeviceContext : public DeviceContext {
     Size MeasureText(std::string_view text) override;
     // Measuring takes the font's own metrics, whatever the device: one key for every Qt context.
     std::optional<uint64_t> MeasuringKey() const override { return 0x5174; }
+    // The character's advance in the font, measured once for every context that selects the font.
+    double CharacterAdvance(uint8_t character) override;
     void SetTextColor(uint32_t colorref) override { textColour_ = colorref; }
     uint32_t TextColor() const override { return textColour_; }
     void SetTransparentBackground(bool transparent) override { transparent_ = transparent; }
@@ -50,11 +52,15 @@ class QtDeviceContext : public DeviceContext {
     // not lie wholly inside the DIB.
     bool CopyDibRows(const DibView& dib, const Rect& visible, int32_t dx, int32_t dy);
 
+    struct CharacterAdvances;
+    static std::shared_ptr<CharacterAdvances> AdvancesFor(const FontRequest& request);
+
     QPaintDevice* device_ = nullptr;
     QPainter* painter_ = nullptr;
     FontRequest request_;
     QFont font_;
     int32_t lineHeight_ = 0;
+    std::shared_ptr<CharacterAdvances> advances_;  // of the selected font, looked up when first asked
     uint32_t textColour_ = 0;
     uint32_t backgroundColour_ = 0x00FFFFFF;
     bool transparent_ = false;

@@ -220,59 +220,109 @@ struct StreamDeleter {
     void operator()(SDL_AudioStream* stream) const { SDL_FreeAudioStream(stream); }
 };
 
-// The piece of sound handed to the converter at once, a sixteenth of a second, so that a conversion given
-// up stops within a millisecond or so.
+// The piece of sound handed to the converter at once, a sixteenth of a second: the least a sound costs
+// to start, and the most the device's thread converts in one go.
 constexpr int kConvertPiecesPerSecond = 16;
 // Silence fed after the sound, more than the resampler's filter reaches, so that it gives out the sound's
 // last frames; what it makes of the silence is cut off.
 constexpr size_t kTailFrames = 4096;
+constexpr size_t kStereoFrameBytes = kSoundChannels * sizeof(int16_t);
 
 }  // namespace
+
+// SDL's audio stream keeps the resampler's history between pieces, so the pieces join without a seam.
+struct WaveStream::Converter {
+    std::unique_ptr<SDL_AudioStream, StreamDeleter> stream;
+    size_t fed = 0;        // bytes of the source handed to the stream (or copied, in the device's format)
+    size_t produced = 0;   // frames given out
+    bool flushed = false;  // the whole source and the tail are in the stream
+    bool failed = false;
+};
+
+WaveStream::WaveStream(const WavSource& source) : source_(source), converter_(std::make_unique<Converter>()) {
+    Rewind();
+}
+
+WaveStream::~WaveStream() = default;
+
+bool WaveStream::Failed() const {
+    return converter_->failed;
+}
+
+void WaveStream::Rewind() {
+    *converter_ = Converter{};
+    if (source_.deviceFormat) return;
+    converter_->stream.reset(SDL_NewAudioStream(source_.format.format, source_.format.channels,
+                                                source_.format.freq, AUDIO_S16SYS, kSoundChannels,
+                                                kSoundRate));
+    converter_->failed = !converter_->stream;
+}
+
+size_t WaveStream::Read(int16_t* out, size_t frames) {
+    Converter& c = *converter_;
+    // Never more than the frames one conversion of the whole sound gives; the rest is the tail's echo.
+    frames = std::min(frames, source_.outFrames - std::min(c.produced, source_.outFrames));
+    if (c.failed || frames == 0) return 0;
+    if (source_.deviceFormat) {
+        const size_t n = std::min(frames, (source_.whole - c.fed) / kStereoFrameBytes);
+        std::memcpy(out, source_.pcm.get() + c.fed, n * kStereoFrameBytes);
+        c.fed += n * kStereoFrameBytes;
+        c.produced += n;
+        return n;
+    }
+    const size_t pieceBytes =
+        static_cast<size_t>(std::max(1, source_.format.freq / kConvertPiecesPerSecond)) * source_.frameBytes;
+    size_t got = 0;
+    while (got < frames) {
+        const int available = SDL_AudioStreamAvailable(c.stream.get());
+        if (available >= static_cast<int>(kStereoFrameBytes) || (c.flushed && available > 0)) {
+            const size_t want = std::min(frames - got, static_cast<size_t>(available) / kStereoFrameBytes);
+            const int read = SDL_AudioStreamGet(c.stream.get(), out + got * kSoundChannels,
+                                                static_cast<int>(want * kStereoFrameBytes));
+            if (read <= 0) break;
+            got += static_cast<size_t>(read) / kStereoFrameBytes;
+            continue;
+        }
+        if (c.flushed) break;
+        int status = 0;
+        if (c.fed < source_.whole) {
+            const size_t n = std::min(pieceBytes, source_.whole - c.fed);
+            status = SDL_AudioStreamPut(c.stream.get(), source_.pcm.get() + c.fed, static_cast<int>(n));
+            c.fed += n;
+        } else {
+            const std::vector<Uint8> silence(kTailFrames * source_.frameBytes, source_.format.silence);
+            status = SDL_AudioStreamPut(c.stream.get(), silence.data(), static_cast<int>(silence.size()));
+            if (status == 0) status = SDL_AudioStreamFlush(c.stream.get());
+            c.flushed = true;
+        }
+        if (status != 0) {
+            c.failed = true;
+            break;
+        }
+    }
+    c.produced += got;
+    return got;
+}
 
 std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& wav, const std::function<bool()>& abandoned) {
     std::vector<int16_t> out;
     try {
-        out.reserve(wav.outFrames * kSoundChannels);
+        out.resize(wav.outFrames * kSoundChannels);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
-    if (wav.whole == 0) return out;
-    if (wav.deviceFormat) {
-        const int16_t* samples = reinterpret_cast<const int16_t*>(wav.pcm.get());
-        out.assign(samples, samples + wav.whole / sizeof(int16_t));
-        return out;
-    }
-    // An audio stream converts piece by piece, keeping the resampler's history between pieces: as many
-    // frames as one conversion of the whole sound, each within a step or two of rounding of it.
-    std::unique_ptr<SDL_AudioStream, StreamDeleter> stream(SDL_NewAudioStream(
-        wav.format.format, wav.format.channels, wav.format.freq, AUDIO_S16SYS, kSoundChannels, kSoundRate));
-    if (!stream) return std::nullopt;
-    auto drain = [&] {
-        const int available = SDL_AudioStreamAvailable(stream.get());
-        if (available <= 0) return true;
-        const size_t at = out.size();
-        const size_t room = wav.outFrames * kSoundChannels - std::min(at, wav.outFrames * kSoundChannels);
-        std::vector<int16_t> piece(static_cast<size_t>(available) / sizeof(int16_t));
-        const int got = SDL_AudioStreamGet(stream.get(), piece.data(), available);
-        if (got < 0) return false;
-        const size_t keep = std::min(room, static_cast<size_t>(got) / sizeof(int16_t));
-        out.insert(out.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(keep));
-        return true;
-    };
-    const size_t pieceBytes =
-        static_cast<size_t>(std::max(1, wav.format.freq / kConvertPiecesPerSecond)) * wav.frameBytes;
-    for (size_t at = 0; at < wav.whole; at += pieceBytes) {
+    WaveStream stream(wav);
+    const size_t piece = kSoundRate / kConvertPiecesPerSecond;
+    size_t done = 0;
+    while (done < wav.outFrames) {
         if (abandoned && abandoned()) return std::nullopt;
-        const size_t n = std::min(pieceBytes, wav.whole - at);
-        if (SDL_AudioStreamPut(stream.get(), wav.pcm.get() + at, static_cast<int>(n)) != 0)
-            return std::nullopt;
-        if (!drain()) return std::nullopt;
+        const size_t want = std::min(piece, wav.outFrames - done);
+        const size_t got = stream.Read(out.data() + done * kSoundChannels, want);
+        done += got;
+        if (got < want) break;
     }
-    const std::vector<Uint8> silence(kTailFrames * wav.frameBytes, wav.format.silence);
-    if (SDL_AudioStreamPut(stream.get(), silence.data(), static_cast<int>(silence.size())) != 0 ||
-        SDL_AudioStreamFlush(stream.get()) != 0 || !drain())
-        return std::nullopt;
-    out.resize(out.size() / kSoundChannels * kSoundChannels);
+    if (stream.Failed()) return std::nullopt;
+    out.resize(done * kSoundChannels);
     return out;
 }
 
@@ -282,7 +332,14 @@ std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>
     return ConvertToStereo(*wav);
 }
 
+WavePlayer::WavePlayer() = default;
+WavePlayer::~WavePlayer() = default;
+WavePlayer::WavePlayer(WavePlayer&&) noexcept = default;
+WavePlayer& WavePlayer::operator=(WavePlayer&&) noexcept = default;
+
 void WavePlayer::Start(std::vector<int16_t> samples, bool loop) {
+    stream_.reset();
+    source_.reset();
     samples_ = std::move(samples);
     position_ = 0;
     played_ = 0;
@@ -290,33 +347,63 @@ void WavePlayer::Start(std::vector<int16_t> samples, bool loop) {
     playing_ = samples_.size() >= kSoundChannels;
 }
 
+void WavePlayer::StartConverting(WavSourcePtr source, bool loop) {
+    samples_.clear();
+    position_ = 0;
+    stream_.reset();
+    source_ = std::move(source);
+    if (source_) stream_ = std::make_unique<WaveStream>(*source_);
+    played_ = 0;
+    loop_ = loop;
+    playing_ = source_ && source_->outFrames > 0;
+}
+
 void WavePlayer::Stop() {
     playing_ = false;
     loop_ = false;
     samples_.clear();
+    position_ = 0;
+    stream_.reset();
+    source_.reset();
+}
+
+size_t WavePlayer::Next(int16_t* out, size_t frames) {
+    if (stream_) return stream_->Read(out, frames);
+    const size_t n = std::min(frames, samples_.size() / kSoundChannels - position_);
+    std::copy_n(samples_.begin() + static_cast<std::ptrdiff_t>(position_ * kSoundChannels),
+                n * kSoundChannels, out);
+    position_ += n;
+    return n;
+}
+
+void WavePlayer::Rewind() {
+    if (stream_) stream_->Rewind();
     position_ = 0;
 }
 
 void WavePlayer::Fill(int16_t* out, size_t frames, uint32_t volume) {
     const int32_t left = static_cast<int32_t>(volume & 0xFFFF);
     const int32_t right = static_cast<int32_t>(volume >> 16);
-    const size_t total = samples_.size() / kSoundChannels;
-    for (size_t f = 0; f < frames; ++f) {
-        if (playing_ && position_ >= total) {
-            if (loop_ && total > 0)
-                position_ = 0;
-            else
-                playing_ = false;
+    size_t done = 0;
+    // A pass that gives nothing after a rewind has nothing to loop over: it ends rather than spins.
+    bool rewound = false;
+    while (playing_ && done < frames) {
+        const size_t n = Next(out + done * kSoundChannels, frames - done);
+        for (size_t i = done * kSoundChannels; i < (done + n) * kSoundChannels; i += 2) {
+            out[i] = static_cast<int16_t>(out[i] * left / 0xFFFF);
+            out[i + 1] = static_cast<int16_t>(out[i + 1] * right / 0xFFFF);
         }
-        if (!playing_) {
-            out[2 * f] = out[2 * f + 1] = 0;
-            continue;
+        done += n;
+        played_ += n;
+        if (done == frames) break;
+        if (loop_ && !(rewound && n == 0)) {
+            Rewind();
+            rewound = n == 0;
+        } else {
+            playing_ = false;
         }
-        out[2 * f] = static_cast<int16_t>(samples_[2 * position_] * left / 0xFFFF);
-        out[2 * f + 1] = static_cast<int16_t>(samples_[2 * position_ + 1] * right / 0xFFFF);
-        ++position_;
-        ++played_;
     }
+    std::fill(out + done * kSoundChannels, out + frames * kSoundChannels, int16_t{0});
 }
 
 SdlSound::SdlSound() {
@@ -337,20 +424,9 @@ SdlSound::SdlSound() {
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (device_ == 0) return;
     SDL_PauseAudioDevice(device_, 0);
-    converter_ = std::thread([this] { Convert(); });
 }
 
 SdlSound::~SdlSound() {
-    if (converter_.joinable()) {
-        Stop();  // a conversion under way gives up at its next piece
-        {
-            std::lock_guard<std::mutex> lock(conversionMutex_);
-            quitting_ = true;
-            conversion_.reset();
-        }
-        conversionReady_.notify_one();
-        converter_.join();
-    }
     if (device_ != 0) SDL_CloseAudioDevice(device_);
     if (initialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
@@ -387,64 +463,22 @@ bool SdlSound::PlayFile(const std::string& path, bool loop) {
     if (!bytes) return false;
     WavSourcePtr source = ReadWav(*bytes);
     if (!source || source->whole == 0) return false;
+    WavePlayer next;
+    next.StartConverting(std::move(source), loop);
     SDL_LockAudioDevice(device_);
-    const uint64_t generation = ++generation_;
-    pending_ = true;
-    pendingLoop_ = loop;
+    std::swap(next, player_);
     SDL_UnlockAudioDevice(device_);
-    {
-        std::lock_guard<std::mutex> lock(conversionMutex_);
-        // A sound still waiting is replaced unconverted; one being converted is forgotten when done.
-        conversion_ = Conversion{generation, std::move(source), loop};
-    }
-    conversionReady_.notify_one();
+    // What played before (only silence by now, after the Stop) is freed here, outside the lock.
     return true;
-}
-
-void SdlSound::Convert() {
-    for (;;) {
-        Conversion job;
-        {
-            std::unique_lock<std::mutex> lock(conversionMutex_);
-            conversionReady_.wait(lock, [this] { return quitting_ || conversion_.has_value(); });
-            if (quitting_) return;
-            job = std::move(*conversion_);
-            conversion_.reset();
-        }
-        // Given up as soon as a Stop or a newer sound makes it pointless.
-        auto abandoned = [&] {
-            SDL_LockAudioDevice(device_);
-            const bool stale = job.generation != generation_;
-            SDL_UnlockAudioDevice(device_);
-            return stale;
-        };
-        std::optional<std::vector<int16_t>> samples = ConvertToStereo(*job.source, abandoned);
-        job.source.reset();
-        WavePlayer finished;
-        if (samples) finished.Start(std::move(*samples), job.loop);
-        SDL_LockAudioDevice(device_);
-        if (job.generation == generation_) {
-            // Whatever ended before (only silence by now) goes out with `finished`, freed outside the lock.
-            std::swap(finished, player_);
-            pending_ = false;
-        }
-        SDL_UnlockAudioDevice(device_);
-    }
 }
 
 void SdlSound::Stop() {
     if (device_ == 0) return;
-    {
-        std::lock_guard<std::mutex> lock(conversionMutex_);
-        conversion_.reset();
-    }
     WavePlayer finished;
     SDL_LockAudioDevice(device_);
-    ++generation_;
-    pending_ = false;
     std::swap(finished, player_);
     SDL_UnlockAudioDevice(device_);
-    // The old samples are freed here, outside the lock, so the audio thread never waits on it.
+    // The old sound is freed here, outside the lock, so the audio thread never waits on it.
 }
 
 uint32_t SdlSound::GetVolume() {
@@ -468,7 +502,7 @@ std::unique_ptr<AudioStream> SdlSound::OpenClipStream() {
 bool SdlSound::IsPlaying() {
     if (device_ == 0) return false;
     SDL_LockAudioDevice(device_);
-    bool playing = pending_ || player_.Playing();
+    bool playing = player_.Playing();
     SDL_UnlockAudioDevice(device_);
     return playing;
 }
@@ -476,7 +510,7 @@ bool SdlSound::IsPlaying() {
 bool SdlSound::IsLooping() {
     if (device_ == 0) return false;
     SDL_LockAudioDevice(device_);
-    bool looping = pending_ ? pendingLoop_ : player_.Playing() && player_.Looping();
+    bool looping = player_.Playing() && player_.Looping();
     SDL_UnlockAudioDevice(device_);
     return looping;
 }

@@ -1,14 +1,12 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/Sound.h"
@@ -24,7 +22,7 @@ constexpr int kSoundChannels = 2;  // interleaved 16-bit left, right
 std::optional<std::vector<int16_t>> DecodeWavToStereo(const std::vector<uint8_t>& file);
 
 // A WAV file read and checked, its samples still in the file's own format. Reading and checking are quick;
-// converting (resampling above all) is the slow part, which SdlSound leaves to its converting thread.
+// converting (resampling above all) is the slow part, which is done as the sound plays, a piece at a time.
 class WavSource;
 struct WavSourceDeleter {
     void operator()(WavSource* source) const;
@@ -32,15 +30,50 @@ struct WavSourceDeleter {
 using WavSourcePtr = std::unique_ptr<WavSource, WavSourceDeleter>;
 // Nothing for the files DecodeWavToStereo refuses (and for one without a single frame).
 WavSourcePtr ReadWav(const std::vector<uint8_t>& file);
+
+// The conversion of a WAV source to interleaved 16-bit stereo at kSoundRate, made as the frames are read:
+// the source is handed to SDL's converter a sixteenth of a second at a time, so a sound costs no more to
+// start than its first piece, and the device's thread converts only what it is about to play. The frames
+// are those of one conversion of the whole sound, each within a step or two of its rounding. The source
+// must outlive the stream.
+class WaveStream {
+  public:
+    explicit WaveStream(const WavSource& source);
+    ~WaveStream();
+    WaveStream(const WaveStream&) = delete;
+    WaveStream& operator=(const WaveStream&) = delete;
+
+    // Writes up to `frames` frames to `out`; fewer only when the sound ends (or SDL fails, which ends it).
+    size_t Read(int16_t* out, size_t frames);
+    // Starts the sound again from its first frame, for a loop.
+    void Rewind();
+    // SDL could not convert the sound: it ended where it failed.
+    bool Failed() const;
+
+  private:
+    struct Converter;
+    const WavSource& source_;
+    std::unique_ptr<Converter> converter_;
+};
+
 // Nothing when the memory for the conversion cannot be had, SDL fails it, or `abandoned` (asked between
 // pieces) says that nobody wants the sound any more.
 std::optional<std::vector<int16_t>> ConvertToStereo(WavSource& source,
                                                     const std::function<bool()>& abandoned = {});
 
-// The sound that plays: its samples, where it is, whether it loops. Fill is what the audio callback runs.
+// The sound that plays: its samples, converted already or as they play, where it is, whether it loops.
+// Fill is what the audio callback runs.
 class WavePlayer {
   public:
+    WavePlayer();
+    ~WavePlayer();
+    WavePlayer(WavePlayer&&) noexcept;
+    WavePlayer& operator=(WavePlayer&&) noexcept;
+
+    // Plays samples already in the device's format.
     void Start(std::vector<int16_t> samples, bool loop);
+    // Plays a WAV source, converting it as it plays (and again on every pass of a loop).
+    void StartConverting(WavSourcePtr source, bool loop);
     void Stop();
     bool Playing() const { return playing_; }
     bool Looping() const { return loop_; }
@@ -49,8 +82,14 @@ class WavePlayer {
     uint64_t FramesPlayed() const { return played_; }
 
   private:
+    // Up to `frames` frames of the sound from where it is; fewer at its end.
+    size_t Next(int16_t* out, size_t frames);
+    void Rewind();
+
     std::vector<int16_t> samples_;
-    size_t position_ = 0;  // in frames
+    size_t position_ = 0;  // in frames, of `samples_`
+    WavSourcePtr source_;
+    std::unique_ptr<WaveStream> stream_;
     uint64_t played_ = 0;
     bool loop_ = false;
     bool playing_ = false;
@@ -100,10 +139,10 @@ constexpr size_t kClipStreamFrames = kSoundRate;
 // it. Without an audio device it runs silent: WaveDeviceCount is 0, PlayFile returns false and
 // OpenClipStream nullptr.
 //
-// PlayFile returns at once, as the platform's asynchronous PlaySound did: it reads and checks the file, and
-// a thread of the output's own converts it to the device's format and then starts it. From the caller's
-// side the sound plays from the moment PlayFile returns true (IsPlaying, IsLooping); a Stop or a newer
-// sound makes a conversion still running forgotten when it ends.
+// PlayFile returns at once, as the platform's asynchronous PlaySound did: it reads and checks the file and
+// hands it to the device, whose thread converts it to the device's format piece by piece as it plays it
+// (WaveStream). A long music therefore starts at once and never takes the user-interface thread, nor a
+// processor of its own, while the first card is being shown.
 class SdlSound : public Sound {
   public:
     SdlSound();
@@ -123,30 +162,12 @@ class SdlSound : public Sound {
     uint64_t FramesPlayed();
 
   private:
-    struct Conversion {
-        uint64_t generation = 0;
-        WavSourcePtr source;
-        bool loop = false;
-    };
-
     static void Callback(void* self, uint8_t* stream, int length);
     void Render(int16_t* out, size_t frames);
-    void Convert();  // the converting thread
 
     uint32_t device_ = 0;  // SDL_AudioDeviceID; 0 when none could be opened
     bool initialised_ = false;
     WavePlayer player_;  // shared with the audio thread: changed only under the device lock
-    // Under the device lock too: every PlayFile and Stop counts one up, so that the converting thread can
-    // tell whether the sound it converted is still the one wanted; `pending_` while that sound converts.
-    uint64_t generation_ = 0;
-    bool pending_ = false;
-    bool pendingLoop_ = false;
-    // The sound waiting for the converting thread; only the newest waits.
-    std::mutex conversionMutex_;
-    std::condition_variable conversionReady_;
-    std::optional<Conversion> conversion_;
-    bool quitting_ = false;
-    std::thread converter_;
     std::vector<std::shared_ptr<ClipChannel>> channels_;  // the same
     std::atomic<uint32_t> volume_{0xFFFFFFFF};
 };

@@ -96,6 +96,37 @@ TEST(WordBreak, LayoutAgreesWithTheWordByWordSearchAtEveryWidth) {
         ASSERT_EQ(Lines(paragraph, width), ReferenceLines(paragraph, width)) << "width " << width;
 }
 
+// A context that guesses each character's advance, some characters by `error` units too narrow and some
+// too wide; with no error the guess is the measure.
+class GuessingContext : public FakeDeviceContext {
+  public:
+    explicit GuessingContext(double error) : error_(error) {}
+    double CharacterAdvance(uint8_t c) override { return 10 + (c % 3 - 1) * error_; }
+
+  private:
+    double error_;
+};
+
+// Guessed widths only choose which lines are measured: right or wrong, the lines are those of the
+// word-by-word search, and a right guess settles each line with at most two measures.
+TEST(WordBreak, GuessedWidthsChooseWhatIsMeasuredAndNeverTheLines) {
+    const std::string paragraph = "a bb ccc dddd  e ffffffffffff gg hhh i jjjjj kk l mmmmmmm n oo";
+    for (double error : {0.0, 0.4, 3.0, 9.0}) {
+        for (int32_t width = -10; width <= 700; ++width) {
+            GuessingContext dc(error);
+            std::vector<std::string> lines;
+            for (const platform::TextLine& line : platform::WordBreakLayout(dc, paragraph, width))
+                lines.push_back(paragraph.substr(line.begin, line.end - line.begin));
+            ASSERT_EQ(lines, ReferenceLines(paragraph, width)) << "width " << width << ", error " << error;
+        }
+    }
+    std::string text;
+    for (int i = 0; i < 2000; ++i) text += "ab ";
+    GuessingContext exact(0);
+    EXPECT_EQ(platform::WordBreakLayout(exact, text, 95).size(), 667u);  // three words a line
+    EXPECT_LE(exact.measurements, 2 * 667);
+}
+
 // A damaged title may hold one paragraph of many thousand words in a rectangle as wide as the coordinates
 // go; laying it out must not measure the growing line once for every word.
 TEST(WordBreak, AVeryLongLineTakesFewMeasurements) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "platform/FileNames.h"
 #include "tests/support/ScratchFolder.h"
@@ -121,4 +123,33 @@ TEST(FileNames, AnEmptyBaseMeansTheCurrentDirectory) {
     std::filesystem::current_path(previous);
     ASSERT_TRUE(found);
     EXPECT_EQ(*found, "Local.WAV");
+}
+
+// A folder that has not changed for a while is listed once and its listing used again; every change to
+// it (a file added, renamed or removed, even with the folder's modification time put back) is still seen
+// by the next resolution, whatever the listing kept.
+TEST(FileNames, AFolderKeptListedStillShowsEveryChangeMadeToIt) {
+    ScratchFolder dir;
+    const std::string folder = dir.MakeDir("Fotos");
+    const std::string first = dir.Write("Fotos/Uno.bmp");
+    const auto modified = std::filesystem::last_write_time(folder);
+    auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
+    settle();
+    EXPECT_EQ(Canonical(ResolveWindowsPath("FOTOS\\UNO.BMP", dir.Path())), Canonical(first));
+    EXPECT_EQ(Canonical(ResolveWindowsPath("fotos\\uno.bmp", dir.Path())), Canonical(first)) << "kept";
+
+    const std::string second = dir.Write("Fotos/Dos.bmp");
+    std::filesystem::last_write_time(folder, modified);
+    EXPECT_EQ(Canonical(ResolveWindowsPath("FOTOS\\DOS.BMP", dir.Path())), Canonical(second)) << "added";
+
+    settle();
+    EXPECT_EQ(Canonical(ResolveWindowsPath("FOTOS\\DOS.BMP", dir.Path())), Canonical(second));
+    std::filesystem::rename(second, folder + "/Tres.bmp");
+    EXPECT_FALSE(ResolveWindowsPath("FOTOS\\DOS.BMP", dir.Path())) << "renamed away";
+    EXPECT_EQ(Canonical(ResolveWindowsPath("FOTOS\\TRES.BMP", dir.Path())), Canonical(folder + "/Tres.bmp"));
+
+    settle();
+    EXPECT_TRUE(ResolveWindowsPath("FOTOS\\TRES.BMP", dir.Path()));
+    std::filesystem::remove(folder + "/Tres.bmp");
+    EXPECT_FALSE(ResolveWindowsPath("FOTOS\\TRES.BMP", dir.Path())) << "removed";
 }

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "platform/WordBreak.h"
 #include "platform/qt/QtDeviceContext.h"
 #include "tests/support/QtApp.h"
 
@@ -106,6 +107,12 @@ TEST_F(QtDeviceContextTest, MeasuringGivesOneLinesExtent) {
                   .cx,
               dc.MeasureText("Maana").cx);  // ñ measured as a letter
 
+    // The bytes are Windows-1252 characters: the euro sign, the curly quotes and the dash of its upper half
+    // measure as those characters, not as the control codes of the same numbers.
+    const QString unicode = QString::fromUtf8("\u20AC 5 \u201Cs\u00ED\u201D \u2014 \u00F1");
+    EXPECT_EQ(dc.MeasureText("\x80 5 \x93s\xED\x94 \x97 \xF1").cx,
+              QFontMetrics(dc.Font()).horizontalAdvance(unicode));
+
     dc.SelectFont(Font("Arial", 15, true));
     EXPECT_GT(dc.MeasureText("Hola mundo").cx, word.cx);  // bold is wider
     FontRequest styled = Font("Times New Roman", 15);
@@ -114,6 +121,51 @@ TEST_F(QtDeviceContextTest, MeasuringGivesOneLinesExtent) {
     dc.SelectFont(styled);
     EXPECT_TRUE(dc.Font().italic());
     EXPECT_TRUE(dc.Font().underline());
+}
+
+// A Qt context that counts its measures and, when asked, cannot guess advances.
+class CountingQtContext : public QtImageDeviceContext {
+  public:
+    explicit CountingQtContext(bool guesses) : QtImageDeviceContext(8, 8), guesses_(guesses) {}
+    Size MeasureText(std::string_view text) override {
+        ++measures;
+        return QtImageDeviceContext::MeasureText(text);
+    }
+    double CharacterAdvance(uint8_t c) override {
+        return guesses_ ? QtImageDeviceContext::CharacterAdvance(c) : -1;
+    }
+    int measures = 0;
+
+  private:
+    bool guesses_;
+};
+
+// With real fonts the character advances only guess where lines break: the lines are those found by
+// measuring alone, in every face, size and style, at every width, for fewer measures.
+TEST_F(QtDeviceContextTest, GuessedAdvancesLeaveTheLinesOfRealFontsAsMeasuringFindsThem) {
+    const std::string text =
+        "El t\xEDtulo explica en cada ficha qu\xE9 hacen sus botones: \x93Siguiente\x94 lleva a la ficha "
+        "que sigue, \x93Anterior\x94 a la de antes, y la m\xFAsica \x97 que suena desde el principio \x97 "
+        "sigue sonando. WWW iiii MMMM llll \x80 100, fin.";
+    int guessed = 0, measured = 0;
+    for (const FontRequest& font :
+         {Font("Arial", 15), Font("Times New Roman", 22, true), Font("Courier New", 13)}) {
+        for (int32_t width = 20; width <= 640; width += 7) {
+            CountingQtContext guessing(true), measuring(false);
+            guessing.SelectFont(font);
+            measuring.SelectFont(font);
+            std::vector<TextLine> a = WordBreakLayout(guessing, text, width);
+            std::vector<TextLine> b = WordBreakLayout(measuring, text, width);
+            ASSERT_EQ(a.size(), b.size()) << font.faceName << " at " << width;
+            for (size_t i = 0; i < a.size(); ++i) {
+                ASSERT_EQ(a[i].begin, b[i].begin) << font.faceName << " at " << width << ", line " << i;
+                ASSERT_EQ(a[i].end, b[i].end) << font.faceName << " at " << width << ", line " << i;
+            }
+            guessed += guessing.measures;
+            measured += measuring.measures;
+        }
+    }
+    EXPECT_LT(guessed * 2, measured) << "the guesses spare more than half of the measures";
 }
 
 TEST_F(QtDeviceContextTest, TextIsDrawnInItsColourInsideTheClipOnly) {

@@ -196,6 +196,56 @@ TEST(WavePlayer, PlaysOnceOrLoopsWithEachSidesVolume) {
     EXPECT_EQ(out[3], 0);
 }
 
+// A source played as it converts gives the frames of its conversion as a whole, however the device asks
+// for them, and every pass of a loop gives them again from the first frame, with the volume of each side.
+TEST(WavePlayer, PlaysASourceAsItConvertsAsTheWholeConversionInEveryPassOfALoop) {
+    std::vector<int16_t> melody(11025 / 4 + 3);
+    for (size_t i = 0; i < melody.size(); ++i) melody[i] = static_cast<int16_t>((i * 7919 % 20011) - 10000);
+    const std::vector<uint8_t> file = WavOf(11025, 1, melody);
+    const auto whole = DecodeWavToStereo(file);
+    ASSERT_TRUE(whole);
+    const size_t frames = whole->size() / 2;
+    ASSERT_GT(frames, 4000u) << "more than one piece of the conversion";
+
+    WavePlayer player;
+    player.StartConverting(ReadWav(file), true);
+    EXPECT_TRUE(player.Playing());
+    EXPECT_TRUE(player.Looping());
+    // Pieces of odd sizes, across the end of the sound and into its second pass.
+    std::vector<int16_t> played;
+    for (size_t size = 1; played.size() < 2 * whole->size() + 200; size = size * 3 % 1021 + 1) {
+        std::vector<int16_t> out(2 * size, 99);
+        player.Fill(out.data(), size, 0xFFFFFFFF);
+        played.insert(played.end(), out.begin(), out.end());
+    }
+    ASSERT_TRUE(player.Playing());
+    EXPECT_EQ(std::vector<int16_t>(played.begin(), played.begin() + whole->size()), *whole);
+    EXPECT_EQ(std::vector<int16_t>(played.begin() + whole->size(), played.begin() + 2 * whole->size()),
+              *whole)
+        << "the loop starts again at the first frame";
+
+    // Once, at half volume on the left: the sound, then silence, and the player stops.
+    player.StartConverting(ReadWav(file), false);
+    std::vector<int16_t> once(2 * (frames + 100), 99);
+    player.Fill(once.data(), frames + 100, 0xFFFF8000);
+    EXPECT_FALSE(player.Playing());
+    EXPECT_EQ(player.FramesPlayed(), frames);
+    for (size_t f = 0; f < frames; f += 97) {
+        EXPECT_EQ(once[2 * f], (*whole)[2 * f] * 0x8000 / 0xFFFF) << "frame " << f;
+        EXPECT_EQ(once[2 * f + 1], (*whole)[2 * f + 1]) << "frame " << f;
+    }
+    EXPECT_EQ(std::vector<int16_t>(once.end() - 200, once.end()), std::vector<int16_t>(200, 0));
+
+    // A sound already in the device's format is copied as it is.
+    const std::vector<uint8_t> stereo = StereoWav(300, 1200, -1200);
+    player.StartConverting(ReadWav(stereo), true);
+    std::vector<int16_t> out(2 * 700);
+    player.Fill(out.data(), 700, 0xFFFFFFFF);
+    EXPECT_EQ(out[0], 1200);
+    EXPECT_EQ(out[2 * 699 + 1], -1200) << "through two loops";
+    EXPECT_EQ(player.FramesPlayed(), 700u);
+}
+
 class SdlSoundTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -230,9 +280,9 @@ TEST_F(SdlSoundTest, LoopsUntilStoppedAndANewSoundReplacesTheOld) {
     sound.Stop();
 }
 
-// PlayFile leaves converting the music to the device's format to the output's converting thread and
-// returns with the sound counted as playing (how much sooner it returns is the player-start benchmark's
-// business, not a test's).
+// PlayFile leaves converting the music to the device's format to the device's thread, which converts it as
+// it plays it, and returns with the sound counted as playing (how much sooner it returns is the player-start
+// benchmark's business, not a test's).
 TEST_F(SdlSoundTest, PlayFileReturnsBeforeTheConversionAndAStopOrANewerSoundWinsOverIt) {
     const std::vector<uint8_t> music = PcmWav(11025, 1, 8 * 11025, 3000);
     const std::string path = dir.Write("music.wav", music);
@@ -260,7 +310,7 @@ TEST_F(SdlSoundTest, PlayFileReturnsBeforeTheConversionAndAStopOrANewerSoundWins
     EXPECT_FALSE(WaitFor([&] { return sound.IsPlaying(); }, 500));
 }
 
-// An output closed while it converts waits for its thread and frees everything (the sanitizer build
+// An output closed while it converts stops its device first and frees everything (the sanitizer build
 // watches).
 TEST(SdlSoundClosing, AnOutputClosedWhileConvertingIsHarmless) {
     ScratchFolder dir;

@@ -593,6 +593,41 @@ TEST(CardPictureKey, F12WritesTheCardAsFcatoolRendersItBesideTheTitleWithoutOver
     EXPECT_TRUE(Has(w.trace.events, "screenshot pics-card1-1.png"));
 }
 
+// The view takes a new title's background without composing it, since every way of showing a title
+// composes its whole card next: a title opened by a click shows its first card, lists applied, as fcatool
+// renders it, and so does going back to the title it came from.
+TEST(CardPictureKey, ATitleOpenedByAClickShowsItsFirstCardAsFcatoolRendersIt) {
+    LumeoWindow w;
+    TitleBuilder other;
+    BuildPictureTitle(other);
+    other.Doc().GetCards().GetAt(0)->deactivationList = "2";
+    other.Doc().GetSpriteList().FindByNumber(1)->SetClickArguments({"first"});
+    other.Save(w.folder.Path("second.fca"));
+    TitleBuilder b;
+    auto plain = std::make_unique<CDibJpeg>();
+    plain->Create(640, 480, 3);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) plain->GetPixelAddress(x, y)[0] = 200;
+    b.Doc().SetBackground(std::move(plain));
+    b.Clicking(9, 300, 200, kActionNextCard, {"second"}, 40, 20);
+    b.Card().texts.Add(MakeText("t", "Primera", {10, 10, 200, 60}));
+    ASSERT_TRUE(w.Play(b, "first.fca"));
+    auto click = [&](int32_t x, int32_t y) {
+        w.app->View().OnLeftButtonDown({x, y});
+        w.app->View().OnLeftButtonUp();
+    };
+    click(310, 205);
+    ASSERT_EQ(w.trace.events.back(), "card second.fca 0/2");
+    EXPECT_FALSE(w.Number(2)->IsVisible()) << "the card's list applied";
+    EXPECT_EQ(CardPicture(w.app->View()), ComposedByFcatool(w.folder.Path("second.fca"), 0));
+
+    // Through its last card, back to the first title.
+    click(65, 45);  // on the sprite, not in one of its holes
+    click(65, 45);  // on the sprite, not in one of its holes
+    ASSERT_EQ(w.trace.events.back(), "card first.fca 0/1");
+    EXPECT_EQ(CardPicture(w.app->View()), ComposedByFcatool(w.folder.Path("first.fca"), 0));
+}
+
 TEST(CardPictureKey, TheNoteSaysWhereThePictureWentAndGoesAwayByItself) {
     LumeoWindow w;
     TitleBuilder b;
