@@ -299,7 +299,7 @@ void CArchive::EnterClass(const CRuntimeClass* cls, uint32_t index) {
     uint64_t mixed = classesState_ ^ (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(cls)) + index);
     mixed = (mixed ^ (mixed >> 31)) * 0x9E3779B97F4A7C15ull;
     classesState_ = mixed ^ (mixed >> 29);
-    for (Recording& r : recordings_) r.form->classes_.emplace_back(cls, index - r.firstIndex);
+    for (Recording& r : recordings_) r.form->classes_.emplace_back(cls, index - r.form->firstIndex_);
 }
 
 void CArchive::WriteObject(const CObject* object) {
@@ -360,7 +360,7 @@ size_t CArchive::BeginForm(StoredForm& form) {
     form.Forget();
     form.classesBefore_ = classesState_;
     form.firstIndex_ = nextIndex_;
-    recordings_.push_back(Recording{&form, nextIndex_, false});
+    recordings_.push_back(Recording{&form, false});
     return pieces_->BeginStretch();
 }
 
@@ -379,7 +379,7 @@ void CArchive::EndForm(StoredForm& form, size_t stretch, uint64_t mark) {
         return;
     }
     form.run_ = pieces_->TakeStretch(stretch);
-    form.indexCount_ = nextIndex_ - done.firstIndex;
+    form.indexCount_ = nextIndex_ - form.firstIndex_;
     form.mark_ = mark;
     form.valid_ = true;
 }

@@ -202,7 +202,6 @@ class CArchive {
     uint64_t classesState_ = 0;
     struct Recording {
         StoredForm* form;
-        uint32_t firstIndex;
         bool referred;  // the stretch referred to an object stored before
     };
     std::vector<Recording> recordings_;

@@ -39,8 +39,8 @@ class StoredForm {
     uint64_t classesBefore_ = 0;  // the stream's classes before it (see CArchive)
     uint32_t firstIndex_ = 0;     // the stream index it began at
     uint32_t indexCount_ = 0;     // how many stream indices its classes and objects took
-    std::vector<std::pair<const CRuntimeClass*, uint32_t>>
-        classes_;  // classes it entered, index from its first
+    // The classes it entered, each with its index counted from the form's first.
+    std::vector<std::pair<const CRuntimeClass*, uint32_t>> classes_;
 };
 
 // What the archive knows of a persistent class: the name written to the stream, its schema number and a

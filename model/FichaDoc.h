@@ -120,8 +120,7 @@ class CFichaDoc : public CAnimDoc {
     bool Redo();
     // The whole title in the title-file format, as a save writes it, leaving the document as it is (its
     // texts keep their selection); null when it cannot be stored. The autosave and the editor's panels
-    // read the title through it without touching the file.
-    // The whole title in the title-file format, in one buffer; none when it cannot be stored.
+    // read the title through it without touching the file. The bytes come in one buffer.
     platform::SharedBytes TitleBytes();
     // Tests: every snapshot is also stored the plain way and compared; a difference (a stored member
     // changed without its change mark) ends the program with a message.

@@ -126,32 +126,31 @@ void UndoHistory::MarkSaved() {
     currentState_ = savedState_ = ++counter_;
 }
 
+template <class Visit>
+void UndoHistory::ForEachSnapshot(Visit visit) const {
+    if (baseline_) visit(*baseline_);
+    for (const Step& step : undo_)
+        if (step.bytes) visit(*step.bytes);
+    for (const Step& step : redo_)
+        if (step.bytes) visit(*step.bytes);
+}
+
 size_t UndoHistory::ByteCount() const {
     // Snapshots are held by more than one step at times; each counts once. A sorted list of them is
     // cheaper than a hash set for the hundred or so there are, and it is kept between calls.
-    return CountBytes(true);
-}
-
-size_t UndoHistory::CountBytes(bool distinct) const {
-    if (!distinct) {
-        size_t total = baseline_ ? baseline_->Size() : 0;
-        for (const Step& step : undo_)
-            if (step.bytes) total += step.bytes->Size();
-        for (const Step& step : redo_)
-            if (step.bytes) total += step.bytes->Size();
-        return total;
-    }
     std::vector<const platform::PieceBytes*>& held = countScratch_;
     held.clear();
-    if (baseline_) held.push_back(baseline_.get());
-    for (const Step& step : undo_)
-        if (step.bytes) held.push_back(step.bytes.get());
-    for (const Step& step : redo_)
-        if (step.bytes) held.push_back(step.bytes.get());
+    ForEachSnapshot([&](const platform::PieceBytes& snapshot) { held.push_back(&snapshot); });
     std::sort(held.begin(), held.end());
     held.erase(std::unique(held.begin(), held.end()), held.end());
     size_t total = 0;
     for (const platform::PieceBytes* snapshot : held) total += snapshot->Size();
+    return total;
+}
+
+size_t UndoHistory::HeldBytes() const {
+    size_t total = 0;
+    ForEachSnapshot([&](const platform::PieceBytes& snapshot) { total += snapshot.Size(); });
     return total;
 }
 
@@ -160,7 +159,7 @@ void UndoHistory::Trim() {
     // only when it is over the bound.
     auto over = [this] {
         return undo_.size() + redo_.size() > kMaxSteps ||
-               (CountBytes(false) > kMaxBytes && ByteCount() > kMaxBytes);
+               (HeldBytes() > kMaxBytes && ByteCount() > kMaxBytes);
     };
     while (over()) {
         if (undo_.size() > 1) {

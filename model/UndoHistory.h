@@ -90,8 +90,11 @@ class UndoHistory {
     static bool Same(const Snapshot& a, const Snapshot& b);
     // The identity of the document's present state, given its modified flag.
     uint64_t CurrentState(bool modified);
-    // The bytes of the snapshots held, each once when `distinct`, else once per holder.
-    size_t CountBytes(bool distinct) const;
+    // The bytes of the snapshots held, counted once per holder: never less than ByteCount, and quicker.
+    size_t HeldBytes() const;
+    // Calls `visit` with each holder's snapshot: the baseline's, the undo steps', the redo steps'.
+    template <class Visit>
+    void ForEachSnapshot(Visit visit) const;
     // Drops the oldest steps while the history holds too many or too many bytes.
     void Trim();
 
