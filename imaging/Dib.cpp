@@ -160,9 +160,20 @@ bool CDIB::DecodeDeferredPixels(uint8_t*, size_t) const {
     return false;
 }
 
+bool CDIB::TakeDeferredPixels(PixelBlock&) const {
+    return false;
+}
+
 void CDIB::DecodeDeferred() const {
     // One try: pixels that cannot be made now would not be made by trying again at every access.
     pixelsDeferred_ = false;
+    if (PixelBlock made; !deferredBlack_ && TakeDeferredPixels(made)) {
+        if (!made.empty()) {
+            ownedBits_ = std::move(made);
+            bits_ = ownedBits_.data();
+        }
+        return;
+    }
     try {
         const size_t stride = static_cast<size_t>(GetStorageWidth());
         const size_t size = stride * static_cast<size_t>(CDIB::GetHeight());

@@ -189,6 +189,10 @@ class CDIB : public CObject {
     // that DeferPixels put off. False when they cannot be made; the image then holds no pixels, so it
     // draws and copies nothing, as after a failed read, while its size stays what the header said.
     virtual bool DecodeDeferredPixels(uint8_t* bits, size_t stride) const;
+    // For a reader whose pixels are made elsewhere (on the helper thread): waits for them and hands them
+    // over in `pixels`, left empty when they could not be made. False when the pixels are to be decoded
+    // here, through DecodeDeferredPixels.
+    virtual bool TakeDeferredPixels(PixelBlock& pixels) const;
     // The pixel block, decoded first when its decoding was put off; null when the image has none. Const
     // accessors decode too, through the mutable members below: like the rest of the model, an image is
     // used from one thread, and two threads must not read one image whose pixels are not decoded yet.

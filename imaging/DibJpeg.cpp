@@ -5,12 +5,14 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 // jpeglib.h expects size_t and FILE to be declared before it.
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include "platform/DibStride.h"
+#include "platform/HelperThread.h"
 #include "platform/MessageBox.h"
 
 IMPLEMENT_SERIAL(CDibJpeg, CDIB, 0)
@@ -313,9 +315,56 @@ bool Encode(EncodeState& s, platform::File& file, const CDIB& dib) {
     return true;
 }
 
+// What a stream's markers say of it without decoding it: where it ends (just after its end-of-image
+// marker, counted from its start) and the size its frame header gives.
+struct MarkerShape {
+    size_t length = 0;
+    uint32_t width = 0, height = 0;
+};
+
+bool IsFrameHeader(uint8_t code) {
+    return code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
+}
+
+// Walks the markers as the decoder meets them: segments with a length are passed over whole; between
+// them, and inside the entropy-coded data of a scan, everything up to the next 0xFF that starts a marker
+// is passed over (0xFF 0x00 is a coded 0xFF, 0xFF 0xFF is fill, restart markers carry nothing). Nothing
+// when the stream does not plainly end: no end marker, a second start, a length past the bytes, or no
+// frame size before the end.
+std::optional<MarkerShape> WalkMarkers(const uint8_t* begin, const uint8_t* end) {
+    if (end - begin < 2 || begin[0] != 0xFF || begin[1] != 0xD8) return std::nullopt;
+    MarkerShape shape;
+    const uint8_t* p = begin + 2;
+    for (;;) {
+        const void* found = std::memchr(p, 0xFF, static_cast<size_t>(end - p));
+        if (!found) return std::nullopt;
+        p = static_cast<const uint8_t*>(found) + 1;
+        while (p < end && *p == 0xFF) ++p;
+        if (p == end) return std::nullopt;
+        const uint8_t code = *p++;
+        if (code == 0x00 || (code >= 0xD0 && code <= 0xD7) || code == 0x01) continue;
+        if (code == JPEG_EOI) {
+            if (shape.width == 0) return std::nullopt;
+            shape.length = static_cast<size_t>(p - begin);
+            return shape;
+        }
+        if (code == 0xD8 || end - p < 2) return std::nullopt;
+        const size_t length = static_cast<size_t>(p[0]) << 8 | p[1];
+        if (length < 2 || static_cast<size_t>(end - p) < length) return std::nullopt;
+        if (IsFrameHeader(code) && shape.width == 0) {
+            if (length < 8) return std::nullopt;
+            shape.height = static_cast<uint32_t>(p[3]) << 8 | p[4];
+            shape.width = static_cast<uint32_t>(p[5]) << 8 | p[6];
+            if (shape.width == 0 || shape.height == 0) return std::nullopt;
+        }
+        p += length;
+    }
+}
+
 }  // namespace
 
 bool CDibJpeg::Read(platform::File& file) {
+    ahead_.state.reset();
     kept_.Forget();
     Clear();
     const uint64_t begin = file.Position();
@@ -337,6 +386,98 @@ bool CDibJpeg::Read(platform::File& file) {
     // Read from shared memory, the kept bytes are a piece of it; from a file, they are read back once.
     if (!state->insertedEnd) kept_.KeepRead(file, begin, *this);
     return true;
+}
+
+// A decoding on the helper thread. The task owns what it writes until it is done; the image reads it only
+// after waiting for the task.
+struct CDibJpeg::Ahead {
+    platform::SharedBytes bytes;
+    uint64_t begin = 0;
+    uint64_t predictedEnd = 0;
+    std::shared_ptr<platform::HelperTask> task;
+    // Written by the task.
+    bool ok = false;
+    bool noMemory = false;
+    bool insertedEnd = false;
+    uint64_t end = 0;
+    PixelBlock pixels;
+    // The pixels went to the image.
+    bool taken = false;
+    // The image's change mark when its pixels were left to the task.
+    uint64_t mark = 0;
+};
+
+bool CDibJpeg::ReadAhead(platform::File& file) {
+    const platform::SharedBytes bytes = quiet_ ? file.Shared() : nullptr;
+    const uint64_t begin = file.Position();
+    if (!bytes || !platform::HelperTask::Parallel() || begin >= bytes->size()) return Read(file);
+    const uint8_t* data = bytes->data();
+    const std::optional<MarkerShape> shape = WalkMarkers(data + begin, data + bytes->size());
+    if (!shape || !ImageSizeAcceptable(shape->width, shape->height, 24)) return Read(file);
+    kept_.Forget();
+    Clear();
+    auto ahead = std::make_shared<Ahead>();
+    ahead->bytes = bytes;
+    ahead->begin = begin;
+    ahead->predictedEnd = begin + shape->length;
+    BITMAPINFOHEADER header;
+    header.biWidth = static_cast<int32_t>(shape->width);
+    header.biHeight = static_cast<int32_t>(shape->height);
+    header.biBitCount = 24;
+    header.biSizeImage = static_cast<uint32_t>(platform::DibStride(header.biWidth, 24) * header.biHeight);
+    const uint8_t* raw = reinterpret_cast<const uint8_t*>(&header);
+    DeferPixels(std::vector<uint8_t>(raw, raw + sizeof header));
+    ahead->mark = ChangeMark();
+    ahead->task = platform::HelperTask::Run([ahead] {
+        // The same decoding as Read's, on a file of its own over the same bytes, and silent: messages
+        // are for the thread of the user interface.
+        platform::SharedMemoryFile own(ahead->bytes);
+        own.Seek(ahead->begin);
+        auto state = std::make_unique<DecodeState>();
+        InstallErrorManager(state->err, true);
+        ahead->ok = Decode(*state, own);
+        ahead->noMemory = state->noMemory;
+        ahead->insertedEnd = state->insertedEnd;
+        ahead->end = own.Position();
+        if (ahead->ok) ahead->pixels = std::move(state->pixels);
+    });
+    ahead_.state = ahead;
+    file.Seek(ahead->predictedEnd);
+    return true;
+}
+
+bool CDibJpeg::TakeDeferredPixels(PixelBlock& pixels) const {
+    const std::shared_ptr<Ahead>& ahead = ahead_.state;
+    if (!ahead) return false;
+    ahead->task->Wait();
+    // The frame header and the decoder agree on the size unless the stream is one the decoder refuses.
+    if (ahead->ok && !ahead->taken &&
+        ahead->pixels.size() ==
+            static_cast<size_t>(GetStorageWidth()) * static_cast<size_t>(CDIB::GetHeight()))
+        pixels = std::move(ahead->pixels);
+    ahead->taken = true;
+    return true;
+}
+
+CDibJpeg::Outcome CDibJpeg::FinishReading() {
+    if (!ahead_.state) return Outcome::read;
+    const std::shared_ptr<Ahead> ahead = ahead_.state;
+    ahead->task->Wait();
+    // An image replaced since its read is no longer the decoding's to finish.
+    const bool mine = ChangeMark() == ahead->mark;
+    // The pixels move in from the decoding, unless someone asked for them already.
+    const bool placed = mine && Bits() != nullptr;
+    ahead_.state.reset();
+    if (!ahead->ok) {
+        if (ahead->noMemory && !quiet_) platform::ShowMessage(kNoMemory);
+        if (mine) Clear();
+        return Outcome::failed;
+    }
+    // A decoder that ended the stream elsewhere, or made another size than the frame header said, is
+    // followed by reading again the plain way.
+    if (ahead->end != ahead->predictedEnd || (mine && !placed)) return Outcome::misplaced;
+    if (mine && !ahead->insertedEnd) kept_.Keep(ahead->bytes, ahead->begin, ahead->end - ahead->begin, *this);
+    return Outcome::read;
 }
 
 bool CDibJpeg::Write(platform::File& file) {

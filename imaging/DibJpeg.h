@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "imaging/Dib.h"
@@ -19,7 +21,37 @@ class CDibJpeg : public CDIB {
     // A quiet codec shows no "Error JPEG" boxes (loading by extension reports its own failure).
     void SetQuiet(bool quiet) { quiet_ = quiet; }
 
+    // Reads as Read does, but a quiet image read from shared bytes leaves its decoding to the helper
+    // thread: the stream's end and the image's size are taken from its markers, the file is left there,
+    // and the caller goes on reading what follows while the pixels are made. FinishReading then tells
+    // how the decoding went; any use of the pixels before that waits for them.
+    bool ReadAhead(platform::File& file);
+    enum class Outcome {
+        read,       // the image is what Read would have made, and the file went on where Read leaves it
+        failed,     // Read would have failed: the image is cleared
+        misplaced,  // the decoder ended the stream elsewhere than its markers said: what was read after
+                    // it must be read again (the image itself is right)
+    };
+    // Waits for a decoding left to the helper thread; an image read at once is simply `read`.
+    Outcome FinishReading();
+
+  protected:
+    bool TakeDeferredPixels(PixelBlock& pixels) const override;
+
   private:
+    struct Ahead;
+    // A copy of an image never shares its predecessor's decoding.
+    struct AheadHandle {
+        AheadHandle() = default;
+        AheadHandle(const AheadHandle&) {}
+        AheadHandle& operator=(const AheadHandle&) {
+            state.reset();
+            return *this;
+        }
+        std::shared_ptr<Ahead> state;
+    };
+
     bool quiet_ = false;
     KeptStream kept_;  // the JFIF bytes the current pixels were decoded from
+    AheadHandle ahead_;
 };

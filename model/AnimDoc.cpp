@@ -110,7 +110,13 @@ void CAnimDoc::Serialize(CArchive& ar) {
             ar.Flush();
             ByteRange range;
             range.begin = ar.GetFile().Position();
-            background->Serialize(ar);
+            // Decoded on the helper thread while the rest is read; LoadFrom waits for it at the end.
+            if (readBackgroundAhead_) {
+                if (!background->ReadAhead(ar.GetFile()))
+                    throw CArchiveException(CArchiveException::generic, ar.Path());
+            } else {
+                background->Serialize(ar);
+            }
             range.end = ar.GetFile().Position();
             backgroundRange_ = range;
             // The list was emptied before loading, so installing asks no question.
@@ -121,14 +127,34 @@ void CAnimDoc::Serialize(CArchive& ar) {
 }
 
 bool CAnimDoc::LoadFrom(platform::File& file, std::string* message) {
-    DeleteContents();
-    try {
-        CArchive ar(file, CArchive::load);
-        Serialize(ar);
-        ar.Close();
-        return true;
-    } catch (...) {
-        if (message) *message = MessageForException(std::current_exception(), DocumentOperation::open);
+    const uint64_t start = file.Position();
+    // First with the background decoded on the helper thread while everything after it is read. Should
+    // its decoder end the stream elsewhere than its markers said, what followed was read from the wrong
+    // place: the load starts over with the background decoded first.
+    for (const bool ahead : {true, false}) {
+        DeleteContents();
+        readBackgroundAhead_ = ahead;
+        std::exception_ptr failure;
+        try {
+            CArchive ar(file, CArchive::load);
+            Serialize(ar);
+            ar.Close();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        readBackgroundAhead_ = false;
+        // The background's outcome comes first, as when it was decoded before anything after it was read.
+        const CDibJpeg::Outcome outcome =
+            background_ ? background_->FinishReading() : CDibJpeg::Outcome::read;
+        if (outcome == CDibJpeg::Outcome::misplaced && ahead) {
+            file.Seek(start);
+            continue;
+        }
+        if (outcome != CDibJpeg::Outcome::read)
+            failure = std::make_exception_ptr(CArchiveException(CArchiveException::generic, file.Path()));
+        if (!failure) return true;
+        if (message) *message = MessageForException(failure, DocumentOperation::open);
+        break;
     }
     // Whatever the load had built so far goes: no half-read document is ever shown.
     DeleteContents();

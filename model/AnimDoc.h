@@ -146,6 +146,8 @@ class CAnimDoc : public AnimScene {
     std::string title_;
     std::string baseDirectory_;
     std::optional<ByteRange> backgroundRange_;
+    // While a load runs: the background is decoded on the helper thread (see LoadFrom).
+    bool readBackgroundAhead_ = false;
     MusicChange musicChange_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <utility>
 
 #include <jpeglib.h>
 
@@ -22,7 +24,8 @@ namespace {
 
 // A JFIF stream made by the library itself, not by the adapter: `components` 1 (grey) or 3, with
 // samples from the coordinates so that the picture has some structure.
-std::vector<uint8_t> LibraryJpeg(int width, int height, int components, int quality = 80) {
+std::vector<uint8_t> LibraryJpeg(int width, int height, int components, int quality = 80,
+                                 void (*configure)(jpeg_compress_struct&) = nullptr) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -36,6 +39,7 @@ std::vector<uint8_t> LibraryJpeg(int width, int height, int components, int qual
     cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (configure) configure(cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<JSAMPLE> row(width * components);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -185,6 +189,96 @@ TEST_F(Jpeg, TwoStreamsOneAfterTheOther) {
     EXPECT_EQ(file.Position(), both.size());
     EXPECT_EQ(a.GetWidth(), 8);
     EXPECT_EQ(b.GetWidth(), 5);
+}
+
+// What a read leaves: whether it took, where the file stands, the pixels, and what the image writes back.
+struct ReadResult {
+    bool read = false;
+    uint64_t position = 0;
+    std::vector<uint8_t> pixels;
+    std::vector<uint8_t> written;
+};
+
+ReadResult Result(CDibJpeg& jpeg, bool read, const platform::File& file) {
+    ReadResult r;
+    r.read = read;
+    r.position = file.Position();
+    if (!read || !jpeg.HasImage()) return r;
+    const uint8_t* bits = std::as_const(jpeg).GetBits();
+    r.pixels.assign(bits, bits + static_cast<size_t>(jpeg.GetStorageWidth()) * jpeg.GetHeight());
+    platform::MemoryFile out;
+    EXPECT_TRUE(jpeg.Write(out));
+    r.written = out.Bytes();
+    return r;
+}
+
+// Read ahead (decoded on the helper thread while the caller goes on), a stream gives exactly what Read
+// gives: taken or refused alike, the file left at the same place, the same pixels, the same bytes
+// written back. Streams whose markers do not plainly end are simply read at once.
+TEST_F(Jpeg, ReadAheadGivesWhatReadGives) {
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> streams = {
+        {"baseline, odd size", LibraryJpeg(37, 23, 3)},
+        {"grey", LibraryJpeg(19, 41, 1)},
+        {"full quality", LibraryJpeg(64, 48, 3, 100)},
+        {"progressive",
+         LibraryJpeg(50, 33, 3, 90, [](jpeg_compress_struct& c) { jpeg_simple_progression(&c); })},
+        {"restart markers",
+         LibraryJpeg(48, 40, 3, 75, [](jpeg_compress_struct& c) { c.restart_interval = 1; })},
+        {"4:4:4", LibraryJpeg(33, 17, 3, 85,
+                              [](jpeg_compress_struct& c) {
+                                  c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;
+                              })},
+    };
+    std::vector<uint8_t> commented = LibraryJpeg(21, 13, 3);
+    // A comment with an end-of-image marker in it: its length carries the reader over it.
+    const std::vector<uint8_t> comment = {0xFF, 0xFE, 0x00, 0x06, 0xFF, 0xD9, 0xFF, 0xD9};
+    commented.insert(commented.begin() + 2, comment.begin(), comment.end());
+    streams.push_back({"comment holding an end marker", commented});
+    std::vector<uint8_t> truncated = LibraryJpeg(64, 64, 3);
+    truncated.resize(truncated.size() * 2 / 3);
+    streams.push_back({"truncated", truncated});
+    std::vector<uint8_t> precision = LibraryJpeg(16, 16, 3);
+    for (size_t i = 2; i + 4 < precision.size(); ++i)
+        if (precision[i] == 0xFF && precision[i + 1] == 0xC0) {
+            precision[i + 4] = 13;  // a sample precision the decoder refuses after the markers are walked
+            break;
+        }
+    streams.push_back({"refused by the decoder", precision});
+    streams.push_back({"no start marker", {0x00, 0xFF, 0xD8, 0xFF, 0xD9}});
+
+    for (const auto& [name, stream] : streams) {
+        SCOPED_TRACE(name);
+        std::vector<uint8_t> bytes = stream;
+        bytes.insert(bytes.end(), {0x12, 0x34, 0x56});  // what follows in a title
+        const auto shared = std::make_shared<const std::vector<uint8_t>>(bytes);
+        platform::SharedMemoryFile plainFile(shared), aheadFile(shared), earlyFile(shared);
+        CDibJpeg plain, ahead, early;
+        for (CDibJpeg* j : {&plain, &ahead, &early}) j->SetQuiet(true);
+        const ReadResult expected = Result(plain, plain.Read(plainFile), plainFile);
+
+        bool read = ahead.ReadAhead(aheadFile);
+        const uint64_t position = aheadFile.Position();
+        read = read && ahead.FinishReading() == CDibJpeg::Outcome::read;
+        ReadResult got = Result(ahead, read, aheadFile);
+        got.position = position;
+        EXPECT_EQ(got.read, expected.read);
+        if (expected.read) EXPECT_EQ(got.position, expected.position);
+        EXPECT_EQ(got.pixels, expected.pixels);
+        EXPECT_EQ(got.written, expected.written);
+        if (!expected.read) EXPECT_FALSE(ahead.HasImage());
+
+        // Pixels asked for before the read is finished wait for the decoding.
+        read = early.ReadAhead(earlyFile);
+        if (read && expected.read) {
+            ASSERT_EQ(early.GetWidth(), plain.GetWidth());
+            const uint8_t* bits = std::as_const(early).GetBits();
+            ASSERT_NE(bits, nullptr);
+            EXPECT_TRUE(std::equal(expected.pixels.begin(), expected.pixels.end(), bits));
+        }
+        read = read && early.FinishReading() == CDibJpeg::Outcome::read;
+        EXPECT_EQ(Result(early, read, earlyFile).written, expected.written);
+    }
+    EXPECT_TRUE(boxes.shown.empty()) << "a quiet read shows nothing, on any thread";
 }
 
 TEST_F(Jpeg, FailedReadLeavesNoImage) {

@@ -181,6 +181,45 @@ TEST_F(FichaDocTest, ABrokenSpriteRefusesTheTitleWhenItOpens) {
     }
 }
 
+// The background of a title read whole is decoded on the helper thread while the rest is read; a
+// background the decoder refuses refuses the title as before, whether or not what follows is sound.
+TEST_F(FichaDocTest, ABackgroundTheDecoderRefusesRefusesTheTitle) {
+    CFichaDoc doc(Variant::player);
+    auto background = std::make_unique<CDibJpeg>();
+    Gradient(*background, 64, 48, 200);
+    doc.SetBackground(std::move(background));
+    doc.GetSpriteList().Insert(MakeSprite(3, 5, 6, 10, 5, 3, 3));
+    doc.GetCards().Add(std::make_unique<CFicha>());
+    const Bytes stored = StoreDocument(doc);
+    Bytes broken = stored;
+    size_t frame = 19;
+    while (frame + 4 < broken.size() && !(broken[frame] == 0xFF && broken[frame + 1] == 0xC0)) ++frame;
+    ASSERT_LT(frame + 4, broken.size());
+    broken[frame + 4] = 13;  // a sample precision only the decoder refuses; the markers still end right
+    Bytes brokenAndCut(broken.begin(), broken.end() - 30);
+
+    for (const Bytes& bytes : {broken, brokenAndCut}) {
+        std::string plainMessage, message;
+        CFichaDoc plain(Variant::player), ahead(Variant::player);
+        platform::MemoryFile file(bytes, "T.FCA");
+        EXPECT_FALSE(plain.Load(file, &plainMessage));
+        platform::SharedMemoryFile shared(std::make_shared<const Bytes>(bytes), "T.FCA");
+        EXPECT_FALSE(ahead.Load(shared, &message));
+        EXPECT_EQ(message, plainMessage);
+        EXPECT_EQ(ahead.GetBackground(), nullptr);
+        EXPECT_TRUE(ahead.GetSpriteList().IsEmpty());
+    }
+    // Sound, the same title opens read whole as read piece by piece.
+    CFichaDoc plain(Variant::player), ahead(Variant::player);
+    platform::MemoryFile file(stored, "T.FCA");
+    ASSERT_TRUE(plain.Load(file));
+    platform::SharedMemoryFile shared(std::make_shared<const Bytes>(stored), "T.FCA");
+    ASSERT_TRUE(ahead.Load(shared));
+    EXPECT_EQ(PixelAt(*ahead.GetBackground(), 40, 30), PixelAt(*plain.GetBackground(), 40, 30));
+    EXPECT_EQ(StoreDocument(ahead), stored);
+    EXPECT_TRUE(box.shown.empty());
+}
+
 TEST_F(FichaDocTest, AFileWithoutCardsOpensWithNoCardShown) {
     Bytes bytes(kEmptyTitle.begin(), kEmptyTitle.begin() + 23);
     bytes.push_back(0x00);

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace platform {
+
+// Work handed to the program's helper thread, so that the thread that asked can go on with other work
+// and wait for the result only where it needs it. The helper runs one task after another, in the order
+// they were handed over; it starts with the first task and is joined when the program ends. On a machine
+// with a single processor, or when a thread cannot be had, the work runs at once on the caller's thread.
+class HelperTask {
+  public:
+    // Hands `work` over. The work must not throw and must not touch what its caller may change before
+    // Wait returns.
+    static std::shared_ptr<HelperTask> Run(std::function<void()> work);
+    // Returns once the work has run.
+    void Wait();
+    bool Done();
+
+    // Whether work is handed to another thread at all on this machine.
+    static bool Parallel();
+
+    explicit HelperTask(std::function<void()> work) : work_(std::move(work)) {}
+
+  private:
+    friend class HelperQueue;
+    void RunHere();
+
+    std::function<void()> work_;
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    bool done_ = false;
+};
+
+}  // namespace platform
