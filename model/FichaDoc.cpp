@@ -13,6 +13,7 @@
 #include "model/ArchiveErrors.h"
 #include "platform/CodePage.h"
 #include "platform/FileNames.h"
+#include "platform/HelperThread.h"
 #include "platform/MciDevice.h"
 #include "platform/MessageBox.h"
 #include "platform/PieceFile.h"
@@ -81,7 +82,9 @@ bool CFichaDoc::OnNewDocument() {
 bool CFichaDoc::OnOpenDocument(const std::string& path) {
     // The title is read whole and loaded from memory: one read of the file instead of reads and seeks
     // around every image, and the images keep the bytes they were read from as pieces of it. Only a title
-    // too large for that goes through the archive's buffer.
+    // too large for that goes through the archive's buffer. The helper thread that decodes the background
+    // wakes meanwhile.
+    platform::HelperTask::Prepare();
     platform::FileError error = platform::FileError::none;
     platform::SharedBytes bytes = platform::ReadWholeFile(path, kWholeTitleLimit, &error);
     platform::DiskFile disk;

@@ -1,5 +1,7 @@
 #include "platform/HelperThread.h"
 
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <system_error>
 #include <thread>
@@ -21,30 +23,55 @@ class HelperQueue {
     // False when no thread could be started: the caller runs the task itself.
     bool Add(const std::shared_ptr<HelperTask>& task) {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (stopping_) return false;
-        if (!thread_.joinable()) {
-            try {
-                thread_ = std::thread([this] { Serve(); });
-            } catch (const std::system_error&) {
-                return false;
-            }
-        }
+        if (!Started()) return false;
         tasks_.push_back(task);
+        queued_.store(true);
         waiting_.notify_one();
         return true;
     }
 
+    void LookOut() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!Started()) return;
+        lookOutUntil_.store(Clock::now() + kLookOut);
+        waiting_.notify_one();
+    }
+
   private:
+    using Clock = std::chrono::steady_clock;
+    // How long the helper looks out for work it was told of; waking costs it more than this on some
+    // machines, so a moment of looking out costs less than being woken again.
+    static constexpr std::chrono::microseconds kLookOut{1500};
+
+    bool Started() {
+        if (stopping_) return false;
+        if (thread_.joinable()) return true;
+        try {
+            thread_ = std::thread([this] { Serve(); });
+        } catch (const std::system_error&) {
+            return false;
+        }
+        return true;
+    }
+
     void Serve() {
         for (;;) {
+            // Told that work is coming, the helper looks for it without sleeping for a moment.
+            while (!queued_.load() && Clock::now() < lookOutUntil_.load()) std::this_thread::yield();
             std::shared_ptr<HelperTask> task;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                waiting_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
-                // The tasks handed over before the end still run: someone may be waiting for them.
-                if (tasks_.empty()) return;
+                waiting_.wait(lock, [this] {
+                    return stopping_ || !tasks_.empty() || Clock::now() < lookOutUntil_.load();
+                });
+                if (tasks_.empty()) {
+                    // The tasks handed over before the end still run: someone may be waiting for them.
+                    if (stopping_) return;
+                    continue;  // looking out
+                }
                 task = std::move(tasks_.front());
                 tasks_.pop_front();
+                queued_.store(!tasks_.empty());
             }
             task->RunHere();
         }
@@ -55,6 +82,8 @@ class HelperQueue {
     std::deque<std::shared_ptr<HelperTask>> tasks_;
     std::thread thread_;
     bool stopping_ = false;
+    std::atomic<bool> queued_{false};
+    std::atomic<Clock::time_point> lookOutUntil_{Clock::time_point{}};
 };
 
 namespace {
@@ -69,6 +98,10 @@ HelperQueue& Queue() {
 bool HelperTask::Parallel() {
     static const bool parallel = std::thread::hardware_concurrency() > 1;
     return parallel;
+}
+
+void HelperTask::Prepare() {
+    if (Parallel()) Queue().LookOut();
 }
 
 std::shared_ptr<HelperTask> HelperTask::Run(std::function<void()> work) {

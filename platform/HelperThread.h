@@ -22,6 +22,9 @@ class HelperTask {
 
     // Whether work is handed to another thread at all on this machine.
     static bool Parallel();
+    // Tells the helper that work is coming soon: it wakes now and looks out for it for a moment, so that
+    // the work starts at once when it is handed over instead of after the thread has woken.
+    static void Prepare();
 
     explicit HelperTask(std::function<void()> work) : work_(std::move(work)) {}
 

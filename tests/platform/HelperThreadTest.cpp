@@ -43,3 +43,16 @@ TEST(HelperThread, TasksRunInOrderAndWaitReturnsAfterTheirWork) {
     for (std::thread& t : waiters) t.join();
     EXPECT_EQ(woken.load(), 3);
 }
+
+// Told that work is coming, the helper looks out for it for a moment; work that comes in that moment, or
+// long after it when the helper sleeps again, runs all the same.
+TEST(HelperThread, WorkRunsWhetherTheHelperLooksOutForItOrSleeps) {
+    for (int wait : {0, 3, 10}) {
+        platform::HelperTask::Prepare();
+        std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+        std::atomic<int> ran{0};
+        auto task = platform::HelperTask::Run([&] { ++ran; });
+        task->Wait();
+        EXPECT_EQ(ran.load(), 1) << "after " << wait << " ms";
+    }
+}
