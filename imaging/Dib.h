@@ -127,6 +127,10 @@ class CDIB : public CObject {
     bool HasImage() const { return !header_.empty(); }
     // True while the pixels wait for their first use (see DeferPixels).
     bool PixelsDeferred() const { return pixelsDeferred_; }
+    // Makes pixels that wait for their first use now, as that use would.
+    void DecodePixels() const {
+        if (pixelsDeferred_) DecodeDeferred();
+    }
     const BITMAPINFOHEADER* GetHeader() const {
         return HasImage() ? reinterpret_cast<const BITMAPINFOHEADER*>(header_.data()) : nullptr;
     }

@@ -459,6 +459,10 @@ bool CDibJpeg::TakeDeferredPixels(PixelBlock& pixels) const {
     return true;
 }
 
+bool CDibJpeg::StillDecoding() const {
+    return ahead_.state && !ahead_.state->task->Done();
+}
+
 CDibJpeg::Outcome CDibJpeg::FinishReading() {
     if (!ahead_.state) return Outcome::read;
     const std::shared_ptr<Ahead> ahead = ahead_.state;

@@ -34,6 +34,8 @@ class CDibJpeg : public CDIB {
     };
     // Waits for a decoding left to the helper thread; an image read at once is simply `read`.
     Outcome FinishReading();
+    // True while the helper thread is still decoding what ReadAhead left to it.
+    bool StillDecoding() const;
 
   protected:
     bool TakeDeferredPixels(PixelBlock& pixels) const override;

@@ -126,6 +126,13 @@ void CAnimDoc::Serialize(CArchive& ar) {
     sprites_.Serialize(ar);
 }
 
+std::vector<CSprite*> CAnimDoc::SpritesShownFirst() const {
+    std::vector<CSprite*> shown;
+    for (CSprite* sprite : sprites_)
+        if (sprite->IsVisible()) shown.push_back(sprite);
+    return shown;
+}
+
 bool CAnimDoc::LoadFrom(platform::File& file, std::string* message) {
     const uint64_t start = file.Position();
     // First with the background decoded on the helper thread while everything after it is read. Should
@@ -143,6 +150,12 @@ bool CAnimDoc::LoadFrom(platform::File& file, std::string* message) {
             failure = std::current_exception();
         }
         readBackgroundAhead_ = false;
+        // The wait is put to use: the sprites shown first are decoded meanwhile, as long as it lasts.
+        if (!failure && background_)
+            for (const CSprite* sprite : SpritesShownFirst()) {
+                if (!background_->StillDecoding()) break;
+                sprite->DecodePixels();
+            }
         // The background's outcome comes first, as when it was decoded before anything after it was read.
         const CDibJpeg::Outcome outcome =
             background_ ? background_->FinishReading() : CDibJpeg::Outcome::read;

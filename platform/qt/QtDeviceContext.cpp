@@ -10,6 +10,10 @@
 
 #include "platform/CodePage.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <tmmintrin.h>
+#endif
+
 namespace platform {
 
 namespace {
@@ -92,6 +96,45 @@ QFont BuildFont(const FontRequest& request) {
                               : static_cast<int>(std::min<int64_t>(height, kMaxFontPixels * 2))));
     return font;
 }
+
+// One row of 24-bit pixels as 32-bit ones (blue, green, red, then an opaque byte: qRgb's memory order on
+// a little-endian machine).
+void ExpandRow24Plain(const uint8_t* in, QRgb* out, int32_t count) {
+    for (int32_t x = 0; x < count; ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
+}
+
+#if defined(__x86_64__) && defined(__ORDER_LITTLE_ENDIAN__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+
+// Four pixels at a time with a byte shuffle, whose instruction is not part of the generic build's baseline:
+// the machine is asked once whether it has it. A piece of 16 bytes is read for every 12 used, so the
+// last pixels of the row, whose piece would reach past it, are left to the plain loop.
+__attribute__((target("ssse3"))) void ExpandRow24Shuffling(const uint8_t* in, QRgb* out, int32_t count) {
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    int32_t x = 0;
+    for (; x + 6 <= count; x += 4) {
+        const __m128i piece = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 3 * x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                         _mm_or_si128(_mm_shuffle_epi8(piece, spread), opaque));
+    }
+    ExpandRow24Plain(in + 3 * x, out + x, count - x);
+}
+
+void ExpandRow24(const uint8_t* in, QRgb* out, int32_t count) {
+    static const bool shuffling = __builtin_cpu_supports("ssse3");
+    if (shuffling)
+        ExpandRow24Shuffling(in, out, count);
+    else
+        ExpandRow24Plain(in, out, count);
+}
+
+#else
+
+void ExpandRow24(const uint8_t* in, QRgb* out, int32_t count) {
+    ExpandRow24Plain(in, out, count);
+}
+
+#endif
 
 bool ValidDib(const DibView& dib) {
     if (dib.bits == nullptr || dib.width <= 0 || dib.height <= 0) return false;
@@ -193,8 +236,7 @@ bool CopyDibInto(const DibView& dib, const Rect& source, QImage& image) {
             const uint8_t* in = row + source.left;
             for (int32_t x = 0; x < width; ++x) out[x] = palette[in[x]];
         } else {
-            const uint8_t* in = row + 3 * static_cast<ptrdiff_t>(source.left);
-            for (int32_t x = 0; x < width; ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
+            ExpandRow24(row + 3 * static_cast<ptrdiff_t>(source.left), out, width);
         }
     }
     return true;

@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "archive/Archive.h"
 #include "engine/AnimView.h"
 #include "model/FichaDoc.h"
 #include "platform/DeviceContext.h"
+#include "platform/HelperThread.h"
 #include "platform/Media.h"
 #include "platform/MessageBox.h"
 #include "platform/Sound.h"
@@ -122,6 +126,8 @@ TEST_F(FichaDocTest, SpritesOfATitleReadWholeWaitForTheirFirstUseAndSaveAsRead) 
     doc.GetSpriteList().Insert(MakeSprite(3, 5, 6, 10, 5, 3, 3));  // odd widths
     doc.GetSpriteList().Insert(MakeSprite(4, 7, 8, 60, 7, 1));
     doc.GetSpriteList().GetAt(0)->SetTransparent(true);
+    // Hidden: sprites that show on the first card may be decoded while the background is.
+    for (CSprite* s : doc.GetSpriteList()) s->SetVisible(false);
     doc.GetCards().Add(std::make_unique<CFicha>());
     const Bytes stored = StoreDocument(doc);
 
@@ -148,6 +154,45 @@ TEST_F(FichaDocTest, SpritesOfATitleReadWholeWaitForTheirFirstUseAndSaveAsRead) 
     ASSERT_TRUE(editor.OnOpenDocument(path));
     for (CSprite* s : editor.GetSpriteList()) EXPECT_TRUE(s->PixelsDeferred());
     EXPECT_EQ(*editor.TitleBytes(), stored);
+}
+
+// While the helper decodes the background, the open decodes the sprites that the first card shows: the
+// visible ones and those its list shows, not those it hides nor the hidden ones.
+TEST_F(FichaDocTest, TheSpritesTheFirstCardShowsAreDecodedWhileTheBackgroundIs) {
+    CFichaDoc doc(Variant::player);
+    auto background = std::make_unique<CDibJpeg>();
+    Gradient(*background, 64, 48, 200);
+    doc.SetBackground(std::move(background));
+    for (int32_t number : {3, 4, 5, 6})
+        doc.GetSpriteList().Insert(MakeSprite(number, 5, 6, 10 * number, 5, 3, 3));
+    doc.GetSpriteList().FindByNumber(4)->SetVisible(false);
+    doc.GetSpriteList().FindByNumber(6)->SetVisible(false);
+    auto card = std::make_unique<CFicha>();
+    card->activationList = "4";
+    card->deactivationList = "5";
+    doc.GetCards().Add(std::move(card));
+    const Bytes stored = StoreDocument(doc);
+
+    // The helper is held, so the background is still being decoded when the rest has been read.
+    std::atomic<bool> release{false};
+    auto hold = platform::HelperTask::Run([&] {
+        while (platform::HelperTask::Parallel() && !release.load()) std::this_thread::yield();
+    });
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        release = true;
+    });
+    CFichaDoc loaded(Variant::player);
+    platform::SharedMemoryFile shared(std::make_shared<const Bytes>(stored), "T.FCA");
+    ASSERT_TRUE(loaded.Load(shared));
+    releaser.join();
+    hold->Wait();
+    if (!platform::HelperTask::Parallel()) GTEST_SKIP() << "one processor: nothing is decoded meanwhile";
+    EXPECT_FALSE(loaded.GetSpriteList().FindByNumber(3)->PixelsDeferred());
+    EXPECT_FALSE(loaded.GetSpriteList().FindByNumber(4)->PixelsDeferred());
+    EXPECT_TRUE(loaded.GetSpriteList().FindByNumber(5)->PixelsDeferred());
+    EXPECT_TRUE(loaded.GetSpriteList().FindByNumber(6)->PixelsDeferred());
+    EXPECT_EQ(StoreDocument(loaded), stored);
 }
 
 TEST_F(FichaDocTest, ABrokenSpriteRefusesTheTitleWhenItOpens) {

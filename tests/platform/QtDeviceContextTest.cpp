@@ -345,3 +345,29 @@ TEST_F(QtDeviceContextTest, TheScreenFactoryMeasuresLikeAnImageContext) {
     EXPECT_EQ(screen->MeasureText("Texto de prueba"), image.MeasureText("Texto de prueba"));
     EXPECT_NE(screen->MeasureText("Texto de prueba").cx, 15 * 10);  // not the fake's metrics
 }
+
+// The card's rows reach the window's image through CopyDibInto, several pixels at a time where the
+// processor allows: every width, every left edge, and the last row of a DIB whose rows end exactly at
+// the end of its memory give each pixel as one at a time would.
+TEST_F(QtDeviceContextTest, CopyDibIntoGivesEveryPixelAtEveryWidthAndEdge) {
+    for (int32_t width : {1, 2, 3, 4, 5, 6, 7, 8, 9, 17, 33, 640}) {
+        const int32_t height = 3;
+        const int32_t stride = (3 * width + 3) / 4 * 4;
+        // The last row is made to end where the memory ends: nothing may be read past it.
+        std::vector<uint8_t> bits(static_cast<size_t>(stride) * (height - 1) + 3 * width);
+        for (size_t i = 0; i < bits.size(); ++i) bits[i] = static_cast<uint8_t>(i * 7 + 1);
+        const DibView view{width, height, 24, stride, bits.data(), nullptr};
+        for (int32_t left : {0, 1, width / 2, width - 1}) {
+            if (left < 0 || left >= width) continue;
+            const Rect source{left, 0, width, height};
+            QImage image(source.Width(), height, QImage::Format_RGB32);
+            ASSERT_TRUE(CopyDibInto(view, source, image));
+            for (int32_t y = 0; y < height; ++y)
+                for (int32_t x = 0; x < source.Width(); ++x) {
+                    const uint8_t* p = bits.data() + (height - 1 - y) * stride + 3 * (left + x);
+                    ASSERT_EQ(image.pixel(x, y), qRgb(p[2], p[1], p[0]))
+                        << "width " << width << ", left " << left << ", at " << x << "," << y;
+                }
+        }
+    }
+}
