@@ -253,7 +253,7 @@ std::unique_ptr<CPhasedSprite> CFichaDoc::MakePictureProxy(const CFoto& picture,
     std::optional<std::string> path = ResolveMediaName(picture.fileName);
     if (!path) return nullptr;
     auto sprite = std::make_unique<CPhasedSprite>();
-    if (!sprite->LoadByExtension(*path)) return nullptr;
+    if (!pictures_.Load(*path, *sprite)) return nullptr;
     sprite->ComputeTransparentColour();
     if (!sprite->ResizePercent(picture.reduction)) return nullptr;
     // A picture reduced to nothing has no pixels to show or to hit.

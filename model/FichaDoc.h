@@ -9,6 +9,7 @@
 #include "model/Actions.h"
 #include "model/AnimDoc.h"
 #include "model/Ficha.h"
+#include "model/PictureCache.h"
 #include "model/UndoHistory.h"
 
 class CMciAvi;
@@ -150,6 +151,8 @@ class CFichaDoc : public CAnimDoc {
     void RemovePictureProxies();
     void RebuildVideoProxy(const CFicha& card);
     std::unique_ptr<CPhasedSprite> MakePictureProxy(const CFoto& picture, int32_t number) const;
+    // The cards' pictures, kept decoded while their files stay as they were.
+    mutable PictureCache pictures_;
     void ShowCurrentCard();
     void EditorGoTo(int index);
     // The whole title in the title-file format; null when it cannot be stored.

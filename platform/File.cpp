@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <new>
 
 namespace platform {
@@ -219,6 +220,29 @@ FileError RenameFile(const std::string& from, const std::string& to) {
 
 void RemoveFile(const std::string& path) {
     ::unlink(path.c_str());
+}
+
+bool FileStamp::Settled() const {
+    constexpr int64_t kSettledNanoseconds = 200'000'000;
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const int64_t present = static_cast<int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    return present - std::max(modified, changed) > kSettledNanoseconds;
+}
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    auto nanoseconds = [](const struct timespec& t) {
+        return static_cast<int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    FileStamp stamp;
+    stamp.device = static_cast<uint64_t>(status.st_dev);
+    stamp.node = static_cast<uint64_t>(status.st_ino);
+    stamp.size = static_cast<uint64_t>(status.st_size);
+    stamp.modified = nanoseconds(status.st_mtim);
+    stamp.changed = nanoseconds(status.st_ctim);
+    return stamp;
 }
 
 std::string TemporaryFolder() {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -162,5 +163,23 @@ FileError RenameFile(const std::string& from, const std::string& to);
 void RemoveFile(const std::string& path);
 // The system's folder for temporary files.
 std::string TemporaryFolder();
+
+// What tells one state of a file (or folder) from another without reading it: the file itself (device
+// and node), its size, and the times of its last change of content and of status. Every change of the
+// content or the name moves the status time, which no program can set back. The clock that stamps the
+// times is coarse, so a change within the same tick as an earlier look would leave the stamp as it was:
+// only the stamp of a file that had settled before it was taken stands for its content.
+struct FileStamp {
+    uint64_t device = 0;
+    uint64_t node = 0;
+    uint64_t size = 0;
+    int64_t modified = 0;  // nanoseconds since the epoch
+    int64_t changed = 0;
+    bool operator==(const FileStamp&) const = default;
+    // True when the last change lies far enough back for every later change to show in the stamp.
+    bool Settled() const;
+};
+// The stamp of what `path` names now; nothing when it cannot be looked at.
+std::optional<FileStamp> StampOf(const std::string& path);
 
 }  // namespace platform

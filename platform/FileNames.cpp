@@ -1,9 +1,6 @@
 #include "platform/FileNames.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -12,6 +9,7 @@
 #include <vector>
 
 #include "platform/CodePage.h"
+#include "platform/File.h"
 
 namespace platform {
 
@@ -93,40 +91,29 @@ std::shared_ptr<const Listing> ReadListing(const fs::path& dir) {
 class ListingCache {
   public:
     std::shared_ptr<const Listing> Get(const fs::path& dir) {
-        struct stat status {};
-        if (::stat(ForSystem(dir).c_str(), &status) != 0) return ReadListing(dir);
+        const std::optional<FileStamp> stamp = StampOf(ForSystem(dir).string());
+        if (!stamp) return ReadListing(dir);
         // The folder itself, whatever name it was reached by.
-        const Key key{status.st_dev, status.st_ino};
-        const Stamp stamp{status.st_ctim.tv_sec, status.st_ctim.tv_nsec};
+        const Key key{stamp->device, stamp->node};
         {
             std::lock_guard<std::mutex> lock(mutex_);
             auto it = kept_.find(key);
-            if (it != kept_.end() && it->second.stamp == stamp) return it->second.listing;
+            if (it != kept_.end() && it->second.stamp == *stamp) return it->second.listing;
         }
         std::shared_ptr<const Listing> listing = ReadListing(dir);
-        const auto changed = std::chrono::system_clock::time_point(
-            std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                std::chrono::seconds(status.st_ctim.tv_sec) +
-                std::chrono::nanoseconds(status.st_ctim.tv_nsec)));
-        if (std::chrono::system_clock::now() - changed > kSettled) {
+        if (stamp->Settled()) {
             std::lock_guard<std::mutex> lock(mutex_);
             if (kept_.size() >= kMaxKept) kept_.clear();
-            kept_[key] = {stamp, listing};
+            kept_[key] = {*stamp, listing};
         }
         return listing;
     }
 
   private:
-    static constexpr auto kSettled = std::chrono::milliseconds(200);
     static constexpr size_t kMaxKept = 64;
-    using Key = std::pair<dev_t, ino_t>;
-    struct Stamp {
-        time_t seconds;
-        long nanoseconds;
-        bool operator==(const Stamp&) const = default;
-    };
+    using Key = std::pair<uint64_t, uint64_t>;
     struct Kept {
-        Stamp stamp;
+        FileStamp stamp;
         std::shared_ptr<const Listing> listing;
     };
     std::mutex mutex_;
