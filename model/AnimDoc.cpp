@@ -126,11 +126,11 @@ void CAnimDoc::Serialize(CArchive& ar) {
     sprites_.Serialize(ar);
 }
 
-std::vector<CSprite*> CAnimDoc::SpritesShownFirst() const {
-    std::vector<CSprite*> shown;
-    for (CSprite* sprite : sprites_)
-        if (sprite->IsVisible()) shown.push_back(sprite);
-    return shown;
+void CAnimDoc::PrepareFirstView(const std::function<bool()>& waiting) const {
+    for (const CSprite* sprite : sprites_) {
+        if (!waiting()) return;
+        if (sprite->IsVisible()) sprite->DecodePixels();
+    }
 }
 
 bool CAnimDoc::LoadFrom(platform::File& file, std::string* message) {
@@ -150,12 +150,9 @@ bool CAnimDoc::LoadFrom(platform::File& file, std::string* message) {
             failure = std::current_exception();
         }
         readBackgroundAhead_ = false;
-        // The wait is put to use: the sprites shown first are decoded meanwhile, as long as it lasts.
-        if (!failure && background_)
-            for (const CSprite* sprite : SpritesShownFirst()) {
-                if (!background_->StillDecoding()) break;
-                sprite->DecodePixels();
-            }
+        // The wait is put to use, as long as it lasts.
+        if (!failure && background_ && background_->StillDecoding())
+            PrepareFirstView([this] { return background_->StillDecoding(); });
         // The background's outcome comes first, as when it was decoded before anything after it was read.
         const CDibJpeg::Outcome outcome =
             background_ ? background_->FinishReading() : CDibJpeg::Outcome::read;

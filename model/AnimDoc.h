@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,9 +45,9 @@ class CAnimDoc : public AnimScene {
     // Rows 1 to 9 of the title layout: leading word, identifier, description, music, loop and stop flags,
     // the background (a flag, then the JFIF stream written straight onto the file) and the sprite list.
     virtual void Serialize(CArchive& ar);
-    // The sprites that show when the document is first shown: their pixels are decoded while a load waits
-    // for the background's (see LoadFrom). Here the visible ones.
-    virtual std::vector<CSprite*> SpritesShownFirst() const;
+    // Makes ready what the document shows first while a load waits for the background's pixels (see
+    // LoadFrom), as long as `waiting` says the wait goes on. Here the visible sprites' pixels are decoded.
+    virtual void PrepareFirstView(const std::function<bool()>& waiting) const;
 
     // --- scene operations ---
     // Installs a new background. When the list holds sprites the user is asked first whether to delete

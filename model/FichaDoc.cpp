@@ -187,21 +187,29 @@ void CFichaDoc::Serialize(CArchive& ar) {
     currentCard_ = cards_.GetSize() > 0 ? 0 : -1;
 }
 
-std::vector<CSprite*> CFichaDoc::SpritesShownFirst() const {
-    const int start = GetVariant() == Variant::player ? RunState().StartCard() : 0;
+void CFichaDoc::PrepareFirstView(const std::function<bool()>& waiting) const {
+    const bool player = GetVariant() == Variant::player;
+    const int start = player ? RunState().StartCard() : 0;
     const CFicha* card = CardAt(start) ? CardAt(start) : CardAt(0);
-    if (!card) return CAnimDoc::SpritesShownFirst();
+    if (!card) {
+        CAnimDoc::PrepareFirstView(waiting);
+        return;
+    }
     const std::vector<int32_t> shown = CSpriteList::ParseNumberList(card->activationList);
     const std::vector<int32_t> hidden = CSpriteList::ParseNumberList(card->deactivationList);
     auto listed = [](const std::vector<int32_t>& numbers, int32_t number) {
         return std::find(numbers.begin(), numbers.end(), number) != numbers.end();
     };
-    std::vector<CSprite*> first;
-    for (CSprite* sprite : GetSpriteList())
+    for (const CSprite* sprite : GetSpriteList()) {
+        if (!waiting()) return;
         if ((sprite->IsVisible() || listed(shown, sprite->GetNumber())) &&
             !listed(hidden, sprite->GetNumber()))
-            first.push_back(sprite);
-    return first;
+            sprite->DecodePixels();
+    }
+    for (const CTexto* text : card->texts) {
+        if (!waiting()) return;
+        text->LayOut(player);
+    }
 }
 
 bool CFichaDoc::Load(platform::File& file, std::string* message) {

@@ -45,8 +45,9 @@ class CFichaDoc : public CAnimDoc {
     void DeleteContents() override;
     // The whole title layout. Storing leaves out the proxy sprites and puts them back afterwards.
     void Serialize(CArchive& ar) override;
-    // The visible sprites and those the first card shows, less those it hides.
-    std::vector<CSprite*> SpritesShownFirst() const override;
+    // The pixels of the visible sprites and of those the first card shows, less those it hides; then the
+    // lines of the first card's texts.
+    void PrepareFirstView(const std::function<bool()>& waiting) const override;
 
     // Loads a whole title from `file` without showing a card or touching the music: the current card is
     // 0 when there is a card. False, with nothing loaded, when the stream is not a title; `message` then

@@ -112,6 +112,13 @@ void CTexto::DrawLines(platform::DeviceContext& dc, const platform::Rect& where,
     dc.SelectFont(oldFont);
 }
 
+void CTexto::LayOut(bool player) const {
+    if (!visible) return;
+    std::unique_ptr<platform::DeviceContext> dc = platform::ScreenContexts().CreateScreenContext();
+    dc->SelectFont(Font(player));
+    LaidOut(*dc, WidthOf(rect));
+}
+
 void CTexto::Draw(platform::DeviceContext& dc) const {
     DrawLines(dc, rect, true);
 }

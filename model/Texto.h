@@ -40,6 +40,8 @@ class CTexto : public CObject {
 
     // Player: at the stored place, with the scrolled-away lines left out, in proof-quality type.
     void Draw(platform::DeviceContext& dc) const;
+    // Lays the lines out on a screen context as drawing would, for a drawing to come to find them made.
+    void LayOut(bool player) const;
     // Editor: unscrolled, moved by minus the view's scroll offset.
     void Draw(platform::DeviceContext& dc, int32_t originX, int32_t originY) const;
 
