@@ -567,3 +567,32 @@ TEST(PcxDeferred, RepeatedRowsEndWithTheImage) {
     EXPECT_EQ(read.eagerEnd, read.deferredEnd);
     EXPECT_TRUE(SamePixels(read.deferred, read.eager));
 }
+
+// Plain bytes are copied eight at a time while no run header lies among them: stretches of every length
+// between headers, at every place within a group of eight and across the end of a line, come back as
+// they were, read at once and read in place.
+TEST(PcxRead, StretchesOfPlainBytesBetweenRunHeadersComeBackWhole) {
+    for (int32_t width : {1, 7, 8, 9, 15, 16, 17, 31, 64, 100}) {
+        SCOPED_TRACE(testing::Message() << "width " << width);
+        CDibPcx pcx;
+        pcx.Create(width, 24, 3);
+        for (int32_t y = 0; y < 24; ++y)
+            for (int32_t x = 0; x < width; ++x) {
+                uint8_t* p = pcx.GetPixelAddress(x, y);
+                for (int channel = 0; channel < 3; ++channel) {
+                    // A bright byte (written as a run header and its value) every `gap` bytes, the rest
+                    // plain bytes that differ from their neighbours.
+                    const int gap = 1 + (y + 3 * channel) % 21;
+                    p[channel] = (x + channel) % gap == gap - 1
+                                     ? static_cast<uint8_t>(0xC0 + (x + y) % 0x40)
+                                     : static_cast<uint8_t>((x * 7 + y + channel) % 0xC0);
+                }
+            }
+        BothReads read(Written(pcx));
+        ASSERT_TRUE(read.eagerRead);
+        ASSERT_TRUE(read.deferredRead);
+        EXPECT_TRUE(SamePixels(read.eager, pcx));
+        EXPECT_TRUE(SamePixels(read.deferred, pcx));
+        EXPECT_EQ(read.deferredEnd, read.eagerEnd);
+    }
+}
