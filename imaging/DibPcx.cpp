@@ -12,6 +12,10 @@
 #include "platform/LittleEndian.h"
 #include "platform/MessageBox.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <tmmintrin.h>
+#endif
+
 IMPLEMENT_SERIAL(CDibPcx, CDIB, 0)
 
 namespace {
@@ -261,6 +265,68 @@ uint8_t* EncodeLine(const uint8_t* line, size_t n, uint8_t* out) {
     return out;
 }
 
+// The red, green and blue lines of a row as its blue, green, red pixels.
+void InterleavePlain(const uint8_t* red, const uint8_t* green, const uint8_t* blue, uint8_t* row,
+                     size_t count) {
+    for (size_t x = 0; x < count; ++x) {
+        row[3 * x] = blue[x];
+        row[3 * x + 1] = green[x];
+        row[3 * x + 2] = red[x];
+    }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+
+// Sixteen pixels at a time with byte shuffles: each 16 bytes of the row gather from the three lines.
+// The instruction is not part of the generic build's baseline, so the machine is asked once for it.
+__attribute__((target("ssse3"))) void InterleaveShuffling(const uint8_t* red, const uint8_t* green,
+                                                          const uint8_t* blue, uint8_t* row, size_t count) {
+    // For output byte q of a group of 48: channel q % 3 (blue, green, red) of pixel q / 3.
+    static const auto masks = [] {
+        struct Masks {
+            alignas(16) int8_t of[3][3][16];  // [output piece][channel][byte]
+        } m{};
+        for (int piece = 0; piece < 3; ++piece)
+            for (int channel = 0; channel < 3; ++channel)
+                for (int b = 0; b < 16; ++b) {
+                    const int q = 16 * piece + b;
+                    m.of[piece][channel][b] = static_cast<int8_t>(q % 3 == channel ? q / 3 : -1);
+                }
+        return m;
+    }();
+    size_t x = 0;
+    for (; x + 16 <= count; x += 16) {
+        const __m128i channels[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(blue + x)),
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(green + x)),
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(red + x))};
+        for (int piece = 0; piece < 3; ++piece) {
+            __m128i out = _mm_setzero_si128();
+            for (int channel = 0; channel < 3; ++channel)
+                out = _mm_or_si128(
+                    out, _mm_shuffle_epi8(channels[channel], _mm_load_si128(reinterpret_cast<const __m128i*>(
+                                                                 masks.of[piece][channel]))));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 3 * x + 16 * piece), out);
+        }
+    }
+    InterleavePlain(red + x, green + x, blue + x, row + 3 * x, count - x);
+}
+
+void Interleave(const uint8_t* red, const uint8_t* green, const uint8_t* blue, uint8_t* row, size_t count) {
+    static const bool shuffling = __builtin_cpu_supports("ssse3");
+    if (shuffling)
+        InterleaveShuffling(red, green, blue, row, count);
+    else
+        InterleavePlain(red, green, blue, row, count);
+}
+
+#else
+
+void Interleave(const uint8_t* red, const uint8_t* green, const uint8_t* blue, uint8_t* row, size_t count) {
+    InterleavePlain(red, green, blue, row, count);
+}
+
+#endif
+
 // Decodes the rows of an image of `shape` into the bottom-up pixel block `bits`, writing every byte of
 // every row, padding included.
 template <class Input>
@@ -278,11 +344,7 @@ bool DecodeRows(Input& input, const PcxShape& shape, uint8_t* bits, size_t strid
             std::memcpy(row, line.data(), copied);
         } else {
             const uint8_t *red = line.data(), *green = red + lineLength, *blue = green + lineLength;
-            for (size_t x = 0; x < copied; ++x) {
-                row[3 * x] = blue[x];
-                row[3 * x + 1] = green[x];
-                row[3 * x + 2] = red[x];
-            }
+            Interleave(red, green, blue, row, copied);
         }
         std::memset(row + pixelBytes, 0, stride - pixelBytes);
     }
