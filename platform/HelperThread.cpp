@@ -72,6 +72,8 @@ class HelperQueue {
                 task = std::move(tasks_.front());
                 tasks_.pop_front();
                 queued_.store(!tasks_.empty());
+                // The work it was told of has come: no more looking out after it.
+                lookOutUntil_.store(Clock::time_point{});
             }
             task->RunHere();
         }
