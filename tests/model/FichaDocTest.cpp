@@ -31,6 +31,12 @@ using platform::MessageAnswer;
 // Every document test runs with the doubles of the document fixture.
 class FichaDocTest : public DocumentTest {
   protected:
+    // A 64 x 48 JPEG background of a blue gradient.
+    static void SetGradientBackground(CFichaDoc& doc) {
+        auto background = std::make_unique<CDibJpeg>();
+        Gradient(*background, 64, 48, 200);
+        doc.SetBackground(std::move(background));
+    }
     // Writes `doc` to a title file in the scratch folder and returns its path.
     std::string SaveTitle(CFichaDoc& doc, const std::string& name) {
         return SaveDocument(doc, folder.Path(name));
@@ -83,9 +89,7 @@ TEST_F(FichaDocTest, LeadingWordAndOddFlagsStoreBackAsLoaded) {
 
 TEST_F(FichaDocTest, BackgroundAndSpritesRoundTripAndTheValueAfterTheImageIsRead) {
     CFichaDoc doc(Variant::player);
-    auto background = std::make_unique<CDibJpeg>();
-    Gradient(*background, 64, 48, 200);
-    doc.SetBackground(std::move(background));
+    SetGradientBackground(doc);
     doc.GetSpriteList().Insert(MakeSprite(3, 5, 6, 10, 8, 6, 3));
     doc.GetSpriteList().Insert(MakeSprite(4, 7, 8, 60));
     doc.workDirectory = "C:\\MEDIA";
@@ -120,9 +124,7 @@ std::vector<uint32_t> Drawn(CSprite& sprite, int32_t width, int32_t height) {
 
 TEST_F(FichaDocTest, SpritesOfATitleReadWholeWaitForTheirFirstUseAndSaveAsRead) {
     CFichaDoc doc(Variant::player);
-    auto background = std::make_unique<CDibJpeg>();
-    Gradient(*background, 64, 48, 200);
-    doc.SetBackground(std::move(background));
+    SetGradientBackground(doc);
     doc.GetSpriteList().Insert(MakeSprite(3, 5, 6, 10, 5, 3, 3));  // odd widths
     doc.GetSpriteList().Insert(MakeSprite(4, 7, 8, 60, 7, 1));
     doc.GetSpriteList().GetAt(0)->SetTransparent(true);
@@ -160,9 +162,7 @@ TEST_F(FichaDocTest, SpritesOfATitleReadWholeWaitForTheirFirstUseAndSaveAsRead) 
 // visible ones and those its list shows, not those it hides nor the hidden ones.
 TEST_F(FichaDocTest, TheSpritesTheFirstCardShowsAreDecodedWhileTheBackgroundIs) {
     CFichaDoc doc(Variant::player);
-    auto background = std::make_unique<CDibJpeg>();
-    Gradient(*background, 64, 48, 200);
-    doc.SetBackground(std::move(background));
+    SetGradientBackground(doc);
     for (int32_t number : {3, 4, 5, 6})
         doc.GetSpriteList().Insert(MakeSprite(number, 5, 6, 10 * number, 5, 3, 3));
     doc.GetSpriteList().FindByNumber(4)->SetVisible(false);
@@ -230,9 +230,7 @@ TEST_F(FichaDocTest, ABrokenSpriteRefusesTheTitleWhenItOpens) {
 // background the decoder refuses refuses the title as before, whether or not what follows is sound.
 TEST_F(FichaDocTest, ABackgroundTheDecoderRefusesRefusesTheTitle) {
     CFichaDoc doc(Variant::player);
-    auto background = std::make_unique<CDibJpeg>();
-    Gradient(*background, 64, 48, 200);
-    doc.SetBackground(std::move(background));
+    SetGradientBackground(doc);
     doc.GetSpriteList().Insert(MakeSprite(3, 5, 6, 10, 5, 3, 3));
     doc.GetCards().Add(std::make_unique<CFicha>());
     const Bytes stored = StoreDocument(doc);
