@@ -771,3 +771,13 @@ TEST_F(DibFiles, LoadAndSaveAskWithTheirFiltersAndReportFailures) {
     ASSERT_EQ(boxes.shown.size(), 4u);
     EXPECT_EQ(boxes.shown[3].text, "Failed to save file");
 }
+
+TEST(Dib, AResultMadeInTwoHalvesAtOnceGivesTheBytesOfPlainResampling) {
+    // A result of 16 MiB or more is made by two threads, each its half of the rows; here the first row
+    // of the second half repeats the last of the first, which the second half cannot copy from the first.
+    const CDIB original = PatternImage(1120, 1000, 3);
+    CDIB dib = original;
+    ASSERT_TRUE(dib.Resize(2800, 2001));
+    ASSERT_GE(static_cast<size_t>(dib.GetStorageWidth()) * 2001, size_t{16} << 20);
+    ExpectSameAsReference(dib, original, 2800, 2001);
+}
