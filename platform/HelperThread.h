@@ -13,8 +13,8 @@ namespace platform {
 // with a single processor, or when a thread cannot be had, the work runs at once on the caller's thread.
 class HelperTask {
   public:
-    // Hands `work` over. The work must not throw and must not touch what its caller may change before
-    // Wait returns.
+    // Hands `work` over. The work must not throw, must not touch what its caller may change before Wait
+    // returns, and must not wait for work of its own handed over here: there is one helper.
     static std::shared_ptr<HelperTask> Run(std::function<void()> work);
     // Returns once the work has run.
     void Wait();
