@@ -16,6 +16,7 @@
 #include "platform/HelperThread.h"
 #include "platform/LittleEndian.h"
 #include "platform/MessageBox.h"
+#include "platform/Processor.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <tmmintrin.h>
@@ -362,8 +363,7 @@ constexpr size_t kStreamedBytes = 16u << 20;
 
 #if defined(__x86_64__) || defined(__i386__)
 
-// Halving a 24-bit row, the pixels at even source columns, with byte shuffles: the instructions are not
-// part of the generic build's baseline, so the machine is asked once whether it has them.
+// Halving a 24-bit row, the pixels at even source columns, with byte shuffles (see CanShuffleBytes).
 
 // Sixteen destination pixels, 48 bytes, from the 93 source bytes at `in`: each 16 bytes of the result
 // gather from two overlapping 16-byte pieces of the source.
@@ -411,11 +411,6 @@ __attribute__((target("ssse3"))) size_t HalveRow24Shuffling(const uint8_t* in, u
     return i;
 }
 
-bool CanShuffleBytes() {
-    static const bool can = __builtin_cpu_supports("ssse3");
-    return can;
-}
-
 #endif
 
 // One destination row of nearest-neighbour resampling: `offsets` holds, for each of the `count`
@@ -432,7 +427,7 @@ void ResampleRow(const uint8_t* in, uint8_t* out, const uint32_t* offsets, size_
     }
     size_t i = 0;
 #if defined(__x86_64__) || defined(__i386__)
-    if (halving && CanShuffleBytes()) i = HalveRow24Shuffling(in, out, count, inBytes, streaming);
+    if (halving && platform::CanShuffleBytes()) i = HalveRow24Shuffling(in, out, count, inBytes, streaming);
 #endif
     for (; i < wordSafe; ++i) {
         uint32_t word;

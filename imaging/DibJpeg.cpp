@@ -361,6 +361,17 @@ std::optional<MarkerShape> WalkMarkers(const uint8_t* begin, const uint8_t* end)
     }
 }
 
+// The header of a 24-bit image of `size` pixel bytes.
+std::vector<uint8_t> InfoHeader(int32_t width, int32_t height, size_t size) {
+    BITMAPINFOHEADER header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biBitCount = 24;
+    header.biSizeImage = static_cast<uint32_t>(size);
+    const uint8_t* raw = reinterpret_cast<const uint8_t*>(&header);
+    return std::vector<uint8_t>(raw, raw + sizeof header);
+}
+
 }  // namespace
 
 bool CDibJpeg::Read(platform::File& file) {
@@ -374,13 +385,8 @@ bool CDibJpeg::Read(platform::File& file) {
         if (state->noMemory && !quiet_) platform::ShowMessage(kNoMemory);
         return false;
     }
-    BITMAPINFOHEADER header;
-    header.biWidth = state->width;
-    header.biHeight = state->height;
-    header.biBitCount = 24;
-    header.biSizeImage = static_cast<uint32_t>(state->pixels.size());
-    const uint8_t* raw = reinterpret_cast<const uint8_t*>(&header);
-    Replace(std::vector<uint8_t>(raw, raw + sizeof header), std::move(state->pixels));
+    const size_t size = state->pixels.size();
+    Replace(InfoHeader(state->width, state->height, size), std::move(state->pixels));
     // A stream that had to be completed is not worth keeping: written back, it would run into whatever
     // follows it.
     // Read from shared memory, the kept bytes are a piece of it; from a file, they are read back once.
@@ -395,14 +401,11 @@ struct CDibJpeg::Ahead {
     uint64_t begin = 0;
     uint64_t predictedEnd = 0;
     std::shared_ptr<platform::HelperTask> task;
-    // Written by the task.
+    // Written by the task; the pixels go to the image at its first use of them.
     bool ok = false;
-    bool noMemory = false;
     bool insertedEnd = false;
     uint64_t end = 0;
     PixelBlock pixels;
-    // The pixels went to the image.
-    bool taken = false;
     // The image's change mark when its pixels were left to the task.
     uint64_t mark = 0;
 };
@@ -420,13 +423,8 @@ bool CDibJpeg::ReadAhead(platform::File& file) {
     ahead->bytes = bytes;
     ahead->begin = begin;
     ahead->predictedEnd = begin + shape->length;
-    BITMAPINFOHEADER header;
-    header.biWidth = static_cast<int32_t>(shape->width);
-    header.biHeight = static_cast<int32_t>(shape->height);
-    header.biBitCount = 24;
-    header.biSizeImage = static_cast<uint32_t>(platform::DibStride(header.biWidth, 24) * header.biHeight);
-    const uint8_t* raw = reinterpret_cast<const uint8_t*>(&header);
-    DeferPixels(std::vector<uint8_t>(raw, raw + sizeof header));
+    const auto width = static_cast<int32_t>(shape->width), height = static_cast<int32_t>(shape->height);
+    DeferPixels(InfoHeader(width, height, static_cast<size_t>(platform::DibStride(width, 24)) * height));
     ahead->mark = ChangeMark();
     ahead->task = platform::HelperTask::Run([ahead] {
         // The same decoding as Read's, on a file of its own over the same bytes, and silent: messages
@@ -436,7 +434,6 @@ bool CDibJpeg::ReadAhead(platform::File& file) {
         auto state = std::make_unique<DecodeState>();
         InstallErrorManager(state->err, true);
         ahead->ok = Decode(*state, own);
-        ahead->noMemory = state->noMemory;
         ahead->insertedEnd = state->insertedEnd;
         ahead->end = own.Position();
         if (ahead->ok) ahead->pixels = std::move(state->pixels);
@@ -451,11 +448,9 @@ bool CDibJpeg::TakeDeferredPixels(PixelBlock& pixels) const {
     if (!ahead) return false;
     ahead->task->Wait();
     // The frame header and the decoder agree on the size unless the stream is one the decoder refuses.
-    if (ahead->ok && !ahead->taken &&
-        ahead->pixels.size() ==
-            static_cast<size_t>(GetStorageWidth()) * static_cast<size_t>(CDIB::GetHeight()))
+    if (ahead->ok && ahead->pixels.size() ==
+                         static_cast<size_t>(GetStorageWidth()) * static_cast<size_t>(CDIB::GetHeight()))
         pixels = std::move(ahead->pixels);
-    ahead->taken = true;
     return true;
 }
 
@@ -472,8 +467,8 @@ CDibJpeg::Outcome CDibJpeg::FinishReading() {
     // The pixels move in from the decoding, unless someone asked for them already.
     const bool placed = mine && Bits() != nullptr;
     ahead_.state.reset();
+    // Only a quiet image reads ahead: a failure shows nothing here either.
     if (!ahead->ok) {
-        if (ahead->noMemory && !quiet_) platform::ShowMessage(kNoMemory);
         if (mine) Clear();
         return Outcome::failed;
     }

@@ -11,6 +11,7 @@
 #include "platform/DibStride.h"
 #include "platform/LittleEndian.h"
 #include "platform/MessageBox.h"
+#include "platform/Processor.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <tmmintrin.h>
@@ -277,8 +278,8 @@ void InterleavePlain(const uint8_t* red, const uint8_t* green, const uint8_t* bl
 
 #if defined(__x86_64__) || defined(__i386__)
 
-// Sixteen pixels at a time with byte shuffles: each 16 bytes of the row gather from the three lines.
-// The instruction is not part of the generic build's baseline, so the machine is asked once for it.
+// Sixteen pixels at a time with byte shuffles (see CanShuffleBytes): each 16 bytes of the row gather
+// from the three lines.
 __attribute__((target("ssse3"))) void InterleaveShuffling(const uint8_t* red, const uint8_t* green,
                                                           const uint8_t* blue, uint8_t* row, size_t count) {
     // For output byte q of a group of 48: channel q % 3 (blue, green, red) of pixel q / 3.
@@ -312,8 +313,7 @@ __attribute__((target("ssse3"))) void InterleaveShuffling(const uint8_t* red, co
 }
 
 void Interleave(const uint8_t* red, const uint8_t* green, const uint8_t* blue, uint8_t* row, size_t count) {
-    static const bool shuffling = __builtin_cpu_supports("ssse3");
-    if (shuffling)
+    if (platform::CanShuffleBytes())
         InterleaveShuffling(red, green, blue, row, count);
     else
         InterleavePlain(red, green, blue, row, count);

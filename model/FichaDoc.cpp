@@ -115,8 +115,7 @@ bool CFichaDoc::OnOpenDocument(const std::string& path) {
         StartUndoHistory();
     } else {
         hasVideo_ = false;
-        int start = RunState().StartCard();
-        currentCard_ = CardAt(start) ? start : (cards_.GetSize() > 0 ? 0 : -1);
+        currentCard_ = FirstCardShown();
         if (CFicha* card = CardAt(currentCard_)) ShowCard(card);
         SetModifiedFlag(false);
         ApplyBackgroundMusicRule();
@@ -187,10 +186,15 @@ void CFichaDoc::Serialize(CArchive& ar) {
     currentCard_ = cards_.GetSize() > 0 ? 0 : -1;
 }
 
+int CFichaDoc::FirstCardShown() const {
+    // The player starts at the card its run state asks for, when the title has it.
+    const int start = GetVariant() == Variant::player ? RunState().StartCard() : 0;
+    return CardAt(start) ? start : (cards_.GetSize() > 0 ? 0 : -1);
+}
+
 void CFichaDoc::PrepareFirstView(const std::function<bool()>& waiting) const {
     const bool player = GetVariant() == Variant::player;
-    const int start = player ? RunState().StartCard() : 0;
-    const CFicha* card = CardAt(start) ? CardAt(start) : CardAt(0);
+    const CFicha* card = CardAt(FirstCardShown());
     if (!card) {
         CAnimDoc::PrepareFirstView(waiting);
         return;

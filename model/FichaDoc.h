@@ -152,6 +152,8 @@ class CFichaDoc : public CAnimDoc {
     void RemovePictureProxies();
     void RebuildVideoProxy(const CFicha& card);
     std::unique_ptr<CPhasedSprite> MakePictureProxy(const CFoto& picture, int32_t number) const;
+    // The index of the card an open shows first; -1 without cards.
+    int FirstCardShown() const;
     // The cards' pictures, kept decoded while their files stay as they were.
     mutable PictureCache pictures_;
     void ShowCurrentCard();

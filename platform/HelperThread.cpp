@@ -39,8 +39,8 @@ class HelperQueue {
 
   private:
     using Clock = std::chrono::steady_clock;
-    // How long the helper looks out for work it was told of; waking costs it more than this on some
-    // machines, so a moment of looking out costs less than being woken again.
+    // How long the helper looks out for work it was told of: time enough for a title's file to be read up
+    // to its background. Waking a sleeping thread takes tens of microseconds, which the look-out hides.
     static constexpr std::chrono::microseconds kLookOut{1500};
 
     bool Started() {

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "platform/CodePage.h"
+#include "platform/Processor.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <tmmintrin.h>
@@ -105,9 +106,8 @@ void ExpandRow24Plain(const uint8_t* in, QRgb* out, int32_t count) {
 
 #if defined(__x86_64__) && defined(__ORDER_LITTLE_ENDIAN__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
 
-// Four pixels at a time with a byte shuffle, whose instruction is not part of the generic build's baseline:
-// the machine is asked once whether it has it. A piece of 16 bytes is read for every 12 used, so the
-// last pixels of the row, whose piece would reach past it, are left to the plain loop.
+// Four pixels at a time with a byte shuffle (see CanShuffleBytes). A piece of 16 bytes is read for every
+// 12 used, so the last pixels of the row, whose piece would reach past it, are left to the plain loop.
 __attribute__((target("ssse3"))) void ExpandRow24Shuffling(const uint8_t* in, QRgb* out, int32_t count) {
     const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
@@ -121,8 +121,7 @@ __attribute__((target("ssse3"))) void ExpandRow24Shuffling(const uint8_t* in, QR
 }
 
 void ExpandRow24(const uint8_t* in, QRgb* out, int32_t count) {
-    static const bool shuffling = __builtin_cpu_supports("ssse3");
-    if (shuffling)
+    if (CanShuffleBytes())
         ExpandRow24Shuffling(in, out, count);
     else
         ExpandRow24Plain(in, out, count);
