@@ -21,7 +21,9 @@ TEST(HelperThread, TasksRunInOrderAndWaitReturnsAfterTheirWork) {
     }));
     for (int i = 1; i < 50; ++i)
         tasks.push_back(platform::HelperTask::Run([&order, i] { order.push_back(i); }));
-    if (platform::HelperTask::Parallel()) EXPECT_FALSE(tasks.back()->Done());
+    if (platform::HelperTask::Parallel()) {
+        EXPECT_FALSE(tasks.back()->Done());
+    }
     release = true;
     tasks.back()->Wait();
     for (const auto& task : tasks) EXPECT_TRUE(task->Done());

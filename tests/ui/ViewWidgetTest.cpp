@@ -94,6 +94,30 @@ TEST_F(ViewWidgetTest, ShowsTheComposedBufferPixelForPixelAtScaleOneAndTwo) {
     EXPECT_NE(shown.pixel(21, 40), shown.pixel(22, 40));
 }
 
+// A paint of several rectangles of different shapes puts each together on its own: each shows the buffer
+// under it exactly, and nothing outside them is touched.
+TEST_F(ViewWidgetTest, EachRectangleOfAPaintShowsTheBufferUnderIt) {
+    widget.resize(40, 30);
+    const QRegion region = QRegion(0, 0, 3, 30) + QRegion(5, 26, 35, 2) + QRegion(30, 10, 1, 1);
+    ASSERT_GE(region.rectCount(), 5);
+    for (int pass = 0; pass < 2; ++pass) {
+        QImage shown(40, 30, QImage::Format_RGB32);
+        shown.fill(qRgb(7, 8, 9));
+        const QRegion painted = pass == 0 ? region : QRegion(10, 5, 25, 3);
+        widget.render(&shown, painted.boundingRect().topLeft(), painted);
+        int wrong = 0, touched = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) {
+                if (painted.contains(QPoint(x, y)))
+                    wrong += shown.pixel(x, y) != BufferPixel(view, x, y);
+                else
+                    touched += shown.pixel(x, y) != qRgb(7, 8, 9);
+            }
+        EXPECT_EQ(wrong, 0) << "pass " << pass;
+        EXPECT_EQ(touched, 0) << "pass " << pass;
+    }
+}
+
 TEST_F(ViewWidgetTest, ASmallerViewIsCentredOnBlackOrKeptAtTheTopLeft) {
     widget.resize(60, 50);
     QImage shown = Grab(widget);
