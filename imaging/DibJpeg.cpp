@@ -259,8 +259,11 @@ bool Decode(DecodeState& s, platform::File& file) {
                                                   cinfo->output_width * cinfo->output_components, 1);
     s.width = static_cast<int32_t>(cinfo->output_width);
     s.height = static_cast<int32_t>(cinfo->output_height);
+    // Run on the helper, the decoding wakes whoever waits for it a twelfth of the rows before its end.
+    const JDIMENSION nearlyDone = cinfo->output_height - cinfo->output_height / 12;
     while (cinfo->output_scanline < cinfo->output_height) {
         JDIMENSION y = cinfo->output_scanline;
+        if (y == nearlyDone) platform::HelperTask::NearlyDone();
         uint8_t* row = s.pixels.data() + (s.height - 1 - y) * stride;
         // The block may hold an older image's bytes: the padding after the pixels is cleared.
         std::memset(row + 3 * s.width, 0, static_cast<size_t>(stride - 3 * s.width));

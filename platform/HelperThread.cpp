@@ -112,24 +112,66 @@ std::shared_ptr<HelperTask> HelperTask::Run(std::function<void()> work) {
     return task;
 }
 
+namespace {
+
+// The task the helper is running, for the work to tell of its progress.
+thread_local HelperTask* running = nullptr;
+
+// A moment's pause in a loop that waits for another thread, without giving up the processor.
+inline void Pause() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
+}  // namespace
+
 void HelperTask::RunHere() {
+    HelperTask* outer = running;
+    running = this;
     work_();
+    running = outer;
     work_ = nullptr;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        done_ = true;
+        done_.store(true);
     }
     finished_.notify_all();
 }
 
+void HelperTask::NearlyDone() {
+    HelperTask* task = running;
+    if (!task) return;
+    {
+        std::lock_guard<std::mutex> lock(task->mutex_);
+        if (task->nearlyDone_) return;
+        task->nearlyDone_ = true;
+    }
+    task->finished_.notify_all();
+}
+
 void HelperTask::Wait() {
+    if (done_.load()) return;
+    bool nearly = false;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        finished_.wait(lock, [this] { return done_.load() || nearlyDone_; });
+        nearly = !done_.load();
+    }
+    if (!nearly) return;
+    // Woken a little before the end: the waiter is up again by the time the work ends, and looks for the
+    // end without sleeping once more, for a while at most.
+    const auto until = std::chrono::steady_clock::now() + kLastStretch;
+    while (!done_.load() && std::chrono::steady_clock::now() < until) Pause();
+    if (done_.load()) return;
     std::unique_lock<std::mutex> lock(mutex_);
-    finished_.wait(lock, [this] { return done_; });
+    finished_.wait(lock, [this] { return done_.load(); });
 }
 
 bool HelperTask::Done() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return done_;
+    return done_.load();
 }
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -18,6 +20,9 @@ class HelperTask {
     static std::shared_ptr<HelperTask> Run(std::function<void()> work);
     // Returns once the work has run.
     void Wait();
+    // Called by running work a little before its end, for as long as it takes a sleeping thread to wake:
+    // a thread waiting for it wakes now and looks for the end without sleeping. Elsewhere it does nothing.
+    static void NearlyDone();
     bool Done();
 
     // Whether work is handed to another thread at all on this machine.
@@ -32,10 +37,14 @@ class HelperTask {
     friend class HelperQueue;
     void RunHere();
 
+    // How long a waiter woken by NearlyDone looks for the end before it sleeps again.
+    static constexpr std::chrono::microseconds kLastStretch{2000};
+
     std::function<void()> work_;
     std::mutex mutex_;
     std::condition_variable finished_;
-    bool done_ = false;
+    std::atomic<bool> done_{false};
+    bool nearlyDone_ = false;
 };
 
 }  // namespace platform

@@ -58,3 +58,23 @@ TEST(HelperThread, WorkRunsWhetherTheHelperLooksOutForItOrSleeps) {
         EXPECT_EQ(ran.load(), 1) << "after " << wait << " ms";
     }
 }
+
+// Work that tells it is nearly done wakes its waiter early; the waiter still returns only once the work
+// has ended, whether the end comes at once or long after the waiter stopped looking for it. Told
+// anywhere but in running work, it does nothing.
+TEST(HelperThread, AWaiterWokenBeforeTheEndStillWaitsForTheEnd) {
+    platform::HelperTask::NearlyDone();
+    for (int tail : {0, 1, 30}) {
+        std::atomic<bool> ended{false};
+        auto task = platform::HelperTask::Run([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            platform::HelperTask::NearlyDone();
+            platform::HelperTask::NearlyDone();
+            std::this_thread::sleep_for(std::chrono::milliseconds(tail));
+            ended = true;
+        });
+        task->Wait();
+        EXPECT_TRUE(ended.load()) << "ended " << tail << " ms after it said it was nearly done";
+        EXPECT_TRUE(task->Done());
+    }
+}
