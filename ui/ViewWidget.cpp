@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
@@ -232,10 +233,43 @@ void ViewWidget::paintEvent(QPaintEvent* event) {
     for (const QRect& r : region) PaintArea(painter, layout, layout.WidgetToClient(r).Intersect(viewClient));
 }
 
+namespace {
+
+// Where an area at the view's own size can go straight into the pixels of the painter's device: a raster
+// painter on an image of 32-bit pixels, moved but neither scaled nor clipped, whose image is its own. The
+// image's part under the area is returned, over the device's memory; a null image otherwise.
+QImage DevicePart(QPainter& painter, const QRect& widgetArea) {
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || painter.hasClipping()) return QImage();
+    QPaintDevice* device = engine->paintDevice();
+    if (!device || device->devType() != QInternal::Image) return QImage();
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied &&
+        format != QImage::Format_ARGB32)
+        return QImage();
+    const QTransform transform = painter.deviceTransform();
+    if (transform.type() > QTransform::TxTranslate || transform.dx() != std::floor(transform.dx()) ||
+        transform.dy() != std::floor(transform.dy()))
+        return QImage();
+    const QRect area =
+        widgetArea.translated(static_cast<int>(transform.dx()), static_cast<int>(transform.dy()));
+    const QRegion clip = engine->systemClip();
+    if (!image->rect().contains(area) || (!clip.isEmpty() && !clip.contains(area))) return QImage();
+    // A copy of the image made since the painter began would be parted from it by writing.
+    if (!image->isDetached()) return QImage();
+    const qsizetype line = image->bytesPerLine();
+    uchar* first = image->bits() + area.top() * line + static_cast<qsizetype>(area.left()) * 4;
+    return QImage(first, area.width(), area.height(), line, format);
+}
+
+}  // namespace
+
 void ViewWidget::PaintArea(QPainter& painter, const ViewLayout& layout, const platform::Rect& client) {
     if (client.IsEmpty()) return;
     const platform::Point scroll = layout.Scroll();
     const platform::Rect card = client.Offset(scroll.x, scroll.y);
+    if (layout.Scale() == 1 && PaintAreaInPlace(painter, layout, client, card)) return;
     // The area is drawn at the view's own size, buffer and overlay together, and only then scaled, so a
     // scaled card shows exactly the pixels of an unscaled one.
     QImage image(card.Width(), card.Height(), QImage::Format_RGB32);
@@ -255,6 +289,26 @@ void ViewWidget::PaintArea(QPainter& painter, const ViewLayout& layout, const pl
         if (client_) client_->PaintOverlay(dc, card);
     }
     painter.drawImage(layout.ClientToWidgetF(client), image);
+}
+
+bool ViewWidget::PaintAreaInPlace(QPainter& painter, const ViewLayout& layout, const platform::Rect& client,
+                                  const platform::Rect& card) {
+    const CDIB* buffer = view_ ? view_->GetBuffer() : nullptr;
+    if (!buffer) return false;
+    const QRect widgetArea = layout.ClientToWidget(client);
+    if (widgetArea.width() != card.Width() || widgetArea.height() != card.Height()) return false;
+    QImage part = DevicePart(painter, widgetArea);
+    if (part.isNull() || !platform::CopyDibInto(buffer->View(), card, part)) return false;
+    if (!client_) return true;
+    painter.save();
+    painter.translate(widgetArea.left() - card.left, widgetArea.top() - card.top);
+    painter.setClipRect(QRect(card.left, card.top, card.Width(), card.Height()));
+    {
+        platform::QtDeviceContext dc(painter);
+        client_->PaintOverlay(dc, card);
+    }
+    painter.restore();
+    return true;
 }
 
 void ViewWidget::resizeEvent(QResizeEvent*) {

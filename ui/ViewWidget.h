@@ -129,6 +129,10 @@ class ViewWidget : public QWidget {
     void RequestUpdate(const platform::Rect& client, platform::Size bufferSize);
     platform::Rect ClientClipBox() const;
     void PaintArea(QPainter& painter, const ViewLayout& layout, const platform::Rect& client);
+    // PaintArea straight into the device's pixels where the painter allows it (see DevicePart); false
+    // when it does not, and nothing was drawn.
+    bool PaintAreaInPlace(QPainter& painter, const ViewLayout& layout, const platform::Rect& client,
+                          const platform::Rect& card);
     MouseEvent Translate(const QMouseEvent& event) const;
     // Keeps the scroll position in range after a change of sizes; true when it moved.
     bool ClampScroll();

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -294,6 +295,22 @@ TEST_F(ViewWidgetTest, TheOverlayDrawsTextOverTheBufferOnTheSamePainter) {
     EXPECT_GT(ink, 20);
     EXPECT_EQ(outside, 0);
     EXPECT_GT(reddest, 200);  // the text's colour, over the sprite and the background
+
+    // Painted straight into an image's pixels, or through an image of its own when the painter is
+    // clipped, the card with its text is the same, pixel for pixel.
+    QImage direct(40, 30, QImage::Format_RGB32);
+    direct.fill(Qt::blue);
+    widget.render(&direct);
+    EXPECT_EQ(direct, shown);
+    QImage clipped(40, 30, QImage::Format_RGB32);
+    clipped.fill(Qt::blue);
+    {
+        QPainter painter(&clipped);
+        painter.setClipRect(0, 0, 40, 20);
+        widget.render(&painter);
+    }
+    EXPECT_EQ(clipped.copy(0, 0, 40, 20), shown.copy(0, 0, 40, 20));
+    EXPECT_EQ(clipped.pixel(5, 25), qRgb(0, 0, 255));
 
     // Scaled, the card with its text is the unscaled one with every pixel doubled.
     widget.SetIntegerScale(2);
