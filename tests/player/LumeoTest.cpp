@@ -38,16 +38,17 @@ TEST(LumeoTrace, AScreenshotNamesItsFileOrSaysItWasNotSaved) {
     ASSERT_NE(out, nullptr);
     {
         JsonTraceLog log(out);
-        log.Screenshot("/t/d\xC3\xADa \"1\"-card0-1.png");  // a path of the file system, UTF-8 already
+        log.Screenshot(
+            "/t/d\xC3\xAD"
+            "a \"1\"-card0-1.png");  // a path of the file system, UTF-8 already
         log.Screenshot("");
     }
     std::fclose(out);
     const std::string text(buffer, size);
     std::free(buffer);
-    EXPECT_NE(
-        text.find(
-            ",\"event\":\"screenshot\",\"file\":\"/t/d\xC3\xADa \\\"1\\\"-card0-1.png\",\"saved\":1}\n"),
-        std::string::npos)
+    EXPECT_NE(text.find(",\"event\":\"screenshot\",\"file\":\"/t/d\xC3\xAD"
+                        "a \\\"1\\\"-card0-1.png\",\"saved\":1}\n"),
+              std::string::npos)
         << text;
     EXPECT_NE(text.find(",\"event\":\"screenshot\",\"file\":\"\",\"saved\":0}\n"), std::string::npos) << text;
 }
