@@ -276,7 +276,9 @@ TEST_F(AnimViewTest, ComposingGivesThePlainPixelByPixelSceneAtEveryEdge) {
         expectPlainScene(inside);
         for (int32_t y = 0; y < 30; ++y)
             for (int32_t x = 0; x < 40; ++x)
-                if (!inside.Contains(x, y)) ASSERT_EQ(At(x, y), 0x777777u) << "outside at " << x << "," << y;
+                if (!inside.Contains(x, y)) {
+                    ASSERT_EQ(At(x, y), 0x777777u) << "outside at " << x << "," << y;
+                }
     }
 }
 

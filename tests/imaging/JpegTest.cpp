@@ -262,10 +262,14 @@ TEST_F(Jpeg, ReadAheadGivesWhatReadGives) {
         ReadResult got = Result(ahead, read, aheadFile);
         got.position = position;
         EXPECT_EQ(got.read, expected.read);
-        if (expected.read) EXPECT_EQ(got.position, expected.position);
+        if (expected.read) {
+            EXPECT_EQ(got.position, expected.position);
+        }
         EXPECT_EQ(got.pixels, expected.pixels);
         EXPECT_EQ(got.written, expected.written);
-        if (!expected.read) EXPECT_FALSE(ahead.HasImage());
+        if (!expected.read) {
+            EXPECT_FALSE(ahead.HasImage());
+        }
 
         // Pixels asked for before the read is finished wait for the decoding.
         read = early.ReadAhead(earlyFile);

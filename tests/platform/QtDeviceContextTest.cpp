@@ -145,7 +145,8 @@ class CountingQtContext : public QtImageDeviceContext {
 TEST_F(QtDeviceContextTest, GuessedAdvancesLeaveTheLinesOfRealFontsAsMeasuringFindsThem) {
     const std::string text =
         "El t\xEDtulo explica en cada ficha qu\xE9 hacen sus botones: \x93Siguiente\x94 lleva a la ficha "
-        "que sigue, \x93Anterior\x94 a la de antes, y la m\xFAsica \x97 que suena desde el principio \x97 "
+        "que sigue, \x93"
+        "Anterior\x94 a la de antes, y la m\xFAsica \x97 que suena desde el principio \x97 "
         "sigue sonando. WWW iiii MMMM llll \x80 100, fin.";
     int guessed = 0, measured = 0;
     for (const FontRequest& font :
