@@ -311,6 +311,19 @@ TEST_F(ViewWidgetTest, TheOverlayDrawsTextOverTheBufferOnTheSamePainter) {
     }
     EXPECT_EQ(clipped.copy(0, 0, 40, 20), shown.copy(0, 0, 40, 20));
     EXPECT_EQ(clipped.pixel(5, 25), qRgb(0, 0, 255));
+    // A painter that shows what it draws half through shows the card so.
+    QImage faded(40, 30, QImage::Format_RGB32), expected(40, 30, QImage::Format_RGB32);
+    faded.fill(Qt::blue);
+    expected.fill(Qt::blue);
+    {
+        QPainter painter(&faded);
+        painter.setOpacity(0.5);
+        widget.render(&painter);
+        QPainter by(&expected);
+        by.setOpacity(0.5);
+        by.drawImage(0, 0, shown);
+    }
+    EXPECT_EQ(faded, expected);
 
     // Scaled, the card with its text is the unscaled one with every pixel doubled.
     widget.SetIntegerScale(2);
