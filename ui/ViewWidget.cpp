@@ -254,8 +254,11 @@ QImage DevicePart(QPainter& painter, const QRect& widgetArea) {
         return QImage();
     const QRect area =
         widgetArea.translated(static_cast<int>(transform.dx()), static_cast<int>(transform.dy()));
+    // The area lies wholly inside the device and inside what the paint may reach (a region's "contains"
+    // of a rectangle only asks for overlap).
     const QRegion clip = engine->systemClip();
-    if (!image->rect().contains(area) || (!clip.isEmpty() && !clip.contains(area))) return QImage();
+    if (!image->rect().contains(area) || (!clip.isEmpty() && !QRegion(area).subtracted(clip).isEmpty()))
+        return QImage();
     // A copy of the image made since the painter began would be parted from it by writing.
     if (!image->isDetached()) return QImage();
     const qsizetype line = image->bytesPerLine();
