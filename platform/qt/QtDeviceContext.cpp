@@ -10,6 +10,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Processor.h"
+#include "platform/qt/QtTextRaster.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <tmmintrin.h>
@@ -286,6 +287,12 @@ Size QtDeviceContext::MeasureText(std::string_view text) {
 void QtDeviceContext::DrawTextLine(int32_t x, int32_t y, std::string_view text, const Rect& clip) {
     if (clip.IsEmpty() || text.empty()) return;
     const QString line = ToQString(text);
+    // Over a transparent background, a line goes straight into the pixels of the painter's image when it
+    // can, with the pixels Qt would give it.
+    if (painter_ && transparent_ &&
+        text_raster::DrawLine(*painter_, font_, QPoint(x, y + QFontMetrics(font_).ascent()), line,
+                              FromColorref(textColour_), ToQRect(clip)))
+        return;
     Paint([&](QPainter& painter) {
         painter.setClipRect(ToQRect(clip), Qt::IntersectClip);
         QFontMetrics metrics(font_);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+class QImage;
+class QPainter;
+
+namespace platform {
+
+// Lines of text laid straight into the pixels of a 32-bit raster image, with exactly the pixels that
+// QPainter::drawText gives on such an image, at a fraction of its cost. Each line is shaped once and
+// each glyph at each sub-pixel position is drawn once through Qt; from then on a line costs only the
+// blending of its glyphs' coverage, with the very arithmetic of Qt's own text blending. A font whose
+// glyphs Qt draws in some other way (a first drawing of a probe line through both tells) is never served.
+namespace text_raster {
+
+// Draws `text` with its baseline starting at `origin` (the painter's coordinates) in the opaque
+// `colour`, inside `clip` (the painter's coordinates) and whatever clips the painter itself. False,
+// having drawn nothing, when the painter or the font is not one whose drawing can be matched: not a
+// raster painter on an RGB32 or premultiplied ARGB32 image of its own, moved by whole pixels only,
+// plainly composed and opaque, clipped to a single rectangle at most; a decorated or very large font.
+bool DrawLine(QPainter& painter, const QFont& font, const QPoint& origin, const QString& text,
+              const QColor& colour, const QRect& clip);
+
+// Forgets every shaped line and glyph kept so far (the fonts' probes included).
+void Forget();
+
+}  // namespace text_raster
+
+}  // namespace platform
