@@ -63,11 +63,19 @@ bool Is(const fs::path& p, Want want) {
 
 // The names of a directory's entries, each with its Windows-1252 capitals (empty for a name the code
 // page cannot spell, which cannot have been stored in a title).
+// What an entry is, as the listing saw it; a link is only known by following it.
+enum class Kind { file, directory, other, link };
+
 struct Entry {
     std::string name;
     std::string key;
+    Kind kind;
 };
-using Listing = std::vector<Entry>;
+struct Listing {
+    std::vector<Entry> entries;
+    // False when the folder could not be read to its end: a folder one may pass through but not list.
+    bool complete = true;
+};
 
 std::shared_ptr<const Listing> ReadListing(const fs::path& dir) {
     auto listing = std::make_shared<Listing>();
@@ -77,8 +85,18 @@ std::shared_ptr<const Listing> ReadListing(const fs::path& dir) {
         std::string name = it->path().filename().string();
         std::string bytes = Utf8ToCp1252(name);
         std::string key = Cp1252ToUtf8(bytes) == name ? Cp1252ToUpper(bytes) : std::string();
-        listing->push_back({std::move(name), std::move(key)});
+        // The type comes with the listing, without a call of its own, for all but links.
+        std::error_code typeError;
+        Kind kind = Kind::link;
+        if (!it->is_symlink(typeError) && !typeError) {
+            kind = it->is_directory(typeError)      ? Kind::directory
+                   : it->is_regular_file(typeError) ? Kind::file
+                                                    : Kind::other;
+            if (typeError) kind = Kind::link;
+        }
+        listing->entries.push_back({std::move(name), std::move(key), kind});
     }
+    listing->complete = !ec;
     return listing;
 }
 
@@ -101,7 +119,7 @@ class ListingCache {
             if (it != kept_.end() && it->second.stamp == *stamp) return it->second.listing;
         }
         std::shared_ptr<const Listing> listing = ReadListing(dir);
-        if (stamp->Settled()) {
+        if (stamp->Settled() && listing->complete) {
             std::lock_guard<std::mutex> lock(mutex_);
             if (kept_.size() >= kMaxKept) kept_.clear();
             kept_[key] = {*stamp, listing};
@@ -125,37 +143,54 @@ ListingCache& Listings() {
     return cache;
 }
 
-// The entries of `dir` whose names equal `component` without regard to letter case, the exact
-// spelling first. Names that Windows-1252 cannot spell cannot have been stored in a title and are
-// skipped.
-std::vector<fs::path> Matches(const fs::path& dir, const std::string& component) {
-    std::vector<fs::path> found;
+// An entry that may be what is wanted: its path, and whether it is known to be that already.
+struct Candidate {
+    fs::path path;
+    bool is;
+};
+
+// The entries of `dir` whose names equal `component` without regard to letter case and that are, or may
+// be, what is wanted; the exact spelling first. Names that Windows-1252 cannot spell cannot have been
+// stored in a title and are skipped. The listing is the folder as it is now (a kept one is used only
+// while the folder's stamp is unchanged), so it tells both which names are there and, but for links,
+// what they are.
+std::vector<Candidate> Matches(const fs::path& dir, const std::string& component, Want want) {
     const std::string exact = Cp1252ToUtf8(component);
-    std::error_code ec;
-    if (fs::exists(ForSystem(dir) / exact, ec)) found.push_back(dir / exact);
     const std::string key = Cp1252ToUpper(component);
-    std::vector<std::string> others;
+    const Kind wanted = want == Want::file ? Kind::file : Kind::directory;
+    std::vector<Candidate> found;
+    std::vector<std::pair<std::string, bool>> others;
     const std::shared_ptr<const Listing> listing = Listings().Get(dir);
-    for (const Entry& entry : *listing) {
-        if (entry.name != exact && !entry.key.empty() && entry.key == key) others.push_back(entry.name);
+    // What cannot be listed may still be reached by its exact name.
+    std::error_code ec;
+    if (!listing->complete && fs::exists(ForSystem(dir) / exact, ec)) found.push_back({dir / exact, false});
+    for (const Entry& entry : listing->entries) {
+        if (entry.kind != wanted && entry.kind != Kind::link) continue;
+        const bool known = entry.kind == wanted;
+        if (entry.name == exact) {
+            if (listing->complete) found.push_back({dir / entry.name, known});
+        } else if (!entry.key.empty() && entry.key == key) {
+            others.emplace_back(entry.name, known);
+        }
     }
     std::sort(others.begin(), others.end());
-    for (auto& name : others) found.push_back(dir / name);
+    for (auto& [name, known] : others) found.push_back({dir / name, known});
     return found;
 }
 
-// Follows the components from `dir`; several entries may differ only in case, so each is tried.
+// Follows the components from `dir`; several entries may differ only in case, so each is tried. `dir` is
+// known to be a directory, or what is wanted once the components are used up, unless `checked` is false.
 std::optional<fs::path> Walk(const fs::path& dir, const std::vector<std::string>& parts, size_t index,
-                             Want want) {
-    if (index == parts.size()) return Is(dir, want) ? std::optional<fs::path>(dir) : std::nullopt;
+                             Want want, bool checked = false) {
+    if (index == parts.size()) return checked || Is(dir, want) ? std::optional<fs::path>(dir) : std::nullopt;
     const Want here = index + 1 == parts.size() ? want : Want::directory;
     if (parts[index] == "..") {
         fs::path up = dir / "..";
         return Is(up, Want::directory) ? Walk(up, parts, index + 1, want) : std::nullopt;
     }
-    for (const fs::path& candidate : Matches(dir, parts[index])) {
-        if (!Is(candidate, here)) continue;
-        if (auto resolved = Walk(candidate, parts, index + 1, want)) return resolved;
+    for (const Candidate& candidate : Matches(dir, parts[index], here)) {
+        if (!candidate.is && !Is(candidate.path, here)) continue;
+        if (auto resolved = Walk(candidate.path, parts, index + 1, want, true)) return resolved;
     }
     return std::nullopt;
 }

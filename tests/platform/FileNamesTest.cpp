@@ -96,6 +96,23 @@ TEST(FileNames, FilesAndFoldersAreResolvedOnlyAsWhatTheyAre) {
     EXPECT_FALSE(ResolveWindowsPath("SLIDES\\NOTA.TXT\\X", dir.Path()));
 }
 
+TEST(FileNames, LinksAreFollowedToWhatTheyPointAt) {
+    // A listing tells files from folders without looking, but a link only by following it.
+    ScratchFolder dir;
+    const std::string folder = dir.MakeDir("real/Fotos");
+    const std::string photo = dir.Write("real/Fotos/uno.bmp");
+    namespace fs = std::filesystem;
+    fs::create_directory_symlink(dir.Path() + "/real/Fotos", dir.Path() + "/Enlace");
+    fs::create_symlink(dir.Path() + "/real/Fotos/uno.bmp", dir.Path() + "/Foto.bmp");
+    fs::create_symlink(dir.Path() + "/nowhere", dir.Path() + "/Roto.bmp");
+    EXPECT_EQ(Canonical(ResolveWindowsPath("ENLACE\\UNO.BMP", dir.Path())), Canonical(photo));
+    EXPECT_EQ(Canonical(ResolveWindowsDirectory("enlace", dir.Path())), Canonical(folder));
+    EXPECT_EQ(Canonical(ResolveWindowsPath("FOTO.BMP", dir.Path())), Canonical(photo));
+    EXPECT_FALSE(ResolveWindowsDirectory("FOTO.BMP", dir.Path()));
+    EXPECT_FALSE(ResolveWindowsPath("ENLACE", dir.Path()));
+    EXPECT_FALSE(ResolveWindowsPath("ROTO.BMP", dir.Path()));
+}
+
 TEST(FileNames, EmptyDegenerateAndHostileNamesResolveToNothing) {
     ScratchFolder dir;
     dir.Write("a.bmp");
