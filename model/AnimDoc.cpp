@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "archive/Archive.h"
 #include "model/ArchiveErrors.h"
@@ -71,6 +72,8 @@ bool CAnimDoc::OnOpenDocument(const std::string& path) {
         return false;
     }
     CAnimDoc loaded(variant_);
+    loaded.SetBaseDirectory(platform::FolderOfPath(path));
+    PassWorkWhileLoading(loaded);
     if (!loaded.LoadFrom(file, &message)) {
         platform::ShowMessage(message);
         return false;
@@ -131,6 +134,11 @@ void CAnimDoc::PrepareFirstView(const std::function<bool()>& waiting) const {
         if (!waiting()) return;
         if (sprite->IsVisible()) sprite->DecodePixels();
     }
+    if (waiting()) PrepareBackgroundMusic();
+}
+
+void CAnimDoc::DoWorkWhileLoading() {
+    if (std::function<void()> work = std::exchange(workWhileLoading_, nullptr)) work();
 }
 
 bool CAnimDoc::LoadFrom(platform::File& file, std::string* message) {
@@ -151,8 +159,10 @@ bool CAnimDoc::LoadFrom(platform::File& file, std::string* message) {
         }
         readBackgroundAhead_ = false;
         // The wait is put to use, as long as it lasts.
-        if (!failure && background_ && background_->StillDecoding())
+        if (!failure && background_ && background_->StillDecoding()) {
+            DoWorkWhileLoading();
             PrepareFirstView([this] { return background_->StillDecoding(); });
+        }
         // The background's outcome comes first, as when it was decoded before anything after it was read.
         const CDibJpeg::Outcome outcome =
             background_ ? background_->FinishReading() : CDibJpeg::Outcome::read;
@@ -162,6 +172,7 @@ bool CAnimDoc::LoadFrom(platform::File& file, std::string* message) {
         }
         if (outcome != CDibJpeg::Outcome::read)
             failure = std::make_exception_ptr(CArchiveException(CArchiveException::generic, file.Path()));
+        DoWorkWhileLoading();
         if (!failure) return true;
         if (message) *message = MessageForException(failure, DocumentOperation::open);
         break;
@@ -180,6 +191,7 @@ void CAnimDoc::SwapScene(CAnimDoc& other) {
     std::swap(stopPreviousMusic, other.stopPreviousMusic);
     std::swap(background_, other.background_);
     std::swap(backgroundRange_, other.backgroundRange_);
+    std::swap(foundMusic_, other.foundMusic_);
     sprites_.SwapSprites(other.sprites_);
     if (background_)
         for (CAnimView* view : views_) view->NewBackground(*background_);
@@ -242,9 +254,22 @@ void CAnimDoc::SetPathName(const std::string& path) {
 
 // ---------------------------------------------------------------- background music
 
+void CAnimDoc::PrepareBackgroundMusic() const {
+    foundMusic_.reset();
+    if (variant_ != Variant::player || backgroundMusic.empty()) return;
+    platform::Sound& sound = platform::Sounds();
+    if (sound.WaveDeviceCount() <= 0) return;
+    const std::string name = platform::Cp1252ToUpper(backgroundMusic);
+    if (platform::Cp1252ToUpper(RunState().PlayingMusic()) == name) return;
+    foundMusic_ = FoundMusic{name, baseDirectory_, platform::ResolveWindowsPath(name, baseDirectory_)};
+    if (foundMusic_->path) sound.Prepare(*foundMusic_->path);
+}
+
 void CAnimDoc::ApplyBackgroundMusicRule() {
     platform::Sound& sound = platform::Sounds();
     musicChange_ = {};
+    // What the load found ahead serves this once.
+    const std::optional<FoundMusic> foundMusic = std::exchange(foundMusic_, std::nullopt);
     if (sound.WaveDeviceCount() <= 0) return;
     CPlayerRunState& state = RunState();
     if (!backgroundMusic.empty()) {
@@ -252,8 +277,10 @@ void CAnimDoc::ApplyBackgroundMusicRule() {
         // in other letters does not start it again from the beginning.
         backgroundMusic = platform::Cp1252ToUpper(backgroundMusic);
         if (platform::Cp1252ToUpper(state.PlayingMusic()) != backgroundMusic) {
+            const bool found =
+                foundMusic && foundMusic->name == backgroundMusic && foundMusic->folder == baseDirectory_;
             std::optional<std::string> resolved =
-                platform::ResolveWindowsPath(backgroundMusic, baseDirectory_);
+                found ? foundMusic->path : platform::ResolveWindowsPath(backgroundMusic, baseDirectory_);
             sound.PlayFile(resolved ? *resolved : platform::Cp1252ToUtf8(backgroundMusic), loopMusic != 0);
             musicChange_ = {MusicChange::Kind::started, backgroundMusic, loopMusic != 0};
         }

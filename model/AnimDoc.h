@@ -48,6 +48,9 @@ class CAnimDoc : public AnimScene {
     // Makes ready what the document shows first while a load waits for the background's pixels (see
     // LoadFrom), as long as `waiting` says the wait goes on. Here the visible sprites' pixels are decoded.
     virtual void PrepareFirstView(const std::function<bool()>& waiting) const;
+    // Work of the caller's that the next open does while it waits for the background, or at the end of
+    // its read when there is nothing to wait for; once, whether the open succeeds or not.
+    void SetWorkWhileLoading(std::function<void()> work) { workWhileLoading_ = std::move(work); }
 
     // --- scene operations ---
     // Installs a new background. When the list holds sprites the user is asked first whether to delete
@@ -139,7 +142,23 @@ class CAnimDoc : public AnimScene {
     void ViewAttached(CAnimView& view) override;
     void ViewDetached(CAnimView& view) override;
 
+  protected:
+    // Finds and reads ahead the music that ApplyBackgroundMusicRule is about to start, while a player's
+    // load waits for the background.
+    void PrepareBackgroundMusic() const;
+    // Hands the caller's work (SetWorkWhileLoading) to the document that does the reading.
+    void PassWorkWhileLoading(CAnimDoc& reader) { reader.workWhileLoading_ = std::move(workWhileLoading_); }
+    void DoWorkWhileLoading();
+
   private:
+    // The music PrepareBackgroundMusic found: the name it looked for, the folder it looked in, and what it
+    // found there.
+    struct FoundMusic {
+        std::string name;
+        std::string folder;
+        std::optional<std::string> path;
+    };
+
     const Variant variant_;
     std::unique_ptr<CDibJpeg> background_;
     CSpriteList sprites_;
@@ -153,6 +172,8 @@ class CAnimDoc : public AnimScene {
     // While a load runs: the background is decoded on the helper thread (see LoadFrom).
     bool readBackgroundAhead_ = false;
     MusicChange musicChange_;
+    mutable std::optional<FoundMusic> foundMusic_;
+    std::function<void()> workWhileLoading_;
 };
 
 // The run state the player's documents read and write when they open: the music playing and the card to

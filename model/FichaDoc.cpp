@@ -100,6 +100,8 @@ bool CFichaDoc::OnOpenDocument(const std::string& path) {
     // the file is read into a scratch document first.
     std::string message;
     CFichaDoc loaded(GetVariant());
+    loaded.SetBaseDirectory(platform::FolderOfPath(path));
+    PassWorkWhileLoading(loaded);
     if (!loaded.Load(file, &message)) {
         platform::ShowMessage(message, "", platform::MessageIcon::exclamation);
         return false;
@@ -214,6 +216,7 @@ void CFichaDoc::PrepareFirstView(const std::function<bool()>& waiting) const {
         if (!waiting()) return;
         text->LayOut(player);
     }
+    if (waiting()) PrepareBackgroundMusic();
 }
 
 bool CFichaDoc::Load(platform::File& file, std::string* message) {

@@ -43,6 +43,9 @@ class Sound {
     virtual int WaveDeviceCount() = 0;
     // Plays a WAV file asynchronously, replacing whatever plays; false when it cannot be played.
     virtual bool PlayFile(const std::string& path, bool loop) = 0;
+    // Reads and checks ahead a WAV file that PlayFile is about to be asked for, so that it can start it at
+    // once. Nothing plays; the next PlayFile forgets it, and uses it only for the same file unchanged.
+    virtual void Prepare(const std::string& path) { (void)path; }
     // Stops any sound playing.
     virtual void Stop() = 0;
     virtual uint32_t GetVolume() = 0;
@@ -92,13 +95,15 @@ class RecordingSound : public Sound {
     struct Play {
         std::string path;
         bool loop;
+        uint32_t volume;  // the output's volume when the sound started
     };
     int WaveDeviceCount() override { return devices; }
     bool PlayFile(const std::string& path, bool loop) override {
-        plays.push_back({path, loop});
+        plays.push_back({path, loop, volume});
         playing = path;
         return true;
     }
+    void Prepare(const std::string& path) override { prepared.push_back(path); }
     void Stop() override {
         ++stops;
         playing.clear();
@@ -110,6 +115,7 @@ class RecordingSound : public Sound {
 
     int devices = 1;
     std::vector<Play> plays;
+    std::vector<std::string> prepared;  // every file read ahead, in order
     std::string playing;
     int stops = 0;
     uint32_t volume = 0xFFFFFFFF;

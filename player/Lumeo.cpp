@@ -210,7 +210,6 @@ CPlayerApp::CPlayerApp(const PlayerOptions& options) : options_(options) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     SetRunState(&runState_);
     runState_.SetStartCard(options.startCard);
-    if (std::optional<uint32_t> volume = VolumeMemory().Load()) platform::Sounds().SetVolume(*volume);
     view_ = std::make_unique<CFichaView>(*this);
     widget_ = new ui::ViewWidget(this);
     widget_->SetView(view_.get(), view_.get());
@@ -295,6 +294,8 @@ CPlayerApp::~CPlayerApp() {
     // The exit of the original program: the folder of the start comes back, the sound stops, and a
     // muted volume is put back as it was before muting.
     platform::Sounds().Stop();
+    // A run that never opened a title has not taken the kept volume yet: it keeps it as it was.
+    TakeKeptVolume();
     if (runState_.Muted()) platform::Sounds().SetVolume(runState_.SavedVolume());
     // The volume is kept for the next run as the wave device kept it; a mute is not, it was undone above.
     VolumeMemory().Save(platform::Sounds().GetVolume());
@@ -327,9 +328,20 @@ void CPlayerApp::ShowStartCredits() {
     view_->Trace().Dialog("credits", false);
 }
 
+void CPlayerApp::TakeKeptVolume() {
+    if (keptVolumeTaken_) return;
+    keptVolumeTaken_ = true;
+    if (std::optional<uint32_t> volume = VolumeMemory().Load()) platform::Sounds().SetVolume(*volume);
+}
+
 bool CPlayerApp::OpenDocument(const std::string& path) {
     std::unique_ptr<CAnimDoc> doc = MakeDocumentFor(path);
-    if (!doc->OnOpenDocument(path)) return false;
+    // The volume the last run kept goes to the sound output before the first title's music starts: while
+    // the title's background decodes, or after the open when there was no wait.
+    if (!keptVolumeTaken_) doc->SetWorkWhileLoading([this] { TakeKeptVolume(); });
+    const bool opened = doc->OnOpenDocument(path);
+    TakeKeptVolume();
+    if (!opened) return false;
     view_->SetDocument(doc.get());
     if (auto* old = dynamic_cast<CFichaDoc*>(document_.get())) old->OnCloseDocument();
     document_ = std::move(doc);

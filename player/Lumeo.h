@@ -121,6 +121,8 @@ class CPlayerApp : public QWidget, public PlayerHost {
   private:
     // Opens `path` into a fresh document; the document showing is replaced only when it opened.
     bool OpenDocument(const std::string& path);
+    // Gives the sound output the volume the last run kept, the first time only.
+    void TakeKeptVolume();
     void PlaceView();
     void ToggleFullScreen();
     void SetUpKeys();
@@ -128,6 +130,7 @@ class CPlayerApp : public QWidget, public PlayerHost {
     PlayerOptions options_;
     CPlayerRunState runState_;
     std::string startDirectory_;
+    bool keptVolumeTaken_ = false;
     std::unique_ptr<CAnimDoc> document_;
     std::unique_ptr<CFichaView> view_;
     ui::ViewWidget* widget_ = nullptr;

@@ -181,7 +181,8 @@ bool CaptureMasks(FontGlyphs& glyphs, const std::vector<uint64_t>& keys) {
     bool all = true;
     for (size_t i = 0; i < keys.size(); ++i) {
         const QRect cell = cellOf(i);
-        int left = cell.right() + 1, right = cell.left() - 1, top = cell.bottom() + 1, bottom = cell.top() - 1;
+        int left = cell.right() + 1, right = cell.left() - 1, top = cell.bottom() + 1,
+            bottom = cell.top() - 1;
         for (int y = cell.top(); y <= cell.bottom(); ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
             for (int x = cell.left(); x <= cell.right(); ++x) {
@@ -190,8 +191,8 @@ bool CaptureMasks(FontGlyphs& glyphs, const std::vector<uint64_t>& keys) {
                 top = std::min(top, y), bottom = std::max(bottom, y);
             }
         }
-        if (left <= right && (left == cell.left() || right == cell.right() || top == cell.top() ||
-                              bottom == cell.bottom())) {
+        if (left <= right &&
+            (left == cell.left() || right == cell.right() || top == cell.top() || bottom == cell.bottom())) {
             all = false;
             continue;
         }
@@ -204,7 +205,8 @@ bool CaptureMasks(FontGlyphs& glyphs, const std::vector<uint64_t>& keys) {
             mask.offset = glyphs.coverage.size();
             for (int y = top; y <= bottom; ++y) {
                 const auto* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
-                for (int x = left; x <= right; ++x) glyphs.coverage.push_back(static_cast<uint8_t>(line[x] & 0xFF));
+                for (int x = left; x <= right; ++x)
+                    glyphs.coverage.push_back(static_cast<uint8_t>(line[x] & 0xFF));
             }
         }
         glyphs.maskIndex.emplace(keys[i], static_cast<uint32_t>(glyphs.masks.size()));
@@ -266,7 +268,8 @@ bool Probe(FontGlyphs& glyphs) {
             glyphs.others.emplace(all[i].unicode(), g);
     }
     // Qt's own layout of every character, and of the pairs that fonts most often join or kern.
-    const QString pairs = QStringLiteral(" ffi ffl fi fl ff ft fj st ct Th AV AW Av Ta Te To Ty Wa We Yo LT P. r, y.");
+    const QString pairs =
+        QStringLiteral(" ffi ffl fi fl ff ft fj st ct Th AV AW Av Ta Te To Ty Wa We Yo LT P. r, y.");
     for (const QString& probe : {all, pairs}) {
         QTextLayout layout(probe, glyphs.font);
         layout.beginLayout();
@@ -330,8 +333,10 @@ void BlendRow(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour)
         const __m128i c16 = _mm_unpacklo_epi16(c8, c8);
         const __m128i lowCover = _mm_unpacklo_epi32(c16, c16), highCover = _mm_unpackhi_epi32(c16, c16);
         const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel + i));
-        const __m128i low = _mm_add_epi16(mul(pen, lowCover), mul(_mm_unpacklo_epi8(dst, zero), _mm_sub_epi16(full, lowCover)));
-        const __m128i high = _mm_add_epi16(mul(pen, highCover), mul(_mm_unpackhi_epi8(dst, zero), _mm_sub_epi16(full, highCover)));
+        const __m128i low = _mm_add_epi16(mul(pen, lowCover),
+                                          mul(_mm_unpacklo_epi8(dst, zero), _mm_sub_epi16(full, lowCover)));
+        const __m128i high = _mm_add_epi16(mul(pen, highCover),
+                                           mul(_mm_unpackhi_epi8(dst, zero), _mm_sub_epi16(full, highCover)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(pixel + i), _mm_packus_epi16(low, high));
     }
     BlendRowPlain(pixel + i, cover + i, count - i, colour);
@@ -345,8 +350,8 @@ void BlendRow(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour)
 
 #endif
 
-void Blit(const FontGlyphs& glyphs, const std::vector<Placed>& line, const Target& target, const QPoint& origin,
-          uint32_t colour) {
+void Blit(const FontGlyphs& glyphs, const std::vector<Placed>& line, const Target& target,
+          const QPoint& origin, uint32_t colour) {
     QImage& image = *target.image;
     uchar* bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
@@ -354,25 +359,32 @@ void Blit(const FontGlyphs& glyphs, const std::vector<Placed>& line, const Targe
     for (const Placed& placed : line) {
         const Mask& mask = glyphs.masks[placed.mask];
         if (mask.width == 0) continue;
-        const QRect at(origin.x() + placed.x + mask.left, origin.y() + placed.y + mask.top, mask.width, mask.height);
+        const QRect at(origin.x() + placed.x + mask.left, origin.y() + placed.y + mask.top, mask.width,
+                       mask.height);
         const QRect visible = at & clip;
         if (visible.isEmpty()) continue;
         const uint8_t* cover = glyphs.coverage.data() + mask.offset +
-                               static_cast<size_t>(visible.top() - at.top()) * mask.width + (visible.left() - at.left());
+                               static_cast<size_t>(visible.top() - at.top()) * mask.width +
+                               (visible.left() - at.left());
         for (int y = visible.top(); y <= visible.bottom(); ++y, cover += mask.width)
-            BlendRow(reinterpret_cast<uint32_t*>(bits + y * stride) + visible.left(), cover, visible.width(), colour);
+            BlendRow(reinterpret_cast<uint32_t*>(bits + y * stride) + visible.left(), cover, visible.width(),
+                     colour);
     }
 }
 
 // A line drawn both ways on a patterned image must come out the same.
 bool ProbeAgrees(FontGlyphs& glyphs) {
     if (!Probe(glyphs)) return false;
-    const QString probe = QString::fromUtf8("AVWfjgy \xC3\x91\xC3\xA1" "1,W\xE2\x80\x9C" "fi\xE2\x80\x9D");
+    const QString probe = QString::fromUtf8(
+        "AVWfjgy \xC3\x91\xC3\xA1"
+        "1,W\xE2\x80\x9C"
+        "fi\xE2\x80\x9D");
     const int size = std::max(1, glyphs.font.pixelSize());
     QImage qt(size * 20 + 16, size * 3, QImage::Format_RGB32);
     if (qt.isNull()) return false;
     for (int y = 0; y < qt.height(); ++y)
-        for (int x = 0; x < qt.width(); ++x) qt.setPixel(x, y, qRgb((x * 7) & 255, (y * 13) & 255, (x * y) & 255));
+        for (int x = 0; x < qt.width(); ++x)
+            qt.setPixel(x, y, qRgb((x * 7) & 255, (y * 13) & 255, (x * y) & 255));
     QImage mine = qt.copy();
     const QPoint origin(3, 2 * size);
     const QColor colour(0x33, 0x99, 0xCC);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "platform/File.h"
 
@@ -456,12 +457,31 @@ void SdlSound::Render(int16_t* out, size_t frames) {
     }
 }
 
+void SdlSound::Prepare(const std::string& path) {
+    prepared_.reset();
+    if (device_ == 0 || path.empty()) return;
+    // Only a file that has settled is worth preparing: a change to it after this shows in its stamp.
+    const std::optional<FileStamp> before = StampOf(path);
+    if (!before || !before->Settled()) return;
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) return;
+    WavSourcePtr source = ReadWav(*bytes);
+    if (!source || source->whole == 0 || StampOf(path) != before) return;
+    prepared_ = Prepared{path, *before, std::move(source)};
+}
+
 bool SdlSound::PlayFile(const std::string& path, bool loop) {
     Stop();
+    std::optional<Prepared> prepared = std::exchange(prepared_, std::nullopt);
     if (device_ == 0 || path.empty()) return false;
-    auto bytes = ReadWholeFile(path);
-    if (!bytes) return false;
-    WavSourcePtr source = ReadWav(*bytes);
+    WavSourcePtr source;
+    if (prepared && prepared->path == path && StampOf(path) == prepared->stamp) {
+        source = std::move(prepared->source);
+    } else {
+        auto bytes = ReadWholeFile(path);
+        if (!bytes) return false;
+        source = ReadWav(*bytes);
+    }
     if (!source || source->whole == 0) return false;
     WavePlayer next;
     next.StartConverting(std::move(source), loop);

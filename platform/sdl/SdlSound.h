@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/File.h"
 #include "platform/Sound.h"
 
 namespace platform {
@@ -152,6 +153,7 @@ class SdlSound : public Sound {
 
     int WaveDeviceCount() override { return device_ != 0 ? 1 : 0; }
     bool PlayFile(const std::string& path, bool loop) override;
+    void Prepare(const std::string& path) override;
     void Stop() override;
     uint32_t GetVolume() override;
     void SetVolume(uint32_t volume) override;
@@ -165,7 +167,15 @@ class SdlSound : public Sound {
     static void Callback(void* self, uint8_t* stream, int length);
     void Render(int16_t* out, size_t frames);
 
+    // A file read and checked ahead by Prepare, with the stamp it had then.
+    struct Prepared {
+        std::string path;
+        FileStamp stamp;
+        WavSourcePtr source;
+    };
+
     uint32_t device_ = 0;  // SDL_AudioDeviceID; 0 when none could be opened
+    std::optional<Prepared> prepared_;
     bool initialised_ = false;
     WavePlayer player_;  // shared with the audio thread: changed only under the device lock
     std::vector<std::shared_ptr<ClipChannel>> channels_;  // the same

@@ -633,6 +633,53 @@ TEST_F(MusicTest, OtherMusicStartsAndStopPreviousSilences) {
     EXPECT_EQ(runState.PlayingMusic(), "");
 }
 
+// While the open waits for the background, it finds the music it is about to start and has the sound
+// output read it ahead; the music then starts from the name found, and the caller's own work is done in
+// the same wait, once.
+TEST_F(MusicTest, TheMusicIsFoundAndReadWhileTheBackgroundDecodes) {
+    WriteFileBytes(folder.Path("Theme.wav"), Bytes{'R', 'I', 'F', 'F'});
+    CFichaDoc source(Variant::player);
+    SetGradientBackground(source);
+    source.backgroundMusic = "THEME.WAV";
+    source.GetCards().Add(std::make_unique<CFicha>());
+    const std::string path = SaveTitle(source, "M.FCA");
+    for (const bool playing : {false, true}) {
+        runState.SetPlayingMusic(playing ? "theme.wav" : "");
+        sound.prepared.clear();
+        sound.plays.clear();
+        std::atomic<bool> release{false};
+        auto hold = platform::HelperTask::Run([&] {
+            while (platform::HelperTask::Parallel() && !release.load()) std::this_thread::yield();
+        });
+        std::thread releaser([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            release = true;
+        });
+        CFichaDoc doc(Variant::player);
+        int work = 0;
+        bool decodingDuringWork = false;
+        doc.SetWorkWhileLoading([&] {
+            ++work;
+            decodingDuringWork = !release.load();
+        });
+        ASSERT_TRUE(doc.OnOpenDocument(path));
+        releaser.join();
+        hold->Wait();
+        EXPECT_EQ(work, 1);
+        if (!platform::HelperTask::Parallel()) continue;
+        EXPECT_TRUE(decodingDuringWork);
+        if (playing) {
+            // The music named is the one playing: nothing to find, nothing to start.
+            EXPECT_TRUE(sound.prepared.empty());
+            EXPECT_TRUE(sound.plays.empty());
+        } else {
+            ASSERT_EQ(sound.prepared, std::vector<std::string>{folder.Path("Theme.wav")});
+            ASSERT_EQ(sound.plays.size(), 1u);
+            EXPECT_EQ(sound.plays[0].path, folder.Path("Theme.wav"));
+        }
+    }
+}
+
 TEST_F(MusicTest, NoWaveDeviceNoMusicAndTheEditorNeverPlays) {
     std::string a = TitleWithMusic("A.FCA", "one.wav", false, false);
     sound.devices = 0;

@@ -37,8 +37,8 @@ std::string FirstDifference(const QImage& a, const QImage& b) {
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
             if (a.pixel(x, y) != b.pixel(x, y))
-                return "at " + std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(a.pixel(x, y)) +
-                       " against " + std::to_string(b.pixel(x, y));
+                return "at " + std::to_string(x) + "," + std::to_string(y) + ": " +
+                       std::to_string(a.pixel(x, y)) + " against " + std::to_string(b.pixel(x, y));
     return {};
 }
 
@@ -49,10 +49,15 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {Request("Arial", 17), "Esto es un t\xC3\xADtulo de Lumeo: una pila de fichas de 640 \xC3\x97 480", qRgb(255, 255, 255)},
+    {Request("Arial", 17), "Esto es un t\xC3\xADtulo de Lumeo: una pila de fichas de 640 \xC3\x97 480",
+     qRgb(255, 255, 255)},
     {Request("Arial", 28, 700), "Bienvenidos a Lumeo", qRgb(0xF2, 0xC2, 0x30)},
     {Request("Arial", 14), "Un sprite siempre animado.", qRgb(0xDC, 0xE5, 0xF2)},
-    {Request("Times New Roman", 21, 400, true), "AVWAY fjord \xC2\xBF" "Qu\xC3\xA9 tal? \xC3\x91" "and\xC3\xBA", qRgb(10, 20, 30)},
+    {Request("Times New Roman", 21, 400, true),
+     "AVWAY fjord \xC2\xBF"
+     "Qu\xC3\xA9 tal? \xC3\x91"
+     "and\xC3\xBA",
+     qRgb(10, 20, 30)},
     {Request("Courier New", 12), "for (int i = 0; i < 10; ++i) { x[i] = '\\t'; }", qRgb(0x80, 0x40, 0xC0)},
     {Request("Arial", 9), "tiny text, with commas, ij and fi", qRgb(0, 0, 0)},
     {Request("Arial", 40, 900), "Wg\xC3\x81j", qRgb(0x12, 0xFE, 0x7F)},
@@ -101,7 +106,8 @@ TEST_F(QtTextRasterTest, LinesComeOutAsQtDrawsThemInEveryFontSizeAndPlace) {
         // each start is drawn twice so that the second one finds its glyphs kept.
         for (const QPoint origin : {QPoint(4, 50), QPoint(5, 51), QPoint(4, 50), QPoint(-3, 60)}) {
             const auto [byQt, byRaster] = BothWays(c, background, origin, background.rect(), QPoint());
-            EXPECT_EQ(FirstDifference(byQt, byRaster), "") << c.text << " at " << origin.x() << "," << origin.y();
+            EXPECT_EQ(FirstDifference(byQt, byRaster), "")
+                << c.text << " at " << origin.x() << "," << origin.y();
         }
     }
 }
@@ -109,14 +115,14 @@ TEST_F(QtTextRasterTest, LinesComeOutAsQtDrawsThemInEveryFontSizeAndPlace) {
 TEST_F(QtTextRasterTest, ClipsAndMovedPaintersCutTheLineWhereQtCutsIt) {
     const QImage background = Patterned(400, 80);
     const Case& c = kCases[3];
-    const QRect clips[] = {QRect(0, 0, 400, 80), QRect(30, 31, 61, 12), QRect(35, 0, 1, 80), QRect(300, 0, 500, 500),
-                           QRect(-50, -50, 60, 200), QRect(0, 0, 0, 0)};
+    const QRect clips[] = {QRect(0, 0, 400, 80),    QRect(30, 31, 61, 12),    QRect(35, 0, 1, 80),
+                           QRect(300, 0, 500, 500), QRect(-50, -50, 60, 200), QRect(0, 0, 0, 0)};
     for (const QRect& clip : clips)
         for (const QPoint shift : {QPoint(), QPoint(17, -9), QPoint(-40, 3)}) {
             const auto [byQt, byRaster] = BothWays(c, background, QPoint(10, 45), clip, shift);
             EXPECT_EQ(FirstDifference(byQt, byRaster), "")
-                << "clip " << clip.x() << "," << clip.y() << " " << clip.width() << "x" << clip.height() << " shift "
-                << shift.x() << "," << shift.y();
+                << "clip " << clip.x() << "," << clip.y() << " " << clip.width() << "x" << clip.height()
+                << " shift " << shift.x() << "," << shift.y();
         }
 }
 
@@ -139,14 +145,16 @@ TEST_F(QtTextRasterTest, APremultipliedImageTakesTheLineAsQtWouldAndOthersAreLef
     EXPECT_TRUE(refused(Patterned(640, 60), [](QPainter& p) { p.scale(2, 2); }));
     EXPECT_TRUE(refused(Patterned(640, 60), [](QPainter& p) { p.translate(0.5, 0); }));
     EXPECT_TRUE(refused(Patterned(640, 60), [](QPainter& p) { p.setOpacity(0.5); }));
-    EXPECT_TRUE(refused(Patterned(640, 60), [](QPainter& p) { p.setCompositionMode(QPainter::CompositionMode_Xor); }));
+    EXPECT_TRUE(refused(Patterned(640, 60),
+                        [](QPainter& p) { p.setCompositionMode(QPainter::CompositionMode_Xor); }));
     EXPECT_TRUE(refused(Patterned(640, 60), [](QPainter& p) {
         p.setClipRegion(QRegion(0, 0, 10, 10) + QRegion(20, 20, 10, 10));
     }));
     // A translucent pen and a decorated font are Qt's to draw as well.
     QImage image = Patterned(640, 60);
     QPainter painter(&image);
-    EXPECT_FALSE(text_raster::DrawLine(painter, font, QPoint(2, 40), text, QColor(255, 0, 0, 128), image.rect()));
+    EXPECT_FALSE(
+        text_raster::DrawLine(painter, font, QPoint(2, 40), text, QColor(255, 0, 0, 128), image.rect()));
     QFont underlined = font;
     underlined.setUnderline(true);
     EXPECT_FALSE(text_raster::DrawLine(painter, underlined, QPoint(2, 40), text, Qt::red, image.rect()));
@@ -158,8 +166,8 @@ TEST_F(QtTextRasterTest, LinesOutsideTheTitlesCodePageAndFontsThatJoinLettersAre
     auto served = [&](const QFont& f, const char* utf8) {
         QImage image = background.copy();
         QPainter painter(&image);
-        const bool drawn =
-            text_raster::DrawLine(painter, f, QPoint(2, 30), QString::fromUtf8(utf8), Qt::white, image.rect());
+        const bool drawn = text_raster::DrawLine(painter, f, QPoint(2, 30), QString::fromUtf8(utf8),
+                                                 Qt::white, image.rect());
         painter.end();
         // Refused, it has drawn nothing.
         if (!drawn) {
@@ -168,7 +176,7 @@ TEST_F(QtTextRasterTest, LinesOutsideTheTitlesCodePageAndFontsThatJoinLettersAre
         return drawn;
     };
     EXPECT_TRUE(served(font, "abc \xE2\x82\xAC \xC5\x93"));  // the euro and oe signs are in the code page
-    EXPECT_FALSE(served(font, "abc \xE2\x98\x83"));           // a snowman is not
+    EXPECT_FALSE(served(font, "abc \xE2\x98\x83"));          // a snowman is not
     EXPECT_FALSE(served(font, "abc \xE6\xBC\xA2"));
     EXPECT_FALSE(served(font, "tab\tstop"));
     EXPECT_FALSE(served(font, "soft\xC2\xADhyphen"));  // Qt hides it
@@ -200,7 +208,10 @@ TEST_F(QtTextRasterTest, TheDeviceContextOfAPainterDrawsTransparentLinesAsQtWoul
         dc.SelectFont(Request("Arial", 17));
         dc.SetTransparentBackground(true);
         dc.SetTextColor(0x00C08040);
-        dc.DrawTextLine(12, 10, "Ficha siguiente \xAB" "cap\xEDtulo\xBB", clip);
+        dc.DrawTextLine(12, 10,
+                        "Ficha siguiente \xAB"
+                        "cap\xEDtulo\xBB",
+                        clip);
     }
     {
         // A context on the device itself opens a painter per line and draws through Qt.
@@ -208,7 +219,10 @@ TEST_F(QtTextRasterTest, TheDeviceContextOfAPainterDrawsTransparentLinesAsQtWoul
         dc.SelectFont(Request("Arial", 17));
         dc.SetTransparentBackground(true);
         dc.SetTextColor(0x00C08040);
-        dc.DrawTextLine(12, 10, "Ficha siguiente \xAB" "cap\xEDtulo\xBB", clip);
+        dc.DrawTextLine(12, 10,
+                        "Ficha siguiente \xAB"
+                        "cap\xEDtulo\xBB",
+                        clip);
     }
     EXPECT_NE(viaContext, background);
     EXPECT_EQ(FirstDifference(viaContext, viaDevice), "");

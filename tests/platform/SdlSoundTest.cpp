@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <thread>
 
@@ -308,6 +309,35 @@ TEST_F(SdlSoundTest, PlayFileReturnsBeforeTheConversionAndAStopOrANewerSoundWins
     EXPECT_TRUE(WaitFor([&] { return !sound.IsPlaying(); }));
     EXPECT_NEAR(static_cast<double>(sound.FramesPlayed()), 2204.0, 32.0);
     EXPECT_FALSE(WaitFor([&] { return sound.IsPlaying(); }, 500));
+}
+
+// A file read ahead serves the PlayFile that follows only while it is the same file, unchanged: one
+// rewritten or removed since is read again, or fails, as if nothing had been read ahead.
+TEST_F(SdlSoundTest, AFileReadAheadPlaysOnlyWhileItIsUnchanged) {
+    const std::string path = dir.Write("music.wav", PcmWav(22050, 1, 2205));   // 0.1 s
+    const std::string other = dir.Write("other.wav", PcmWav(22050, 1, 1102));  // 0.05 s
+    // Only a file that has settled is read ahead (a change within the clock's tick would not show).
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    auto played = [&](const std::string& file) {
+        if (!sound.PlayFile(file, false)) return uint64_t{0};
+        EXPECT_TRUE(WaitFor([&] { return !sound.IsPlaying(); }));
+        return sound.FramesPlayed();
+    };
+    sound.Prepare(path);
+    EXPECT_NEAR(static_cast<double>(played(path)), 4410.0, 32.0);
+    sound.Prepare(path);
+    EXPECT_NEAR(static_cast<double>(played(other)), 2204.0, 32.0) << "another file is read as always";
+    EXPECT_NEAR(static_cast<double>(played(path)), 4410.0, 32.0) << "and what was read ahead is forgotten";
+    sound.Prepare(path);
+    dir.Write("music.wav", PcmWav(22050, 1, 6615));  // 0.3 s
+    EXPECT_NEAR(static_cast<double>(played(path)), 13230.0, 32.0) << "rewritten since: read again";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    sound.Prepare(path);
+    std::filesystem::remove(path);
+    EXPECT_FALSE(sound.PlayFile(path, false)) << "removed since";
+    sound.Prepare(dir.Path() + "/missing.wav");
+    sound.Prepare(other);
+    EXPECT_NEAR(static_cast<double>(played(other)), 2204.0, 32.0);
 }
 
 // An output closed while it converts stops its device first and frees everything (the sanitizer build

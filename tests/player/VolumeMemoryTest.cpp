@@ -6,6 +6,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "imaging/DibJpeg.h"
 #include "player/Lumeo.h"
 #include "player/VolumeMemory.h"
 #include "tests/player/PlayerTestSupport.h"
@@ -51,8 +52,27 @@ TEST(VolumeMemory, TheProgramsSettingsAreItsOwnAndNeverTheUsersInTests) {
     EXPECT_TRUE(file.contains("Lumeo")) << file.toStdString();
 }
 
+// A title with music, and with a background whose decoding the open waits for when `background` is set.
+std::string TitleWithMusic(test_support::ScratchFolder& folder, const std::string& name, bool background) {
+    TitleBuilder b;
+    b.Card();
+    b.Doc().backgroundMusic = "musica.wav";
+    if (background) {
+        auto picture = std::make_unique<CDibJpeg>();
+        picture->Create(640, 480, 3);
+        for (int y = 0; y < 480; ++y) {
+            uint8_t* row = picture->GetPixelAddress(0, y);
+            for (int i = 0; i < 3 * 640; ++i) row[i] = static_cast<uint8_t>(i * 977 + y * 131);
+        }
+        b.Doc().SetBackground(std::move(picture));
+    }
+    b.Save(folder.Path(name));
+    return folder.Path(name);
+}
+
 TEST(VolumeMemory, TheProgramStartsAtTheVolumeItEndedWith) {
     ProgramVolume v;
+    test_support::ScratchFolder folder;
     PlayerOptions options;
     options.credits = false;
     {
@@ -61,9 +81,31 @@ TEST(VolumeMemory, TheProgramStartsAtTheVolumeItEndedWith) {
         v.sound.SetVolume(0x20004000u);
     }
     EXPECT_EQ(VolumeMemory().Load(), 0x20004000u);
+    // The kept volume is the output's before the first title's music starts, whether the open waited for a
+    // background (and took it meanwhile) or not.
+    for (const bool background : {true, false}) {
+        v.sound.volume = 0xFFFFFFFFu;
+        v.sound.plays.clear();
+        CPlayerApp app(options);
+        ASSERT_TRUE(app.Start(TitleWithMusic(folder, background ? "fondo.fca" : "plano.fca", background)));
+        ASSERT_EQ(v.sound.plays.size(), 1u);
+        EXPECT_EQ(v.sound.plays[0].volume, 0x20004000u) << background;
+        EXPECT_EQ(v.sound.volume, 0x20004000u);
+        // A run that changes nothing keeps what it found.
+    }
+    EXPECT_EQ(VolumeMemory().Load(), 0x20004000u);
+    // A title that fails to open still leaves the kept volume in place, and a run that never opened one
+    // keeps it as it was.
     v.sound.volume = 0xFFFFFFFFu;
-    CPlayerApp app(options);
-    EXPECT_EQ(v.sound.volume, 0x20004000u);
+    {
+        platform::RecordingMessageBox quiet;
+        platform::ScopedMessageBox scoped(quiet);
+        CPlayerApp app(options);
+        EXPECT_FALSE(app.Start(folder.Path("missing.fca")));
+        EXPECT_EQ(v.sound.volume, 0x20004000u);
+    }
+    { CPlayerApp app(options); }
+    EXPECT_EQ(VolumeMemory().Load(), 0x20004000u);
 }
 
 TEST(VolumeMemory, AMuteIsUndoneBeforeTheVolumeIsKept) {
