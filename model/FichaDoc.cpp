@@ -270,7 +270,8 @@ std::unique_ptr<CPhasedSprite> CFichaDoc::MakePictureProxy(const CFoto& picture,
     auto sprite = std::make_unique<CPhasedSprite>();
     if (!pictures_.Load(*path, *sprite)) return nullptr;
     sprite->ComputeTransparentColour();
-    if (!sprite->ResizePercent(picture.reduction)) return nullptr;
+    // A picture reduced by nothing is shown as it was loaded, without a copy of its pixels.
+    if (picture.reduction != 0 && !sprite->ResizePercent(picture.reduction)) return nullptr;
     // A picture reduced to nothing has no pixels to show or to hit.
     if (sprite->CDIB::GetWidth() <= 0 || sprite->CDIB::GetHeight() <= 0) return nullptr;
     sprite->SetNumFrames(1);

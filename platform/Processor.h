@@ -13,4 +13,14 @@ inline bool CanShuffleBytes() {
 #endif
 }
 
+// Whether the processor has the 256-bit integer vectors (AVX2) that the widest pixel loops use.
+inline bool CanUseWideVectors() {
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool can = __builtin_cpu_supports("avx2");
+    return can;
+#else
+    return false;
+#endif
+}
+
 }  // namespace platform

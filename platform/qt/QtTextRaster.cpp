@@ -18,9 +18,11 @@
 #include <unordered_map>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
+
+#include "platform/Processor.h"
 
 namespace platform::text_raster {
 
@@ -302,6 +304,10 @@ inline uint32_t ByteMul(uint32_t x, uint32_t a) {
     return static_cast<uint32_t>(t) | static_cast<uint32_t>(t >> 24);
 }
 
+}  // namespace
+
+namespace detail {
+
 // A row of pixels under a row of a glyph's coverage, as Qt blends an opaque pen into a 32-bit image:
 // the pen times the coverage, plus the pixel times what the pen leaves of it. For an opaque pen that is
 // also what Qt does where the coverage is full (the pen) or none (the pixel).
@@ -310,10 +316,10 @@ void BlendRowPlain(uint32_t* pixel, const uint8_t* cover, int count, uint32_t co
         if (const uint32_t c = cover[i]) pixel[i] = ByteMul(colour, c) + ByteMul(pixel[i], 255 - c);
 }
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
 
 // The same, four pixels at a time in sixteen-bit lanes.
-void BlendRow(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour) {
+void BlendRowSse2(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i half = _mm_set1_epi16(0x80);
     const __m128i full = _mm_set1_epi16(255);
@@ -342,13 +348,62 @@ void BlendRow(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour)
     BlendRowPlain(pixel + i, cover + i, count - i, colour);
 }
 
-#else
+// (x * a + (x * a >> 8) + 0x80) >> 8 in every lane, sixteen at a time.
+__attribute__((target("avx2"))) inline __m256i MulWide(__m256i x, __m256i a, __m256i half) {
+    const __m256i t = _mm256_mullo_epi16(x, a);
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), half), 8);
+}
 
-void BlendRow(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour) {
-    BlendRowPlain(pixel, cover, count, colour);
+// The same, eight pixels at a time: each half of the register takes four, as the narrow loop does.
+__attribute__((target("avx2"))) void BlendRowAvx2(uint32_t* pixel, const uint8_t* cover, int count,
+                                                  uint32_t colour) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i half = _mm256_set1_epi16(0x80);
+    const __m256i full = _mm256_set1_epi16(255);
+    const __m256i pen = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(colour)), zero);
+    const __m256i twice = _mm256_set1_epi32(0x00010001);
+    for (int i = 0; i < count; i += 8) {
+        // The last piece may be short: its missing coverage is none, and its pixels are neither read
+        // nor written.
+        const int n = std::min(8, count - i);
+        uint64_t eight = 0;
+        std::memcpy(&eight, cover + i, static_cast<size_t>(n));
+        if (eight == 0) continue;
+        const __m256i inside =
+            _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        // Coverage 0 to 3 in the low half, 4 to 7 in the high one; each over the four lanes of its pixel,
+        // in the order the pixels' bytes unpack in.
+        const __m256i c32 =
+            _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(eight))), twice);
+        const __m256i lowCover = _mm256_unpacklo_epi32(c32, c32), highCover = _mm256_unpackhi_epi32(c32, c32);
+        const __m256i dst = _mm256_maskload_epi32(reinterpret_cast<const int*>(pixel + i), inside);
+        const __m256i low = _mm256_add_epi16(
+            MulWide(pen, lowCover, half),
+            MulWide(_mm256_unpacklo_epi8(dst, zero), _mm256_sub_epi16(full, lowCover), half));
+        const __m256i high = _mm256_add_epi16(
+            MulWide(pen, highCover, half),
+            MulWide(_mm256_unpackhi_epi8(dst, zero), _mm256_sub_epi16(full, highCover), half));
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(pixel + i), inside, _mm256_packus_epi16(low, high));
+    }
 }
 
 #endif
+
+}  // namespace detail
+
+namespace {
+
+void BlendRow(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour) {
+#if defined(__x86_64__)
+    if (CanUseWideVectors()) {
+        detail::BlendRowAvx2(pixel, cover, count, colour);
+        return;
+    }
+    detail::BlendRowSse2(pixel, cover, count, colour);
+#else
+    detail::BlendRowPlain(pixel, cover, count, colour);
+#endif
+}
 
 void Blit(const FontGlyphs& glyphs, const std::vector<Placed>& line, const Target& target,
           const QPoint& origin, uint32_t colour) {

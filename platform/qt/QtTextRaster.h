@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <cstdint>
 
 class QImage;
 class QPainter;
@@ -26,8 +27,18 @@ namespace text_raster {
 bool DrawLine(QPainter& painter, const QFont& font, const QPoint& origin, const QString& text,
               const QColor& colour, const QRect& clip);
 
-// Forgets every shaped line and glyph kept so far (the fonts' probes included).
+// Forgets every glyph kept so far (the fonts' probes included).
 void Forget();
+
+namespace detail {
+// The ways a row of pixels takes a row of a glyph's coverage in an opaque colour; each gives what the
+// plain one gives. The widest runs only where platform::CanUseWideVectors().
+void BlendRowPlain(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour);
+#if defined(__x86_64__)
+void BlendRowSse2(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour);
+void BlendRowAvx2(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour);
+#endif
+}  // namespace detail
 
 }  // namespace text_raster
 

@@ -351,7 +351,7 @@ TEST_F(QtDeviceContextTest, TheScreenFactoryMeasuresLikeAnImageContext) {
 // processor allows: every width, every left edge, and the last row of a DIB whose rows end exactly at
 // the end of its memory give each pixel as one at a time would.
 TEST_F(QtDeviceContextTest, CopyDibIntoGivesEveryPixelAtEveryWidthAndEdge) {
-    for (int32_t width : {1, 2, 3, 4, 5, 6, 7, 8, 9, 17, 33, 640}) {
+    for (int32_t width : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 17, 18, 19, 26, 27, 33, 640}) {
         const int32_t height = 3;
         const int32_t stride = (3 * width + 3) / 4 * 4;
         // The last row is made to end where the memory ends: nothing may be read past it.

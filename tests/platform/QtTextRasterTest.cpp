@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include "platform/Processor.h"
 #include "platform/qt/QtDeviceContext.h"
 #include "platform/qt/QtTextRaster.h"
 #include "tests/support/QtApp.h"
@@ -226,4 +227,34 @@ TEST_F(QtTextRasterTest, TheDeviceContextOfAPainterDrawsTransparentLinesAsQtWoul
     }
     EXPECT_NE(viaContext, background);
     EXPECT_EQ(FirstDifference(viaContext, viaDevice), "");
+}
+
+TEST(QtTextRasterBlend, EveryWayOfBlendingARowGivesThePlainWaysPixels) {
+    // Random pixels and coverage, with runs of none and of full coverage, over every length and start
+    // that the wide loops split into pieces and a rest.
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 300; ++round) {
+        const int count = round % 41;
+        std::vector<uint8_t> cover(count);
+        for (uint8_t& c : cover) {
+            const uint32_t r = next() >> 24;
+            c = r < 60 ? 0 : r < 90 ? 255 : static_cast<uint8_t>(next() >> 24);
+        }
+        std::vector<uint32_t> pixels(count);
+        for (uint32_t& p : pixels) p = next() | (round % 2 ? 0xFF000000u : 0);
+        const uint32_t colour = next() | 0xFF000000u;
+        std::vector<uint32_t> plain = pixels;
+        text_raster::detail::BlendRowPlain(plain.data(), cover.data(), count, colour);
+#if defined(__x86_64__)
+        std::vector<uint32_t> narrow = pixels;
+        text_raster::detail::BlendRowSse2(narrow.data(), cover.data(), count, colour);
+        EXPECT_EQ(narrow, plain) << "round " << round;
+        if (platform::CanUseWideVectors()) {
+            std::vector<uint32_t> wide = pixels;
+            text_raster::detail::BlendRowAvx2(wide.data(), cover.data(), count, colour);
+            EXPECT_EQ(wide, plain) << "round " << round;
+        }
+#endif
+    }
 }
