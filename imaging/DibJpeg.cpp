@@ -1,5 +1,6 @@
 #include "imaging/DibJpeg.h"
 
+#include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "imaging/JpegParts.h"
 #include "platform/DibStride.h"
 #include "platform/HelperThread.h"
 #include "platform/MessageBox.h"
@@ -208,13 +210,25 @@ void AttachDestination(j_compress_ptr cinfo, platform::File& file) {
 // The library returns from errors by longjmp, which skips destructors: the functions that set the
 // recovery point keep all their state in the structures below, owned by their callers.
 
+// Where a decoding on the helper thread and the thread waiting for it meet when they share the image's
+// rows: the helper makes the rows before `limit`, and tells which row it is about to make in `next`. Both
+// are read and written in one total order, so that of a limit set and a row begun, each thread sees the
+// other's (see CDibJpeg::ShareDecoding).
+struct RowGate {
+    std::atomic<uint32_t> next{0};
+    std::atomic<uint32_t> limit{UINT32_MAX};
+};
+
 struct DecodeState {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
-    PixelBlock pixels;
+    PixelBlock pixels;  // given ready when its size is known beforehand, else made by the decoding
     int32_t width = 0, height = 0;
     bool noMemory = false;
     bool insertedEnd = false;
+    uint32_t rowsMade = 0;  // fewer than the height when the gate stopped the decoding
+    long warnings = 0;      // what the library put up with (a damaged stream, mostly)
+    RowGate* gate = nullptr;
 };
 
 void ExpandGrey(const JSAMPLE* in, uint8_t* out, JDIMENSION width) {
@@ -248,8 +262,9 @@ bool Decode(DecodeState& s, platform::File& file) {
     if (cinfo->out_color_space != JCS_GRAYSCALE) cinfo->out_color_space = JCS_EXT_BGR;
     jpeg_calc_output_dimensions(cinfo);
     const int64_t stride = platform::DibStride(cinfo->output_width, 24);
+    const size_t size = static_cast<size_t>(stride) * cinfo->output_height;
     if (!ImageSizeAcceptable(cinfo->output_width, cinfo->output_height, 24) ||
-        !AllocatePixels(s, stride * cinfo->output_height)) {
+        (s.pixels.size() != size && !AllocatePixels(s, size))) {
         jpeg_destroy_decompress(cinfo);
         s.noMemory = true;
         return false;
@@ -263,6 +278,17 @@ bool Decode(DecodeState& s, platform::File& file) {
     const JDIMENSION nearlyDone = cinfo->output_height - cinfo->output_height / 12;
     while (cinfo->output_scanline < cinfo->output_height) {
         JDIMENSION y = cinfo->output_scanline;
+        if (s.gate) {
+            s.gate->next.store(y);
+            if (y >= s.gate->limit.load()) {
+                // The rest is the waiting thread's: the decoding stops here, without reading further.
+                s.rowsMade = y;
+                s.warnings = cinfo->err->num_warnings;
+                jpeg_abort_decompress(cinfo);
+                jpeg_destroy_decompress(cinfo);
+                return true;
+            }
+        }
         if (y == nearlyDone) platform::HelperTask::NearlyDone();
         uint8_t* row = s.pixels.data() + (s.height - 1 - y) * stride;
         // The block may hold an older image's bytes: the padding after the pixels is cleared.
@@ -274,7 +300,10 @@ bool Decode(DecodeState& s, platform::File& file) {
         jpeg_read_scanlines(cinfo, line, 1);
         ExpandGrey(line[0], row, cinfo->output_width);
     }
+    s.rowsMade = cinfo->output_height;
+    if (s.gate) s.gate->next.store(cinfo->output_height);
     jpeg_finish_decompress(cinfo);
+    s.warnings = cinfo->err->num_warnings;
     s.insertedEnd = reinterpret_cast<Source*>(cinfo->src)->insertedEnd;
     jpeg_destroy_decompress(cinfo);
     return true;
@@ -302,6 +331,9 @@ bool Encode(EncodeState& s, platform::File& file, const CDIB& dib) {
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, 100, TRUE);
     cinfo->dct_method = JDCT_ISLOW;
+    // A restart marker at the start of every row of blocks: a reader may then decode the image in parts
+    // at once (and a damaged byte spoils one row of blocks at most).
+    cinfo->restart_in_rows = 1;
     jpeg_start_compress(cinfo, TRUE);
     JSAMPROW row = s.line.data();
     while (cinfo->next_scanline < cinfo->image_height) {
@@ -411,7 +443,27 @@ struct CDibJpeg::Ahead {
     PixelBlock pixels;
     // The image's change mark when its pixels were left to the task.
     uint64_t mark = 0;
+    // The rows of the pixel block, made before the task starts, and the gate the task decodes through.
+    uint8_t* bits = nullptr;
+    RowGate gate;
+    uint32_t rowsMade = 0;
+    long warnings = 0;
+    // The waiting thread's share, when it took one (ShareDecoding): the rows from `sharedFrom` on.
+    bool shared = false;
+    bool sharedOk = false;
+    uint32_t sharedFrom = 0;
+    // Set once the task's outcome and the share's have been put together (Settle).
+    bool settled = false;
 };
+
+namespace {
+
+// Rows a part's decoder could have made in the time it takes to start it (reading its headers, copying
+// its stream); and the fewest rows worth a part of their own.
+constexpr uint32_t kPartStartRows = 8;
+constexpr uint32_t kLeastShare = 48;
+
+}  // namespace
 
 bool CDibJpeg::ReadAhead(platform::File& file) {
     const platform::SharedBytes bytes = quiet_ ? file.Shared() : nullptr;
@@ -420,25 +472,32 @@ bool CDibJpeg::ReadAhead(platform::File& file) {
     const uint8_t* data = bytes->data();
     const std::optional<MarkerShape> shape = WalkMarkers(data + begin, data + bytes->size());
     if (!shape || !ImageSizeAcceptable(shape->width, shape->height, 24)) return Read(file);
+    const auto width = static_cast<int32_t>(shape->width), height = static_cast<int32_t>(shape->height);
+    const size_t size = static_cast<size_t>(platform::DibStride(width, 24)) * height;
+    // The pixel block is made here, so that the waiting thread may write its share of the rows into it.
+    auto state = std::make_shared<DecodeState>();
+    if (!AllocatePixels(*state, size)) return Read(file);
     kept_.Forget();
     Clear();
     auto ahead = std::make_shared<Ahead>();
     ahead->bytes = bytes;
     ahead->begin = begin;
     ahead->predictedEnd = begin + shape->length;
-    const auto width = static_cast<int32_t>(shape->width), height = static_cast<int32_t>(shape->height);
-    DeferPixels(InfoHeader(width, height, static_cast<size_t>(platform::DibStride(width, 24)) * height));
+    ahead->bits = state->pixels.data();
+    DeferPixels(InfoHeader(width, height, size));
     ahead->mark = ChangeMark();
-    ahead->task = platform::HelperTask::Run([ahead] {
+    ahead->task = platform::HelperTask::Run([ahead, state] {
         // The same decoding as Read's, on a file of its own over the same bytes, and silent: messages
         // are for the thread of the user interface.
         platform::SharedMemoryFile own(ahead->bytes);
         own.Seek(ahead->begin);
-        auto state = std::make_unique<DecodeState>();
         InstallErrorManager(state->err, true);
+        state->gate = &ahead->gate;
         ahead->ok = Decode(*state, own);
         ahead->insertedEnd = state->insertedEnd;
         ahead->end = own.Position();
+        ahead->rowsMade = state->rowsMade;
+        ahead->warnings = state->warnings;
         if (ahead->ok) ahead->pixels = std::move(state->pixels);
     });
     ahead_.state = ahead;
@@ -446,10 +505,71 @@ bool CDibJpeg::ReadAhead(platform::File& file) {
     return true;
 }
 
+bool CDibJpeg::ShareDecoding() {
+    const std::shared_ptr<Ahead> ahead = ahead_.state;
+    if (!ahead || ahead->shared || ahead->task->Done()) return false;
+    const uint8_t* stream = ahead->bytes->data() + ahead->begin;
+    const std::optional<jpeg_parts::Plan> plan =
+        jpeg_parts::PlanOf(stream, static_cast<size_t>(ahead->predictedEnd - ahead->begin));
+    if (!plan || plan->width != static_cast<uint32_t>(CDIB::GetWidth()) ||
+        plan->height != static_cast<uint32_t>(CDIB::GetHeight()))
+        return false;
+    // Half of what the helper has left, less what this part costs to start, from the first row of blocks
+    // that a restart begins at or below that.
+    const uint32_t height = plan->height, rowHeight = plan->blockRowHeight;
+    const uint32_t next = ahead->gate.next.load();
+    if (next >= height) return false;
+    uint32_t blockRow = (next + (height - next) / 2 + kPartStartRows + rowHeight - 1) / rowHeight;
+    while (blockRow * rowHeight < height && !plan->CanStartAt(blockRow)) ++blockRow;
+    if (!plan->CanStartAt(blockRow) || height - blockRow * rowHeight < kLeastShare) return false;
+    // The part's first row lacks the rows above it for its upsampling: the helper makes that row too.
+    const uint32_t limit = blockRow * rowHeight + 1;
+    ahead->gate.limit.store(limit);
+    ahead->shared = true;
+    const size_t stride = static_cast<size_t>(GetStorageWidth());
+    if (ahead->gate.next.load() < limit) {
+        // The helper has not begun the row: it stops there, and the rows from there on are made here.
+        ahead->sharedFrom = limit;
+    } else {
+        // It had begun it already. It stops at the next row it looks at, or ends the image: the rest, if
+        // any, is made here once it has stopped.
+        ahead->task->Wait();
+        ahead->sharedFrom = ahead->rowsMade;
+        if (!ahead->ok || ahead->sharedFrom >= height) {
+            ahead->sharedOk = ahead->ok;
+            return true;
+        }
+    }
+    ahead->sharedOk = jpeg_parts::DecodePart(stream, *plan, blockRow, ahead->sharedFrom, ahead->bits, stride);
+    return true;
+}
+
+void CDibJpeg::Settle(Ahead& ahead) const {
+    ahead.task->Wait();
+    if (ahead.settled) return;
+    ahead.settled = true;
+    if (!ahead.shared) return;
+    // Both parts are what one decoding makes only when neither met anything amiss; otherwise the image is
+    // decoded once more, whole, as Read decodes it.
+    if (ahead.ok && ahead.sharedOk && ahead.warnings == 0 && ahead.rowsMade >= ahead.sharedFrom) {
+        ahead.end = ahead.predictedEnd;
+        ahead.insertedEnd = false;
+        return;
+    }
+    platform::SharedMemoryFile own(ahead.bytes);
+    own.Seek(ahead.begin);
+    auto state = std::make_unique<DecodeState>();
+    InstallErrorManager(state->err, true);
+    ahead.ok = Decode(*state, own);
+    ahead.insertedEnd = state->insertedEnd;
+    ahead.end = own.Position();
+    ahead.pixels = ahead.ok ? std::move(state->pixels) : PixelBlock();
+}
+
 bool CDibJpeg::TakeDeferredPixels(PixelBlock& pixels) const {
     const std::shared_ptr<Ahead>& ahead = ahead_.state;
     if (!ahead) return false;
-    ahead->task->Wait();
+    Settle(*ahead);
     // The frame header and the decoder agree on the size unless the stream is one the decoder refuses.
     if (ahead->ok && ahead->pixels.size() ==
                          static_cast<size_t>(GetStorageWidth()) * static_cast<size_t>(CDIB::GetHeight()))
@@ -464,7 +584,7 @@ bool CDibJpeg::StillDecoding() const {
 CDibJpeg::Outcome CDibJpeg::FinishReading() {
     if (!ahead_.state) return Outcome::read;
     const std::shared_ptr<Ahead> ahead = ahead_.state;
-    ahead->task->Wait();
+    Settle(*ahead);
     // An image replaced since its read is no longer the decoding's to finish.
     const bool mine = ChangeMark() == ahead->mark;
     // The pixels move in from the decoding, unless someone asked for them already.

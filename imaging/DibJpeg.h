@@ -36,12 +36,18 @@ class CDibJpeg : public CDIB {
     Outcome FinishReading();
     // True while the helper thread is still decoding what ReadAhead left to it.
     bool StillDecoding() const;
+    // Called by the thread that waits for the decoding: when the stream lets its rows be decoded in two
+    // parts (see jpeg_parts), this thread decodes the lower rows while the helper goes on with the upper
+    // ones, and true is returned once its part is done. The image comes out as one decoding makes it.
+    bool ShareDecoding();
 
   protected:
     bool TakeDeferredPixels(PixelBlock& pixels) const override;
 
   private:
     struct Ahead;
+    // Waits for the decoding left to the helper and puts its outcome together with the share's.
+    void Settle(Ahead& ahead) const;
     // A copy of an image never shares its predecessor's decoding.
     struct AheadHandle {
         AheadHandle() = default;

@@ -162,6 +162,9 @@ bool CAnimDoc::LoadFrom(platform::File& file, std::string* message) {
         if (!failure && background_ && background_->StillDecoding()) {
             DoWorkWhileLoading();
             PrepareFirstView([this] { return background_->StillDecoding(); });
+            // What is left of the wait goes into decoding the lower rows of the background, where its
+            // stream allows.
+            if (background_->StillDecoding()) background_->ShareDecoding();
         }
         // The background's outcome comes first, as when it was decoded before anything after it was read.
         const CDibJpeg::Outcome outcome =
