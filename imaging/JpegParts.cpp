@@ -178,7 +178,8 @@ std::vector<uint8_t> PartStream(const uint8_t* begin, const Plan& plan, uint32_t
     part[plan.heightField + 1] = static_cast<uint8_t>(height);
     // The part's decoder expects its restart markers to count from 0 again.
     for (size_t i = interval; i < plan.restarts.size(); ++i)
-        part[plan.restarts[i] - data + plan.scanStart + 1] = static_cast<uint8_t>(0xD0 + ((i - interval) & 7));
+        part[plan.restarts[i] - data + plan.scanStart + 1] =
+            static_cast<uint8_t>(0xD0 + ((i - interval) & 7));
     return part;
 }
 

@@ -18,9 +18,9 @@ struct Plan {
     uint32_t blockRowHeight = 0;  // pixel rows in a row of blocks (MCUs)
     uint32_t blocksPerRow = 0;    // MCUs in such a row
     uint32_t restartInterval = 0;
-    size_t scanStart = 0;  // the first byte after the start-of-scan segment
-    size_t heightField = 0;  // where the frame header keeps the height
-    size_t length = 0;  // through the end-of-image marker
+    size_t scanStart = 0;          // the first byte after the start-of-scan segment
+    size_t heightField = 0;        // where the frame header keeps the height
+    size_t length = 0;             // through the end-of-image marker
     std::vector<size_t> restarts;  // the offset of every restart marker, in order
 
     // The rows of blocks from whose first row a part may start: those a restart interval begins with.

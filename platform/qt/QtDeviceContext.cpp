@@ -300,8 +300,11 @@ double QtDeviceContext::CharacterAdvance(uint8_t character) {
 }
 
 Size QtDeviceContext::MeasureText(std::string_view text) {
+    const QString line = ToQString(text);
+    // A line of a font whose advances are kept is measured from them, without Qt shaping it.
+    if (const std::optional<int> width = text_raster::Width(font_, line)) return {*width, lineHeight_};
     QFontMetrics metrics(font_);
-    return {metrics.horizontalAdvance(ToQString(text)), lineHeight_};
+    return {metrics.horizontalAdvance(line), lineHeight_};
 }
 
 void QtDeviceContext::DrawTextLine(int32_t x, int32_t y, std::string_view text, const Rect& clip) {

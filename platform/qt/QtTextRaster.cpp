@@ -1,5 +1,6 @@
 #include "platform/qt/QtTextRaster.h"
 
+#include <QFontMetrics>
 #include <QGlyphRun>
 #include <QImage>
 #include <QPaintEngine>
@@ -292,6 +293,9 @@ bool Probe(FontGlyphs& glyphs) {
                 return false;
             x += g->advance;
         }
+        // A line's measure is its advances' sum, rounded to the pixel.
+        if (QFontMetrics(glyphs.font).horizontalAdvance(probe) != static_cast<int>((x + 32) >> 6))
+            return false;
     }
     return true;
 }
@@ -460,19 +464,38 @@ bool ProbeAgrees(FontGlyphs& glyphs) {
     return qt == mine;
 }
 
+// The font's glyphs, when its lines can be served at all.
+FontGlyphs* ServedGlyphs(const QFont& font) {
+    if (font.pixelSize() <= 0 || font.pixelSize() > kMaxPixelSize || font.underline() || font.overline() ||
+        font.strikeOut() || font.letterSpacing() != 0 || font.wordSpacing() != 0 || font.kerning())
+        return nullptr;
+    FontGlyphs& glyphs = GlyphsOf(font);
+    if (!glyphs.servable) glyphs.servable = ProbeAgrees(glyphs);
+    return *glyphs.servable ? &glyphs : nullptr;
+}
+
 }  // namespace
+
+std::optional<int> Width(const QFont& font, const QString& text) {
+    FontGlyphs* glyphs = ServedGlyphs(font);
+    if (!glyphs) return std::nullopt;
+    int64_t sum = 0;
+    for (const QChar c : text) {
+        const CharacterGlyph* g = glyphs->Find(c.unicode());
+        if (!g) return std::nullopt;
+        sum += g->advance;
+    }
+    return static_cast<int>((sum + 32) >> 6);
+}
 
 bool DrawLine(QPainter& painter, const QFont& font, const QPoint& origin, const QString& text,
               const QColor& colour, const QRect& clip) {
-    if (colour.alpha() != 255 || font.pixelSize() <= 0 || font.pixelSize() > kMaxPixelSize ||
-        font.underline() || font.overline() || font.strikeOut() || font.letterSpacing() != 0 ||
-        font.wordSpacing() != 0 || font.kerning())
-        return false;
+    if (colour.alpha() != 255) return false;
     const std::optional<Target> target = TargetOf(painter, clip);
     if (!target) return false;
-    FontGlyphs& glyphs = GlyphsOf(font);
-    if (!glyphs.servable) glyphs.servable = ProbeAgrees(glyphs);
-    if (!*glyphs.servable) return false;
+    FontGlyphs* served = ServedGlyphs(font);
+    if (!served) return false;
+    FontGlyphs& glyphs = *served;
     if (target->clip.isEmpty()) return true;
     thread_local std::vector<Placed> line;
     if (!Shape(glyphs, text, line)) return false;

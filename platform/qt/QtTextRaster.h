@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 class QImage;
 class QPainter;
@@ -26,6 +27,10 @@ namespace text_raster {
 // plainly composed and opaque, clipped to a single rectangle at most; a decorated or very large font.
 bool DrawLine(QPainter& painter, const QFont& font, const QPoint& origin, const QString& text,
               const QColor& colour, const QRect& clip);
+
+// The width QFontMetrics::horizontalAdvance gives the line, from the advances kept for the font's
+// characters; nothing when the font or a character is not served (see DrawLine).
+std::optional<int> Width(const QFont& font, const QString& text);
 
 // Forgets every glyph kept so far (the fonts' probes included).
 void Forget();

@@ -20,9 +20,9 @@ namespace {
 
 struct Encoding {
     int width, height, components;
-    int lumaH, lumaV;       // the luma's sampling (the chroma's is 1 by 1)
-    int restartRows;        // restart markers every so many rows of blocks, or
-    int restartBlocks;      // every so many blocks
+    int lumaH, lumaV;   // the luma's sampling (the chroma's is 1 by 1)
+    int restartRows;    // restart markers every so many rows of blocks, or
+    int restartBlocks;  // every so many blocks
     bool progressive = false;
 };
 
@@ -89,8 +89,8 @@ const Encoding kSplittable[] = {
 
 TEST(JpegParts, EveryPartFromARestartGivesTheRowsOfTheWholeDecoding) {
     for (const Encoding& e : kSplittable) {
-        SCOPED_TRACE(testing::Message() << e.width << "x" << e.height << " components " << e.components << " luma "
-                                        << e.lumaH << "x" << e.lumaV);
+        SCOPED_TRACE(testing::Message() << e.width << "x" << e.height << " components " << e.components
+                                        << " luma " << e.lumaH << "x" << e.lumaV);
         const std::vector<uint8_t> bytes = Encode(e);
         const std::optional<jpeg_parts::Plan> plan = jpeg_parts::PlanOf(bytes.data(), bytes.size());
         ASSERT_TRUE(plan);
@@ -105,7 +105,8 @@ TEST(JpegParts, EveryPartFromARestartGivesTheRowsOfTheWholeDecoding) {
             const uint32_t top = blockRow * plan->blockRowHeight;
             for (const uint32_t first : {top + 1, std::min(top + 5, plan->height - 1)}) {
                 std::vector<uint8_t> pixels(stride * e.height, 0xEE);
-                ASSERT_TRUE(jpeg_parts::DecodePart(bytes.data(), *plan, blockRow, first, pixels.data(), stride));
+                ASSERT_TRUE(
+                    jpeg_parts::DecodePart(bytes.data(), *plan, blockRow, first, pixels.data(), stride));
                 // Bottom-up: image row y is at (height - 1 - y); the rows above `first` are left alone.
                 for (uint32_t y = 0; y < plan->height; ++y) {
                     const uint8_t* made = pixels.data() + (e.height - 1 - y) * stride;
@@ -119,7 +120,8 @@ TEST(JpegParts, EveryPartFromARestartGivesTheRowsOfTheWholeDecoding) {
             }
         }
         // Every restart at the start of a row of blocks gives a place to start from.
-        EXPECT_GE(parts, e.restartBlocks == 0 ? static_cast<int>(plan->height / plan->blockRowHeight) / 2 : 1);
+        EXPECT_GE(parts,
+                  e.restartBlocks == 0 ? static_cast<int>(plan->height / plan->blockRowHeight) / 2 : 1);
     }
 }
 
@@ -145,7 +147,8 @@ TEST(JpegParts, StreamsThatCannotBeEnteredInTheMiddleHaveNoPlan) {
     damaged[inside] = 0xFF;
     damaged[inside + 1] = 0xC8;  // a marker that has no business in the data
     std::vector<uint8_t> pixels(static_cast<size_t>(platform::DibStride(64, 24)) * 48);
-    EXPECT_FALSE(jpeg_parts::DecodePart(damaged.data(), *plan, 1, 17, pixels.data(), platform::DibStride(64, 24)));
+    EXPECT_FALSE(
+        jpeg_parts::DecodePart(damaged.data(), *plan, 1, 17, pixels.data(), platform::DibStride(64, 24)));
 }
 
 // The waiting thread takes the lower rows while the helper makes the upper ones; the image is the one a
@@ -166,7 +169,8 @@ TEST(JpegParts, ASharedDecodingGivesThePlainReadsImage) {
     std::vector<uint8_t> upperDamage = good, lowerDamage = good;
     upperDamage[plan->restarts[2] + 9] ^= 0x5A;
     lowerDamage[plan->restarts[plan->restarts.size() - 3] + 9] ^= 0x5A;
-    for (const std::vector<uint8_t>* bytes : std::initializer_list<const std::vector<uint8_t>*>{&good, &upperDamage, &lowerDamage}) {
+    for (const std::vector<uint8_t>* bytes :
+         std::initializer_list<const std::vector<uint8_t>*>{&good, &upperDamage, &lowerDamage}) {
         const CDibJpeg plain = ReadPlain(*bytes);
         // The helper is held, so that the share is taken before it begins.
         std::atomic<bool> release{false};
@@ -188,6 +192,8 @@ TEST(JpegParts, ASharedDecodingGivesThePlainReadsImage) {
         EXPECT_EQ(file.Position(), bytes->size());
         ASSERT_EQ(shared.GetWidth(), 320);
         EXPECT_EQ(std::memcmp(shared.GetBits(), plain.GetBits(), plain.GetHeader()->biSizeImage), 0)
-            << (bytes == &good ? "sound" : bytes == &upperDamage ? "damaged above" : "damaged below");
+            << (bytes == &good          ? "sound"
+                : bytes == &upperDamage ? "damaged above"
+                                        : "damaged below");
     }
 }

@@ -229,6 +229,32 @@ TEST_F(QtTextRasterTest, TheDeviceContextOfAPainterDrawsTransparentLinesAsQtWoul
     EXPECT_EQ(FirstDifference(viaContext, viaDevice), "");
 }
 
+TEST_F(QtTextRasterTest, LinesMeasureAsQtMeasuresThem) {
+    // Through the device context, as the layout of texts measures them, and straight: every case's font,
+    // whole lines and their beginnings, the empty line, and lines that are Qt's to measure.
+    for (const Case& c : kCases) {
+        QtImageDeviceContext dc(8, 8);
+        dc.SelectFont(c.font);
+        const QFont font = QtFontForRequest(c.font);
+        const QFontMetrics metrics(font);
+        const QString text = QString::fromUtf8(c.text);
+        for (qsizetype n = 0; n <= text.size(); ++n) {
+            const QString part = text.left(n);
+            EXPECT_EQ(dc.MeasureText(part.toLatin1().toStdString()).cx, metrics.horizontalAdvance(part))
+                << c.text << " up to " << n;
+            if (const std::optional<int> width = text_raster::Width(font, part)) {
+                EXPECT_EQ(*width, metrics.horizontalAdvance(part)) << c.text << " up to " << n;
+            }
+        }
+    }
+    const QFont font = QtFontForRequest(Request("Arial", 17));
+    EXPECT_EQ(text_raster::Width(font, QString()), 0);
+    EXPECT_EQ(text_raster::Width(font, QStringLiteral("Ficha")),
+              QFontMetrics(font).horizontalAdvance("Ficha"));
+    EXPECT_FALSE(text_raster::Width(font, QString::fromUtf8("abc \xE2\x98\x83")));
+    EXPECT_FALSE(text_raster::Width(font, QStringLiteral("tab\tstop")));
+}
+
 TEST(QtTextRasterBlend, EveryWayOfBlendingARowGivesThePlainWaysPixels) {
     // Random pixels and coverage, with runs of none and of full coverage, over every length and start
     // that the wide loops split into pieces and a rest.
