@@ -41,7 +41,8 @@ namespace detail {
 void BlendRowPlain(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour);
 #if defined(__x86_64__)
 void BlendRowSse2(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour);
-void BlendRowAvx2(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour);
+// Pixels up to `room` from the first may be read and written back as they were.
+void BlendRowAvx2(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour, int room);
 #endif
 }  // namespace detail
 

@@ -277,9 +277,19 @@ TEST(QtTextRasterBlend, EveryWayOfBlendingARowGivesThePlainWaysPixels) {
         text_raster::detail::BlendRowSse2(narrow.data(), cover.data(), count, colour);
         EXPECT_EQ(narrow, plain) << "round " << round;
         if (platform::CanUseWideVectors()) {
+            // With no room past the row, and with room for whole pieces past it: the pixels past it
+            // come back as they were.
             std::vector<uint32_t> wide = pixels;
-            text_raster::detail::BlendRowAvx2(wide.data(), cover.data(), count, colour);
+            text_raster::detail::BlendRowAvx2(wide.data(), cover.data(), count, colour, count);
             EXPECT_EQ(wide, plain) << "round " << round;
+            std::vector<uint32_t> roomy = pixels, roomyPlain = plain;
+            for (int extra = 0; extra < 8; ++extra) {
+                roomy.push_back(next());
+                roomyPlain.push_back(roomy.back());
+            }
+            text_raster::detail::BlendRowAvx2(roomy.data(), cover.data(), count, colour,
+                                              static_cast<int>(roomy.size()));
+            EXPECT_EQ(roomy, roomyPlain) << "round " << round;
         }
 #endif
     }
