@@ -1,5 +1,6 @@
 #include "imaging/DibJpeg.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csetjmp>
 #include <cstdio>
@@ -274,10 +275,17 @@ bool Decode(DecodeState& s, platform::File& file) {
                                                   cinfo->output_width * cinfo->output_components, 1);
     s.width = static_cast<int32_t>(cinfo->output_width);
     s.height = static_cast<int32_t>(cinfo->output_height);
-    // Run on the helper, the decoding wakes whoever waits for it a twelfth of the rows before its end.
-    const JDIMENSION nearlyDone = cinfo->output_height - cinfo->output_height / 12;
+    // Run on the helper, the decoding wakes whoever waits for it a twelfth of the rows before its end: the
+    // image's end, or the row where a share of the rows begins.
+    const JDIMENSION ahead = cinfo->output_height / 12;
+    bool told = false;
     while (cinfo->output_scanline < cinfo->output_height) {
         JDIMENSION y = cinfo->output_scanline;
+        const uint32_t limit = s.gate ? s.gate->limit.load() : UINT32_MAX;
+        if (!told && y + ahead >= std::min<uint32_t>(limit, cinfo->output_height)) {
+            platform::HelperTask::NearlyDone();
+            told = true;
+        }
         if (s.gate) {
             s.gate->next.store(y);
             if (y >= s.gate->limit.load()) {
@@ -289,7 +297,6 @@ bool Decode(DecodeState& s, platform::File& file) {
                 return true;
             }
         }
-        if (y == nearlyDone) platform::HelperTask::NearlyDone();
         uint8_t* row = s.pixels.data() + (s.height - 1 - y) * stride;
         // The block may hold an older image's bytes: the padding after the pixels is cleared.
         std::memset(row + 3 * s.width, 0, static_cast<size_t>(stride - 3 * s.width));
@@ -514,12 +521,15 @@ bool CDibJpeg::ShareDecoding() {
     if (!plan || plan->width != static_cast<uint32_t>(CDIB::GetWidth()) ||
         plan->height != static_cast<uint32_t>(CDIB::GetHeight()))
         return false;
-    // Half of what the helper has left, less what this part costs to start, from the first row of blocks
-    // that a restart begins at or below that.
+    // About half of what the helper has left, less what this part costs to start: from the row of blocks
+    // nearest that, or the first one below it that a restart begins.
     const uint32_t height = plan->height, rowHeight = plan->blockRowHeight;
     const uint32_t next = ahead->gate.next.load();
     if (next >= height) return false;
-    uint32_t blockRow = (next + (height - next) / 2 + kPartStartRows + rowHeight - 1) / rowHeight;
+    // Both end together when the helper's rows from here to the part equal the part's rows plus its start.
+    const uint32_t even = next + (height - next + kPartStartRows) / 2;
+    uint32_t blockRow = (even + rowHeight / 2) / rowHeight;
+    if (blockRow * rowHeight <= next + 1) ++blockRow;
     while (blockRow * rowHeight < height && !plan->CanStartAt(blockRow)) ++blockRow;
     if (!plan->CanStartAt(blockRow) || height - blockRow * rowHeight < kLeastShare) return false;
     // The part's first row lacks the rows above it for its upsampling: the helper makes that row too.
