@@ -33,7 +33,15 @@ namespace {
 constexpr int kMaxPixelSize = 63;
 // What one thread keeps: fonts, and glyphs at sub-pixel positions in each.
 constexpr size_t kMaxFonts = 32;
-constexpr size_t kMaxMasks = 16384;
+struct KeepLimits {
+    size_t masks = 16384;
+    size_t coverage = size_t{8} << 20;
+};
+
+KeepLimits& Limits() {
+    static KeepLimits limits;
+    return limits;
+}
 
 // A glyph's coverage (0 to 255 a pixel) at one sub-pixel position, placed relative to the whole pixel
 // at or before the position.
@@ -148,11 +156,6 @@ std::optional<Target> TargetOf(QPainter& painter, const QRect& clip) {
 // blue byte that Qt's blending leaves is the coverage itself. Each glyph gets a cell of its own, wide
 // enough that nothing it draws reaches the cell's edge; one that does is not kept, and false is returned.
 bool CaptureMasks(FontGlyphs& glyphs, const std::vector<uint64_t>& keys) {
-    if (glyphs.masks.size() + keys.size() > kMaxMasks) {
-        glyphs.maskIndex.clear();
-        glyphs.masks.clear();
-        glyphs.coverage.clear();
-    }
     const int size = std::max(1, glyphs.font.pixelSize());
     const int cellWidth = 4 * size + 8, cellHeight = 4 * size + 8;
     const QPoint anchor(size + 4, 2 * size + 4);
@@ -239,8 +242,17 @@ bool Shape(FontGlyphs& glyphs, const QString& text, std::vector<Placed>& placed)
         x += g->advance;
     }
     if (!missing.empty()) {
+        // A font that has kept too much starts over, and the line is shaped again with every glyph missing
+        // (a line that alone needs more keeps all it needs, until the next line).
+        if (!glyphs.masks.empty() && (glyphs.masks.size() + missing.size() > Limits().masks ||
+                                      glyphs.coverage.size() > Limits().coverage)) {
+            glyphs.maskIndex.clear();
+            glyphs.masks.clear();
+            glyphs.coverage.clear();
+            return Shape(glyphs, text, placed);
+        }
         if (!CaptureMasks(glyphs, missing)) return false;
-        // Capturing may have started the font's masks over: every glyph is looked up again.
+        // The glyphs just kept are looked up again.
         x = 0;
         size_t i = 0;
         for (const QChar c : text) {
@@ -402,6 +414,10 @@ __attribute__((target("avx2"))) void BlendRowAvx2(uint32_t* pixel, const uint8_t
 }
 
 #endif
+
+void SetKeepLimits(size_t masks, size_t coverageBytes) {
+    Limits() = {masks, coverageBytes};
+}
 
 }  // namespace detail
 

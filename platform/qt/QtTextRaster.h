@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -36,6 +37,9 @@ std::optional<int> Width(const QFont& font, const QString& text);
 void Forget();
 
 namespace detail {
+// How many glyph masks, and how many bytes of their coverage, a font keeps before it starts over.
+void SetKeepLimits(size_t masks, size_t coverageBytes);
+
 // The ways a row of pixels takes a row of a glyph's coverage in an opaque colour; each gives what the
 // plain one gives. The widest runs only where platform::CanUseWideVectors().
 void BlendRowPlain(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour);

@@ -255,6 +255,24 @@ TEST_F(QtTextRasterTest, LinesMeasureAsQtMeasuresThem) {
     EXPECT_FALSE(text_raster::Width(font, QStringLiteral("tab\tstop")));
 }
 
+TEST_F(QtTextRasterTest, AFontThatHasKeptTooMuchStartsOverAndStillDrawsAsQt) {
+    // A font keeps a bounded number of glyph masks and bytes of coverage; past either it starts over,
+    // in the middle of a line, and the line still comes out as Qt draws it.
+    const QImage background = Patterned(720, 90);
+    for (const auto& [masks, bytes] : {std::pair<size_t, size_t>{24, size_t{1} << 30}, {100000, 2000}}) {
+        text_raster::detail::SetKeepLimits(masks, bytes);
+        text_raster::Forget();
+        for (const Case& c : kCases) {
+            for (const QPoint origin : {QPoint(4, 50), QPoint(4, 50)}) {
+                const auto [byQt, byRaster] = BothWays(c, background, origin, background.rect(), QPoint());
+                EXPECT_EQ(FirstDifference(byQt, byRaster), "")
+                    << c.text << " keeping " << masks << ", " << bytes;
+            }
+        }
+    }
+    text_raster::detail::SetKeepLimits(16384, size_t{8} << 20);
+}
+
 TEST(QtTextRasterBlend, EveryWayOfBlendingARowGivesThePlainWaysPixels) {
     // Random pixels and coverage, with runs of none and of full coverage, over every length and start
     // that the wide loops split into pieces and a rest.
