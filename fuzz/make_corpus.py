@@ -22,13 +22,14 @@ def write(target, name, data):
         f.write(data)
 
 
-def bmp24():
-    stride = (3 * W + 3) & ~3
+def bmp24(width=None, height=None):
+    width, height = width or W, height or H
+    stride = (3 * width + 3) & ~3
     rows = b""
-    for y in reversed(range(H)):
-        row = b"".join(bytes((b, g, r)) for r, g, b in (pixel(x, y) for x in range(W)))
+    for y in reversed(range(height)):
+        row = b"".join(bytes((b, g, r)) for r, g, b in (pixel(x, y) for x in range(width)))
         rows += row + b"\0" * (stride - len(row))
-    info = struct.pack("<IiiHHIIiiII", 40, W, H, 1, 24, 0, len(rows), 0, 0, 0, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(rows), 0, 0, 0, 0)
     return b"BM" + struct.pack("<IHHI", 54 + len(rows), 0, 0, 54) + info + rows
 
 
@@ -187,10 +188,13 @@ def main():
     write("pcx_reader", "packed-16.pcx", pcx_low_colour(4, 1))
     write("png_tiff_reader", "rgb.tif", tiff())
     scratch = os.path.join(HERE, "corpus", "scratch.bmp")
-    with open(scratch, "wb") as f:
-        f.write(bmp24())
+    # The tall one is decoded in two parts as a title's background is (a restart at every row of blocks).
+    converted = (("jpeg_reader", "colour.jpg", bmp24()), ("png_tiff_reader", "rgb.png", bmp24()),
+                 ("jpeg_reader", "tall-restarts.jpg", bmp24(24, 160)))
     try:
-        for target, name in (("jpeg_reader", "colour.jpg"), ("png_tiff_reader", "rgb.png")):
+        for target, name, source in converted:
+            with open(scratch, "wb") as f:
+                f.write(source)
             out = os.path.join(HERE, "corpus", target, name)
             os.makedirs(os.path.dirname(out), exist_ok=True)
             subprocess.run([fcatool, "convert", scratch, out], check=True)
