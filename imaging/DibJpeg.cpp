@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <utility>
 
 // jpeglib.h expects size_t and FILE to be declared before it.
 #include <jerror.h>
@@ -403,6 +404,34 @@ std::optional<MarkerShape> WalkMarkers(const uint8_t* begin, const uint8_t* end)
     }
 }
 
+// The size the first frame header gives, read from the segments before it alone (WalkMarkers reads the
+// whole stream): nothing when a scan or the end comes first, or the segments do not hold together.
+std::optional<std::pair<uint32_t, uint32_t>> FrameSize(const uint8_t* begin, const uint8_t* end) {
+    if (end - begin < 4 || begin[0] != 0xFF || begin[1] != 0xD8) return std::nullopt;
+    const uint8_t* p = begin + 2;
+    for (;;) {
+        if (end - p < 2 || p[0] != 0xFF) return std::nullopt;
+        while (end - p >= 2 && p[1] == 0xFF) ++p;  // fill before a marker
+        if (end - p < 4) return std::nullopt;
+        const uint8_t code = p[1];
+        if (code == 0x01 || (code >= 0xD0 && code <= 0xD7)) {
+            p += 2;
+            continue;
+        }
+        if (code == JPEG_EOI || code == 0xD8 || code == 0xDA) return std::nullopt;
+        const size_t length = static_cast<size_t>(p[2]) << 8 | p[3];
+        if (length < 2 || static_cast<size_t>(end - p - 2) < length) return std::nullopt;
+        if (IsFrameHeader(code)) {
+            if (length < 8) return std::nullopt;
+            const uint32_t height = static_cast<uint32_t>(p[5]) << 8 | p[6];
+            const uint32_t width = static_cast<uint32_t>(p[7]) << 8 | p[8];
+            if (width == 0 || height == 0) return std::nullopt;
+            return std::make_pair(width, height);
+        }
+        p += 2 + length;
+    }
+}
+
 // The header of a 24-bit image of `size` pixel bytes.
 std::vector<uint8_t> InfoHeader(int32_t width, int32_t height, size_t size) {
     BITMAPINFOHEADER header;
@@ -477,9 +506,10 @@ bool CDibJpeg::ReadAhead(platform::File& file) {
     const uint64_t begin = file.Position();
     if (!bytes || !platform::HelperTask::Parallel() || begin >= bytes->size()) return Read(file);
     const uint8_t* data = bytes->data();
-    const std::optional<MarkerShape> shape = WalkMarkers(data + begin, data + bytes->size());
-    if (!shape || !ImageSizeAcceptable(shape->width, shape->height, 24)) return Read(file);
-    const auto width = static_cast<int32_t>(shape->width), height = static_cast<int32_t>(shape->height);
+    // The decoding starts as soon as the frame's size is known; the stream's end is looked for meanwhile.
+    const std::optional<std::pair<uint32_t, uint32_t>> frame = FrameSize(data + begin, data + bytes->size());
+    if (!frame || !ImageSizeAcceptable(frame->first, frame->second, 24)) return Read(file);
+    const auto width = static_cast<int32_t>(frame->first), height = static_cast<int32_t>(frame->second);
     const size_t size = static_cast<size_t>(platform::DibStride(width, 24)) * height;
     // The pixel block is made here, so that the waiting thread may write its share of the rows into it.
     auto state = std::make_shared<DecodeState>();
@@ -489,7 +519,6 @@ bool CDibJpeg::ReadAhead(platform::File& file) {
     auto ahead = std::make_shared<Ahead>();
     ahead->bytes = bytes;
     ahead->begin = begin;
-    ahead->predictedEnd = begin + shape->length;
     ahead->bits = state->pixels.data();
     DeferPixels(InfoHeader(width, height, size));
     ahead->mark = ChangeMark();
@@ -507,6 +536,15 @@ bool CDibJpeg::ReadAhead(platform::File& file) {
         ahead->warnings = state->warnings;
         if (ahead->ok) ahead->pixels = std::move(state->pixels);
     });
+    const std::optional<MarkerShape> shape = WalkMarkers(data + begin, data + bytes->size());
+    if (!shape || shape->width != frame->first || shape->height != frame->second) {
+        // A stream that does not plainly end where its markers say: the decoding is stopped and the
+        // stream read the plain way.
+        ahead->gate.limit.store(0);
+        ahead->task->Wait();
+        return Read(file);
+    }
+    ahead->predictedEnd = begin + shape->length;
     ahead_.state = ahead;
     file.Seek(ahead->predictedEnd);
     return true;
