@@ -370,47 +370,57 @@ __attribute__((target("avx2"))) inline __m256i MulWide(__m256i x, __m256i a, __m
     return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), half), 8);
 }
 
-// The same, eight pixels at a time: each half of the register takes four, as the narrow loop does.
-__attribute__((target("avx2"))) void BlendRowAvx2(uint32_t* pixel, const uint8_t* cover, int count,
-                                                  uint32_t colour, int room) {
+// The same, eight pixels at a time: each half of the register takes four, as the narrow loop does; for
+// `rows` rows at once, each `pixelStride` pixels and `coverStride` coverage bytes after the one before.
+__attribute__((target("avx2"))) void BlendRowsAvx2(uint32_t* pixel, size_t pixelStride, const uint8_t* cover,
+                                                   size_t coverStride, int count, int rows, uint32_t colour,
+                                                   int room) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i half = _mm256_set1_epi16(0x80);
     const __m256i full = _mm256_set1_epi16(255);
     const __m256i pen = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(colour)), zero);
     const __m256i twice = _mm256_set1_epi32(0x00010001);
-    for (int i = 0; i < count; i += 8) {
-        // The last piece may be short: its missing coverage is none, which leaves a pixel as it is. Where
-        // the row has room for a whole piece, its pixels are read and written back whole (unchanged past
-        // the piece's end); elsewhere only those of the piece are touched.
-        const int n = std::min(8, count - i);
-        uint64_t eight = 0;
-        if (n == 8)
-            std::memcpy(&eight, cover + i, 8);
-        else
-            std::memcpy(&eight, cover + i, static_cast<size_t>(n));
-        if (eight == 0) continue;
-        const bool whole = i + 8 <= room;
-        const __m256i inside =
-            _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-        // Coverage 0 to 3 in the low half, 4 to 7 in the high one; each over the four lanes of its pixel,
-        // in the order the pixels' bytes unpack in.
-        const __m256i c32 =
-            _mm256_mullo_epi32(_mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(eight))), twice);
-        const __m256i lowCover = _mm256_unpacklo_epi32(c32, c32), highCover = _mm256_unpackhi_epi32(c32, c32);
-        const __m256i dst = whole ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixel + i))
-                                  : _mm256_maskload_epi32(reinterpret_cast<const int*>(pixel + i), inside);
-        const __m256i low = _mm256_add_epi16(
-            MulWide(pen, lowCover, half),
-            MulWide(_mm256_unpacklo_epi8(dst, zero), _mm256_sub_epi16(full, lowCover), half));
-        const __m256i high = _mm256_add_epi16(
-            MulWide(pen, highCover, half),
-            MulWide(_mm256_unpackhi_epi8(dst, zero), _mm256_sub_epi16(full, highCover), half));
-        const __m256i blended = _mm256_packus_epi16(low, high);
-        if (whole)
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixel + i), blended);
-        else
-            _mm256_maskstore_epi32(reinterpret_cast<int*>(pixel + i), inside, blended);
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    for (int row = 0; row < rows; ++row, pixel += pixelStride, cover += coverStride) {
+        for (int i = 0; i < count; i += 8) {
+            // The last piece may be short: its missing coverage is none, which leaves a pixel as it is.
+            // Where the row has room for a whole piece, its pixels are read and written back whole
+            // (unchanged past the piece's end); elsewhere only those of the piece are touched.
+            const int n = std::min(8, count - i);
+            uint64_t eight = 0;
+            if (n == 8)
+                std::memcpy(&eight, cover + i, 8);
+            else
+                std::memcpy(&eight, cover + i, static_cast<size_t>(n));
+            if (eight == 0) continue;
+            const bool whole = i + 8 <= room;
+            const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(n), lanes);
+            // Coverage 0 to 3 in the low half, 4 to 7 in the high one; each over the four lanes of its
+            // pixel, in the order the pixels' bytes unpack in.
+            const __m256i c32 = _mm256_mullo_epi32(
+                _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(eight))), twice);
+            const __m256i lowCover = _mm256_unpacklo_epi32(c32, c32),
+                          highCover = _mm256_unpackhi_epi32(c32, c32);
+            const __m256i dst = whole
+                                    ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixel + i))
+                                    : _mm256_maskload_epi32(reinterpret_cast<const int*>(pixel + i), inside);
+            const __m256i low = _mm256_add_epi16(
+                MulWide(pen, lowCover, half),
+                MulWide(_mm256_unpacklo_epi8(dst, zero), _mm256_sub_epi16(full, lowCover), half));
+            const __m256i high = _mm256_add_epi16(
+                MulWide(pen, highCover, half),
+                MulWide(_mm256_unpackhi_epi8(dst, zero), _mm256_sub_epi16(full, highCover), half));
+            const __m256i blended = _mm256_packus_epi16(low, high);
+            if (whole)
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixel + i), blended);
+            else
+                _mm256_maskstore_epi32(reinterpret_cast<int*>(pixel + i), inside, blended);
+        }
     }
+}
+
+void BlendRowAvx2(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour, int room) {
+    BlendRowsAvx2(pixel, 0, cover, 0, count, 1, colour, room);
 }
 
 #endif
@@ -423,16 +433,20 @@ void SetKeepLimits(size_t masks, size_t coverageBytes) {
 
 namespace {
 
-void BlendRow(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour, int room) {
+// A glyph's visible rows, the widest way the processor allows.
+void BlendRows(uint32_t* pixel, size_t pixelStride, const uint8_t* cover, size_t coverStride, int count,
+               int rows, uint32_t colour, int room) {
 #if defined(__x86_64__)
     if (CanUseWideVectors()) {
-        detail::BlendRowAvx2(pixel, cover, count, colour, room);
+        detail::BlendRowsAvx2(pixel, pixelStride, cover, coverStride, count, rows, colour, room);
         return;
     }
-    detail::BlendRowSse2(pixel, cover, count, colour);
+    for (int row = 0; row < rows; ++row, pixel += pixelStride, cover += coverStride)
+        detail::BlendRowSse2(pixel, cover, count, colour);
 #else
     (void)room;
-    detail::BlendRowPlain(pixel, cover, count, colour);
+    for (int row = 0; row < rows; ++row, pixel += pixelStride, cover += coverStride)
+        detail::BlendRowPlain(pixel, cover, count, colour);
 #endif
 }
 
@@ -452,9 +466,9 @@ void Blit(const FontGlyphs& glyphs, const std::vector<Placed>& line, const Targe
         const uint8_t* cover = glyphs.coverage.data() + mask.offset +
                                static_cast<size_t>(visible.top() - at.top()) * mask.width +
                                (visible.left() - at.left());
-        for (int y = visible.top(); y <= visible.bottom(); ++y, cover += mask.width)
-            BlendRow(reinterpret_cast<uint32_t*>(bits + y * stride) + visible.left(), cover, visible.width(),
-                     colour, image.width() - visible.left());
+        BlendRows(reinterpret_cast<uint32_t*>(bits + visible.top() * stride) + visible.left(),
+                  static_cast<size_t>(stride / 4), cover, static_cast<size_t>(mask.width), visible.width(),
+                  visible.height(), colour, image.width() - visible.left());
     }
 }
 

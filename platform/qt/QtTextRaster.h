@@ -47,6 +47,9 @@ void BlendRowPlain(uint32_t* pixel, const uint8_t* cover, int count, uint32_t co
 void BlendRowSse2(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour);
 // Pixels up to `room` from the first may be read and written back as they were.
 void BlendRowAvx2(uint32_t* pixel, const uint8_t* cover, int count, uint32_t colour, int room);
+// The same for `rows` rows, each so many pixels and coverage bytes after the one before.
+void BlendRowsAvx2(uint32_t* pixel, size_t pixelStride, const uint8_t* cover, size_t coverStride, int count,
+                   int rows, uint32_t colour, int room);
 #endif
 }  // namespace detail
 

@@ -308,6 +308,19 @@ TEST(QtTextRasterBlend, EveryWayOfBlendingARowGivesThePlainWaysPixels) {
             text_raster::detail::BlendRowAvx2(roomy.data(), cover.data(), count, colour,
                                               static_cast<int>(roomy.size()));
             EXPECT_EQ(roomy, roomyPlain) << "round " << round;
+            // Three rows at once, rows of pixels and of coverage each a little longer than the piece.
+            const size_t pixelStride = count + 5, coverStride = count + 2;
+            std::vector<uint32_t> block(3 * pixelStride), blockPlain;
+            std::vector<uint8_t> covers(3 * coverStride);
+            for (uint32_t& p : block) p = next() | 0xFF000000u;
+            for (uint8_t& c : covers) c = static_cast<uint8_t>(next() >> 24);
+            blockPlain = block;
+            for (size_t r = 0; r < 3; ++r)
+                text_raster::detail::BlendRowPlain(blockPlain.data() + r * pixelStride,
+                                                   covers.data() + r * coverStride, count, colour);
+            text_raster::detail::BlendRowsAvx2(block.data(), pixelStride, covers.data(), coverStride, count,
+                                               3, colour, count);
+            EXPECT_EQ(block, blockPlain) << "round " << round;
         }
 #endif
     }
