@@ -1,10 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
+// jpeglib.h expects size_t and FILE to be declared before it.
+#include <jpeglib.h>
 #include <png.h>
 #include <tiffio.h>
 
@@ -12,8 +17,8 @@
 #include "tests/support/Bytes.h"
 #include "tests/support/Pixels.h"
 
-// Helpers of the imaging tests: images whose pixels name their own coordinates, and PNG and TIFF files
-// written with the reference libraries.
+// Helpers of the imaging tests: images whose pixels name their own coordinates, and JPEG, PNG and TIFF
+// files written with the reference libraries.
 namespace imaging_test {
 
 // A 24-bit image whose pixel (x, y) has red = x, green = y, blue = x + 2y (all modulo 256).
@@ -25,6 +30,42 @@ inline CDIB CoordinateImage(int32_t width, int32_t height) {
             test_support::SetPixel(dib, x, y, static_cast<uint8_t>(x), static_cast<uint8_t>(y),
                                    static_cast<uint8_t>(x + 2 * y));
     return dib;
+}
+
+// A JFIF stream made by the library itself, not by the adapter: `components` 1 (grey) or 3. Sample i of
+// a row comes from `sample` (called row by row, in order), by default from the coordinates so that the
+// picture has some structure; `configure` may set whatever else before compression starts.
+inline std::vector<uint8_t> LibraryJpeg(int width, int height, int components, int quality = 80,
+                                        const std::function<void(jpeg_compress_struct&)>& configure = {},
+                                        std::function<JSAMPLE(size_t i, JDIMENSION row)> sample = {}) {
+    if (!sample)
+        sample = [](size_t i, JDIMENSION row) { return static_cast<JSAMPLE>((i * 3 + row * 5) & 0xFF); };
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    cinfo.input_components = components;
+    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    if (configure) configure(cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(static_cast<size_t>(width) * components);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        for (size_t i = 0; i < row.size(); ++i) row[i] = sample(i, cinfo.next_scanline);
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&cinfo, &r, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> bytes(out, out + size);
+    std::free(out);
+    return bytes;
 }
 
 inline bool SamePixels(const CDIB& a, const CDIB& b) {

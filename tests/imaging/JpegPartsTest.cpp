@@ -1,20 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <thread>
 #include <vector>
-
-#include <jpeglib.h>
 
 #include "imaging/DibJpeg.h"
 #include "imaging/JpegParts.h"
 #include "platform/DibStride.h"
 #include "platform/File.h"
 #include "platform/HelperThread.h"
+#include "tests/imaging/ImageTestUtil.h"
+#include "tests/support/HeldHelper.h"
 
 namespace {
 
@@ -28,43 +23,23 @@ struct Encoding {
 
 // A stream from the library itself, of a picture busy enough that every block has much to code.
 std::vector<uint8_t> Encode(const Encoding& e) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = e.width;
-    cinfo.image_height = e.height;
-    cinfo.input_components = e.components;
-    cinfo.in_color_space = e.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 92, TRUE);
-    if (e.components == 3) {
-        cinfo.comp_info[0].h_samp_factor = e.lumaH;
-        cinfo.comp_info[0].v_samp_factor = e.lumaV;
-    }
-    cinfo.restart_in_rows = e.restartRows;
-    cinfo.restart_interval = static_cast<unsigned>(e.restartBlocks);
-    if (e.progressive) jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(e.width * e.components);
     uint32_t seed = 7;
-    while (cinfo.next_scanline < cinfo.image_height) {
-        for (size_t i = 0; i < row.size(); ++i) {
+    return imaging_test::LibraryJpeg(
+        e.width, e.height, e.components, 92,
+        [&e](jpeg_compress_struct& cinfo) {
+            if (e.components == 3) {
+                cinfo.comp_info[0].h_samp_factor = e.lumaH;
+                cinfo.comp_info[0].v_samp_factor = e.lumaV;
+            }
+            cinfo.restart_in_rows = e.restartRows;
+            cinfo.restart_interval = static_cast<unsigned>(e.restartBlocks);
+            if (e.progressive) jpeg_simple_progression(&cinfo);
+        },
+        // Smooth slopes with noise over them.
+        [&seed](size_t i, JDIMENSION row) {
             seed = seed * 1103515245u + 12345u;
-            // Smooth slopes with noise over them.
-            row[i] = static_cast<JSAMPLE>((i * 2 + cinfo.next_scanline * 3 + (seed >> 27)) & 0xFF);
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<uint8_t> bytes(out, out + size);
-    std::free(out);
-    return bytes;
+            return static_cast<JSAMPLE>((i * 2 + row * 3 + (seed >> 27)) & 0xFF);
+        });
 }
 
 // The image as the plain reading makes it.
@@ -173,21 +148,13 @@ TEST(JpegParts, ASharedDecodingGivesThePlainReadsImage) {
          std::initializer_list<const std::vector<uint8_t>*>{&good, &upperDamage, &lowerDamage}) {
         const CDibJpeg plain = ReadPlain(*bytes);
         // The helper is held, so that the share is taken before it begins.
-        std::atomic<bool> release{false};
-        auto hold = platform::HelperTask::Run([&] {
-            while (!release.load()) std::this_thread::yield();
-        });
+        test_support::HeldHelper held;
         CDibJpeg shared;
         shared.SetQuiet(true);
         platform::SharedMemoryFile file(std::make_shared<const std::vector<uint8_t>>(*bytes), "shared.jpg");
         ASSERT_TRUE(shared.ReadAhead(file));
-        std::thread releaser([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            release = true;
-        });
         EXPECT_TRUE(shared.ShareDecoding());
-        releaser.join();
-        hold->Wait();
+        held.Join();
         EXPECT_EQ(shared.FinishReading(), CDibJpeg::Outcome::read);
         EXPECT_EQ(file.Position(), bytes->size());
         ASSERT_EQ(shared.GetWidth(), 320);

@@ -5,8 +5,6 @@
 #include <memory>
 #include <utility>
 
-#include <jpeglib.h>
-
 #include "archive/Archive.h"
 #include "imaging/DibJpeg.h"
 #include "imaging/DibPcx.h"
@@ -21,39 +19,6 @@ using namespace imaging_test;
 using namespace test_support;
 
 namespace {
-
-// A JFIF stream made by the library itself, not by the adapter: `components` 1 (grey) or 3, with
-// samples from the coordinates so that the picture has some structure.
-std::vector<uint8_t> LibraryJpeg(int width, int height, int components, int quality = 80,
-                                 void (*configure)(jpeg_compress_struct&) = nullptr) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = width;
-    cinfo.image_height = height;
-    cinfo.input_components = components;
-    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    if (configure) configure(cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(width * components);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        for (int i = 0; i < width * components; ++i)
-            row[i] = static_cast<JSAMPLE>((i * 3 + cinfo.next_scanline * 5) & 0xFF);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<uint8_t> bytes(out, out + size);
-    std::free(out);
-    return bytes;
-}
 
 class Jpeg : public testing::Test {
   protected:

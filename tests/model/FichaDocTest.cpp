@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "archive/Archive.h"
@@ -18,6 +15,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Sound.h"
 #include "tests/model/DocTestSupport.h"
+#include "tests/support/HeldHelper.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Streams.h"
@@ -174,19 +172,11 @@ TEST_F(FichaDocTest, TheSpritesTheFirstCardShowsAreDecodedWhileTheBackgroundIs) 
     const Bytes stored = StoreDocument(doc);
 
     // The helper is held, so the background is still being decoded when the rest has been read.
-    std::atomic<bool> release{false};
-    auto hold = platform::HelperTask::Run([&] {
-        while (platform::HelperTask::Parallel() && !release.load()) std::this_thread::yield();
-    });
-    std::thread releaser([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        release = true;
-    });
+    HeldHelper held;
     CFichaDoc loaded(Variant::player);
     platform::SharedMemoryFile shared(std::make_shared<const Bytes>(stored), "T.FCA");
     ASSERT_TRUE(loaded.Load(shared));
-    releaser.join();
-    hold->Wait();
+    held.Join();
     if (!platform::HelperTask::Parallel()) GTEST_SKIP() << "one processor: nothing is decoded meanwhile";
     EXPECT_FALSE(loaded.GetSpriteList().FindByNumber(3)->PixelsDeferred());
     EXPECT_FALSE(loaded.GetSpriteList().FindByNumber(4)->PixelsDeferred());
@@ -647,24 +637,16 @@ TEST_F(MusicTest, TheMusicIsFoundAndReadWhileTheBackgroundDecodes) {
         runState.SetPlayingMusic(playing ? "theme.wav" : "");
         sound.prepared.clear();
         sound.plays.clear();
-        std::atomic<bool> release{false};
-        auto hold = platform::HelperTask::Run([&] {
-            while (platform::HelperTask::Parallel() && !release.load()) std::this_thread::yield();
-        });
-        std::thread releaser([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            release = true;
-        });
+        HeldHelper held;
         CFichaDoc doc(Variant::player);
         int work = 0;
         bool decodingDuringWork = false;
         doc.SetWorkWhileLoading([&] {
             ++work;
-            decodingDuringWork = !release.load();
+            decodingDuringWork = !held.Released();
         });
         ASSERT_TRUE(doc.OnOpenDocument(path));
-        releaser.join();
-        hold->Wait();
+        held.Join();
         EXPECT_EQ(work, 1);
         if (!platform::HelperTask::Parallel()) continue;
         EXPECT_TRUE(decodingDuringWork);

@@ -202,29 +202,21 @@ TEST_F(QtTextRasterTest, TheDeviceContextOfAPainterDrawsTransparentLinesAsQtWoul
     // Through the device context as the views draw texts: the same pixels whichever way the line goes.
     const QImage background = Patterned(500, 60);
     QImage viaContext = background.copy(), viaDevice = background.copy();
-    const Rect clip{20, 5, 380, 50};
+    auto drawLine = [](QtDeviceContext&& dc) {
+        dc.SelectFont(Request("Arial", 17));
+        dc.SetTransparentBackground(true);
+        dc.SetTextColor(0x00C08040);
+        dc.DrawTextLine(12, 10,
+                        "Ficha siguiente \xAB"
+                        "cap\xEDtulo\xBB",
+                        Rect{20, 5, 380, 50});
+    };
     {
         QPainter painter(&viaContext);
-        QtDeviceContext dc(painter);
-        dc.SelectFont(Request("Arial", 17));
-        dc.SetTransparentBackground(true);
-        dc.SetTextColor(0x00C08040);
-        dc.DrawTextLine(12, 10,
-                        "Ficha siguiente \xAB"
-                        "cap\xEDtulo\xBB",
-                        clip);
+        drawLine(QtDeviceContext(painter));
     }
-    {
-        // A context on the device itself opens a painter per line and draws through Qt.
-        QtDeviceContext dc(static_cast<QPaintDevice&>(viaDevice));
-        dc.SelectFont(Request("Arial", 17));
-        dc.SetTransparentBackground(true);
-        dc.SetTextColor(0x00C08040);
-        dc.DrawTextLine(12, 10,
-                        "Ficha siguiente \xAB"
-                        "cap\xEDtulo\xBB",
-                        clip);
-    }
+    // A context on the device itself opens a painter per line and draws through Qt.
+    drawLine(QtDeviceContext(static_cast<QPaintDevice&>(viaDevice)));
     EXPECT_NE(viaContext, background);
     EXPECT_EQ(FirstDifference(viaContext, viaDevice), "");
 }
