@@ -282,14 +282,11 @@ bool Decode(DecodeState& s, platform::File& file) {
     bool told = false;
     while (cinfo->output_scanline < cinfo->output_height) {
         JDIMENSION y = cinfo->output_scanline;
-        const uint32_t limit = s.gate ? s.gate->limit.load() : UINT32_MAX;
-        if (!told && y + ahead >= std::min<uint32_t>(limit, cinfo->output_height)) {
-            platform::HelperTask::NearlyDone();
-            told = true;
-        }
+        uint32_t limit = UINT32_MAX;
         if (s.gate) {
             s.gate->next.store(y);
-            if (y >= s.gate->limit.load()) {
+            limit = s.gate->limit.load();
+            if (y >= limit) {
                 // The rest is the waiting thread's: the decoding stops here, without reading further.
                 s.rowsMade = y;
                 s.warnings = cinfo->err->num_warnings;
@@ -297,6 +294,10 @@ bool Decode(DecodeState& s, platform::File& file) {
                 jpeg_destroy_decompress(cinfo);
                 return true;
             }
+        }
+        if (!told && y + ahead >= std::min<uint32_t>(limit, cinfo->output_height)) {
+            platform::HelperTask::NearlyDone();
+            told = true;
         }
         uint8_t* row = s.pixels.data() + (s.height - 1 - y) * stride;
         // The block may hold an older image's bytes: the padding after the pixels is cleared.
@@ -559,12 +560,11 @@ bool CDibJpeg::ShareDecoding() {
     if (!plan || plan->width != static_cast<uint32_t>(CDIB::GetWidth()) ||
         plan->height != static_cast<uint32_t>(CDIB::GetHeight()))
         return false;
-    // About half of what the helper has left, less what this part costs to start: from the row of blocks
-    // nearest that, or the first one below it that a restart begins.
     const uint32_t height = plan->height, rowHeight = plan->blockRowHeight;
     const uint32_t next = ahead->gate.next.load();
     if (next >= height) return false;
-    // Both end together when the helper's rows from here to the part equal the part's rows plus its start.
+    // Both end together when the helper's rows from here to the part equal the part's rows plus its start:
+    // the part begins at the row of blocks nearest that, or the first one below it that a restart begins.
     const uint32_t even = next + (height - next + kPartStartRows) / 2;
     uint32_t blockRow = (even + rowHeight / 2) / rowHeight;
     if (blockRow * rowHeight <= next + 1) ++blockRow;

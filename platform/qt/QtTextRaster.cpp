@@ -51,10 +51,11 @@ struct Mask {
     size_t offset = 0;  // of its rows in the font's coverage bytes
 };
 
-// A glyph of a line: its mask and where the mask's top left falls from the line's origin.
+// A glyph of a line: its mask and the whole pixel its position falls in, across from the line's origin
+// (every glyph sits on the line's baseline).
 struct Placed {
     uint32_t mask;
-    int32_t x, y;
+    int32_t x;
 };
 
 // A character's glyph and advance (in 64ths of a pixel); glyph 0 for a character that is not served.
@@ -235,9 +236,9 @@ bool Shape(FontGlyphs& glyphs, const QString& text, std::vector<Placed>& placed)
         if (it == glyphs.maskIndex.end()) {
             if (std::find(missing.begin(), missing.end(), key) == missing.end()) missing.push_back(key);
             // Placed once its mask is kept: the mask number stands in for the key meanwhile.
-            placed.push_back({UINT32_MAX, static_cast<int32_t>(x >> 6), 0});
+            placed.push_back({UINT32_MAX, static_cast<int32_t>(x >> 6)});
         } else {
-            placed.push_back({it->second, static_cast<int32_t>(x >> 6), 0});
+            placed.push_back({it->second, static_cast<int32_t>(x >> 6)});
         }
         x += g->advance;
     }
@@ -459,8 +460,7 @@ void Blit(const FontGlyphs& glyphs, const std::vector<Placed>& line, const Targe
     for (const Placed& placed : line) {
         const Mask& mask = glyphs.masks[placed.mask];
         if (mask.width == 0) continue;
-        const QRect at(origin.x() + placed.x + mask.left, origin.y() + placed.y + mask.top, mask.width,
-                       mask.height);
+        const QRect at(origin.x() + placed.x + mask.left, origin.y() + mask.top, mask.width, mask.height);
         const QRect visible = at & clip;
         if (visible.isEmpty()) continue;
         const uint8_t* cover = glyphs.coverage.data() + mask.offset +
