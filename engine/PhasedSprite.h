@@ -22,6 +22,7 @@ class CPhasedSprite : public CSprite {
     int32_t GetWidth() const override { return cellWidth_; }
     int32_t GetHeight() const override { return cellHeight_; }
     bool Render(CDIB* destination, const std::optional<platform::Rect>& clip) override;
+    void DecodeShownPixels() const override { DecodeTopRows(CellOriginY() + cellHeight_); }
     bool HitTest(int32_t px, int32_t py) const override;
     // Also resets the sheet to one cell and stops the animation settings (not "always animated"): every
     // new bitmap starts as a single-frame sprite.

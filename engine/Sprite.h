@@ -137,6 +137,9 @@ class CSprite : public CDibPcx {
     // Draws the sprite into `destination` (scene coordinates), limited to `clip` when given and always to
     // the destination. Returns whether anything was drawn. The player's hidden sprites draw nothing.
     virtual bool Render(CDIB* destination, const std::optional<platform::Rect>& clip);
+    // Makes the pixels that Render would draw now, where they still wait for their first use: a sheet's
+    // frames below the one shown may go on waiting.
+    virtual void DecodeShownPixels() const { DecodePixels(); }
     // Whether the point hits the sprite: strictly inside its rectangle (the left column and the top row
     // never hit), and on a non-transparent pixel unless the whole rectangle is sensible. The player's
     // hidden and disabled sprites are never hit.

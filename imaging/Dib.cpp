@@ -162,13 +162,62 @@ bool CDIB::DecodeDeferredPixels(uint8_t*, size_t) const {
     return false;
 }
 
+bool CDIB::DecodeDeferredRows(uint8_t*, size_t, int32_t, int32_t) const {
+    return false;
+}
+
 bool CDIB::TakeDeferredPixels(PixelBlock&) const {
     return false;
+}
+
+void CDIB::DropDeferred() const {
+    pixelsDeferred_ = false;
+    topRowsMade_ = 0;
+    ownedBits_.reset();
+    bits_ = nullptr;
+}
+
+void CDIB::DecodeTopRows(int32_t rows) const {
+    if (!pixelsDeferred_ || rows <= topRowsMade_) return;
+    if (deferredBlack_ || rows >= CDIB::GetHeight() || !DecodesRowsInSteps()) {
+        DecodeDeferred();
+        return;
+    }
+    try {
+        const size_t stride = static_cast<size_t>(GetStorageWidth());
+        if (topRowsMade_ == 0) ownedBits_ = PixelBlock::Uninitialized(stride * CDIB::GetHeight());
+        if (DecodeDeferredRows(ownedBits_.data(), stride, topRowsMade_, rows)) {
+            topRowsMade_ = rows;
+            return;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    // As when the whole decoding fails: tried once, the image has no pixels.
+    DropDeferred();
+}
+
+const uint8_t* CDIB::BitsWithTopRows(int32_t rows) const {
+    if (pixelsDeferred_) DecodeTopRows(rows);
+    return pixelsDeferred_ ? ownedBits_.data() : bits_;
 }
 
 void CDIB::DecodeDeferred() const {
     // One try: pixels that cannot be made now would not be made by trying again at every access.
     pixelsDeferred_ = false;
+    if (const int32_t from = std::exchange(topRowsMade_, 0); from > 0) {
+        // The rows below those made already.
+        bool made = false;
+        try {
+            made = DecodeDeferredRows(ownedBits_.data(), static_cast<size_t>(GetStorageWidth()), from,
+                                      CDIB::GetHeight());
+        } catch (const std::bad_alloc&) {
+        }
+        if (made)
+            bits_ = ownedBits_.data();
+        else
+            DropDeferred();
+        return;
+    }
     if (PixelBlock made; !deferredBlack_ && TakeDeferredPixels(made)) {
         if (!made.empty()) {
             ownedBits_ = std::move(made);
@@ -189,6 +238,7 @@ void CDIB::DecodeDeferred() const {
 
 void CDIB::Replace(std::vector<uint8_t> header, PixelBlock pixels) {
     pixelsDeferred_ = false;
+    topRowsMade_ = 0;
     header_ = std::move(header);
     ownedBits_ = std::move(pixels);
     bits_ = ownedBits_.data();
@@ -198,6 +248,7 @@ void CDIB::Replace(std::vector<uint8_t> header, PixelBlock pixels) {
 
 void CDIB::Clear() {
     pixelsDeferred_ = false;
+    topRowsMade_ = 0;
     header_.clear();
     ownedBits_.reset();
     bits_ = nullptr;
@@ -268,9 +319,10 @@ uint8_t* CDIB::GetPixelAddress(int32_t x, int32_t y) {
 }
 
 const uint8_t* CDIB::GetPixelAddress(int32_t x, int32_t y) const {
-    uint8_t* const bits = Bits();
-    if (!HasImage() || !bits || x < 0 || y < 0 || x >= CDIB::GetWidth() || y >= CDIB::GetHeight())
-        return nullptr;
+    if (!HasImage() || x < 0 || y < 0 || x >= CDIB::GetWidth() || y >= CDIB::GetHeight()) return nullptr;
+    // Reading a row needs only the rows down to it.
+    const uint8_t* const bits = BitsWithTopRows(y + 1);
+    if (!bits) return nullptr;
     return bits + static_cast<size_t>(x) * (GetBitCount() / 8) +
            static_cast<size_t>(CDIB::GetHeight() - y - 1) * GetStorageWidth();
 }
@@ -279,6 +331,7 @@ void CDIB::AttachBits(const BITMAPINFOHEADER* header, uint8_t* bits) {
     size_t size = kInfoHeaderSize + 4 * static_cast<size_t>(std::max(0, GetNumColors(*header)));
     const uint8_t* raw = reinterpret_cast<const uint8_t*>(header);
     pixelsDeferred_ = false;
+    topRowsMade_ = 0;
     header_.assign(raw, raw + size);
     ownedBits_.reset();
     bits_ = bits;
@@ -536,13 +589,13 @@ uint32_t FromBgr(const uint8_t* p) {
 
 // True when the pixel blocks of two images have bytes in common (an image and itself, or two views of one
 // block).
-bool SharesBytes(const CDIB& a, const CDIB& b) {
-    const auto begin = [](const CDIB& d) { return reinterpret_cast<uintptr_t>(d.GetBits()); };
-    const auto end = [&](const CDIB& d) {
-        return begin(d) +
+bool SharesBytes(const uint8_t* aBits, const CDIB& a, const uint8_t* bBits, const CDIB& b) {
+    const auto end = [](const uint8_t* bits, const CDIB& d) {
+        return reinterpret_cast<uintptr_t>(bits) +
                static_cast<uintptr_t>(d.GetStorageWidth()) * static_cast<uintptr_t>(d.CDIB::GetHeight());
     };
-    return begin(a) < end(b) && begin(b) < end(a);
+    return reinterpret_cast<uintptr_t>(aBits) < end(bBits, b) &&
+           reinterpret_cast<uintptr_t>(bBits) < end(aBits, a);
 }
 
 // The transparent copy of one row where source and destination may share bytes (an image copied onto
@@ -571,7 +624,7 @@ bool ClipBlockSpan(int32_t& d, int32_t& s, int32_t& n, int32_t destinationSize, 
 
 void CDIB::CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx, int32_t sy,
                     uint32_t transparent) {
-    if (!destination || w <= 0 || h <= 0 || !Bits() || !destination->Bits()) return;
+    if (!destination || w <= 0 || h <= 0 || !HasImage() || !destination->Bits()) return;
     const int bitCount = GetBitCount();
     if (bitCount != destination->GetBitCount() || (bitCount != 8 && bitCount != 24)) return;
     if (!ClipBlockSpan(dx, sx, w, destination->CDIB::GetWidth(), CDIB::GetWidth())) return;
@@ -580,11 +633,15 @@ void CDIB::CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_
     const size_t rowBytes = static_cast<size_t>(w) * bytesPerPixel;
     const size_t sourceStride = static_cast<size_t>(GetStorageWidth());
     const size_t destinationStride = static_cast<size_t>(destination->GetStorageWidth());
+    // Only the source's rows down to the block's are needed: a sprite sheet whose pixels wait shows one
+    // frame without decoding the frames below it.
+    const uint8_t* const source = BitsWithTopRows(sy + h);
+    if (!source) return;
     // The bottom row of the block lies lowest in memory; each row above it is one stride higher.
     // The source is only read: its change mark stays.
     const uint8_t* in = std::as_const(*this).GetPixelAddress(sx, sy + h - 1);
     uint8_t* out = destination->GetPixelAddress(dx, dy + h - 1);
-    const bool shared = SharesBytes(*this, *destination);
+    const bool shared = SharesBytes(source, *this, std::as_const(*destination).GetBits(), *destination);
     if (transparent == 0xFFFFFFFF && !shared && rowBytes == sourceStride && rowBytes == destinationStride) {
         // Whole rows without padding lie one after the other in both images: the block is one piece.
         // (Within one image the rows go one by one, so that overlapping blocks come out as they always did.)

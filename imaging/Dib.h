@@ -131,6 +131,13 @@ class CDIB : public CObject {
     void DecodePixels() const {
         if (pixelsDeferred_) DecodeDeferred();
     }
+    // How many rows from the top hold their pixels: the height once the pixels are made, fewer while
+    // DecodeTopRows has made only some of them, none before.
+    int32_t TopRowsMade() const { return pixelsDeferred_ ? topRowsMade_ : (bits_ ? CDIB::GetHeight() : 0); }
+    // Makes the top `rows` rows of pixels that wait for their first use, where the image's reader can
+    // decode its rows from the top in steps (a sprite's sheet shows one frame at a time): the rows below
+    // go on waiting, and a later use of them decodes them after these. Otherwise makes all the pixels.
+    void DecodeTopRows(int32_t rows) const;
     const BITMAPINFOHEADER* GetHeader() const {
         return HasImage() ? reinterpret_cast<const BITMAPINFOHEADER*>(header_.data()) : nullptr;
     }
@@ -193,6 +200,12 @@ class CDIB : public CObject {
     // that DeferPixels put off. False when they cannot be made; the image then holds no pixels, so it
     // draws and copies nothing, as after a failed read, while its size stays what the header said.
     virtual bool DecodeDeferredPixels(uint8_t* bits, size_t stride) const;
+    // For a reader that decodes its rows from the top in steps (see DecodeTopRows): true, and
+    // DecodeDeferredRows decodes rows `from` to `to` - 1, counted from the top, into `bits` (laid out as
+    // for DecodeDeferredPixels), the rows above `from` made by the calls before it, the first call's
+    // `from` being 0. False when the rows cannot be made.
+    virtual bool DecodesRowsInSteps() const { return false; }
+    virtual bool DecodeDeferredRows(uint8_t* bits, size_t stride, int32_t from, int32_t to) const;
     // For a reader whose pixels are made elsewhere (on the helper thread): waits for them and hands them
     // over in `pixels`, left empty when they could not be made. False when the pixels are to be decoded
     // here, through DecodeDeferredPixels.
@@ -209,10 +222,16 @@ class CDIB : public CObject {
 
   private:
     void DecodeDeferred() const;
+    // The pixel block with at least its top `rows` rows made; null when the image has none.
+    const uint8_t* BitsWithTopRows(int32_t rows) const;
+    // Gives up pixels that cannot be made, as a failed decoding leaves them.
+    void DropDeferred() const;
 
     mutable PixelBlock ownedBits_;
     mutable uint8_t* bits_ = nullptr;
     mutable bool pixelsDeferred_ = false;
+    // While the pixels wait: how many rows from the top DecodeTopRows has made in ownedBits_ already.
+    mutable int32_t topRowsMade_ = 0;
     bool deferredBlack_ = false;  // the deferred pixels are those of a new black image, not decoded ones
     bool ownsBits_ = false;
     uint64_t changeMark_ = 0;

@@ -327,16 +327,16 @@ void Interleave(const uint8_t* red, const uint8_t* green, const uint8_t* blue, u
 
 #endif
 
-// Decodes the rows of an image of `shape` into the bottom-up pixel block `bits`, writing every byte of
-// every row, padding included.
+// Decodes rows `from` to `to` - 1 (counted from the top, the input standing at row `from`) of an image of
+// `shape` into the bottom-up pixel block `bits`, writing every byte of those rows, padding included.
 template <class Input>
-bool DecodeRows(Input& input, const PcxShape& shape, uint8_t* bits, size_t stride) {
+bool DecodeRows(Input& input, const PcxShape& shape, uint8_t* bits, size_t stride, int32_t from, int32_t to) {
     const size_t lineLength = static_cast<size_t>(shape.lineLength);
     // Line bytes beyond the width are dropped; pixels beyond a shorter line stay black.
     const size_t copied = std::min<size_t>(shape.width, lineLength);
     const size_t pixelBytes = copied * (shape.planes == 1 ? 1 : 3);
     std::vector<uint8_t> line(lineLength * shape.planes);
-    for (int32_t r = 0; r < shape.height; ++r) {
+    for (int32_t r = from; r < to; ++r) {
         uint8_t* row = bits + static_cast<size_t>(shape.height - r - 1) * stride;
         for (int p = 0; p < shape.planes; ++p)
             if (!input.DecodeLine(line.data() + p * lineLength, lineLength)) return false;
@@ -374,7 +374,7 @@ bool CDibPcx::Read(platform::File& file) {
             return false;
         }
         const size_t stride = static_cast<size_t>(GetStorageWidth());
-        if (!DecodeRows(input, shape, GetBits(), stride)) {
+        if (!DecodeRows(input, shape, GetBits(), stride, 0, shape.height)) {
             Clear();
             return false;
         }
@@ -452,18 +452,28 @@ bool CDibPcx::ReadDeferred(platform::File& file, uint64_t begin, int32_t width, 
 }
 
 bool CDibPcx::DecodeDeferredPixels(uint8_t* bits, size_t stride) const {
+    return DecodeDeferredRows(bits, stride, 0, CDIB::GetHeight());
+}
+
+bool CDibPcx::DecodeDeferredRows(uint8_t* bits, size_t stride, int32_t from, int32_t to) const {
     // The kept stream is the one the header was read from: every change of the image decodes it first.
     const std::span<const uint8_t> stream = kept_.Stream();
     PcxShape shape;
     if (stream.size() < kPcxHeaderSize || ParseHeader(stream.data(), shape) != HeaderVerdict::good ||
         shape.planes != 3 || shape.width != CDIB::GetWidth() || shape.height != CDIB::GetHeight())
         return false;
-    SpanInput input(stream.data() + kPcxHeaderSize, stream.data() + stream.size());
+    // Rows after the first ones go on where the rows before them ended.
+    const size_t begin = from == 0 ? kPcxHeaderSize : resumeAt_;
+    if (from < 0 || to > shape.height || from > to || begin < kPcxHeaderSize || begin > stream.size())
+        return false;
+    SpanInput input(stream.data() + begin, stream.data() + stream.size());
     try {
-        return DecodeRows(input, shape, bits, stride);
+        if (!DecodeRows(input, shape, bits, stride, from, to)) return false;
     } catch (const std::bad_alloc&) {
         return false;
     }
+    resumeAt_ = static_cast<size_t>(input.Position() - stream.data());
+    return true;
 }
 
 std::optional<uint32_t> CDibPcx::TopLeftBeforeDecoding() const {

@@ -22,6 +22,8 @@ class CDibPcx : public CDIB {
 
   protected:
     bool DecodeDeferredPixels(uint8_t* bits, size_t stride) const override;
+    bool DecodesRowsInSteps() const override { return true; }
+    bool DecodeDeferredRows(uint8_t* bits, size_t stride, int32_t from, int32_t to) const override;
     // The colour value (red << 16 | green << 8 | blue) of the top-left pixel while the pixels are not
     // decoded yet, so that a sprite finds its transparent colour without decoding them.
     std::optional<uint32_t> TopLeftBeforeDecoding() const;
@@ -35,4 +37,5 @@ class CDibPcx : public CDIB {
 
     KeptStream kept_;  // the PCX bytes the current pixels were read from
     uint32_t deferredTopLeft_ = 0;
+    mutable size_t resumeAt_ = 0;  // where in the kept stream the rows after those decoded so far begin
 };

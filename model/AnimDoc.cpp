@@ -132,7 +132,7 @@ void CAnimDoc::Serialize(CArchive& ar) {
 void CAnimDoc::PrepareFirstView(const std::function<bool()>& waiting) const {
     for (const CSprite* sprite : sprites_) {
         if (!waiting()) return;
-        if (sprite->IsVisible()) sprite->DecodePixels();
+        if (sprite->IsVisible()) sprite->DecodeShownPixels();
     }
     if (waiting()) PrepareBackgroundMusic();
 }

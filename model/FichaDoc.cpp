@@ -210,7 +210,7 @@ void CFichaDoc::PrepareFirstView(const std::function<bool()>& waiting) const {
         if (!waiting()) return;
         if ((sprite->IsVisible() || listed(shown, sprite->GetNumber())) &&
             !listed(hidden, sprite->GetNumber()))
-            sprite->DecodePixels();
+            sprite->DecodeShownPixels();
     }
     for (const CTexto* text : card->texts) {
         if (!waiting()) return;

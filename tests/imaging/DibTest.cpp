@@ -47,7 +47,60 @@ class Undecodable : public CDIB {
     }
 };
 
+// An image whose put-off rows are made from the top in steps, each row grey at its own number, until the
+// row `failingRow`, which cannot be made.
+class MadeInSteps : public CDIB {
+  public:
+    MadeInSteps(int32_t height, int32_t failingRow) : failingRow_(failingRow) {
+        BITMAPINFOHEADER header;
+        header.biWidth = 2;
+        header.biHeight = height;
+        const uint8_t* raw = reinterpret_cast<const uint8_t*>(&header);
+        DeferPixels(std::vector<uint8_t>(raw, raw + sizeof header));
+    }
+    mutable std::vector<std::pair<int32_t, int32_t>> steps;
+
+  protected:
+    bool DecodesRowsInSteps() const override { return true; }
+    bool DecodeDeferredRows(uint8_t* bits, size_t stride, int32_t from, int32_t to) const override {
+        steps.emplace_back(from, to);
+        if (to > failingRow_) return false;
+        for (int32_t y = from; y < to; ++y)
+            std::memset(bits + static_cast<size_t>(CDIB::GetHeight() - 1 - y) * stride, y, stride);
+        return true;
+    }
+
+  private:
+    int32_t failingRow_;
+};
+
 }  // namespace
+
+TEST(Dib, RowsMadeInStepsFromTheTopAndTheirFailure) {
+    using Steps = std::vector<std::pair<int32_t, int32_t>>;
+    MadeInSteps image(6, 99);
+    EXPECT_EQ(std::as_const(image).GetPixelAddress(1, 1)[0], 1);
+    EXPECT_EQ(std::as_const(image).GetPixelAddress(0, 3)[2], 3);
+    EXPECT_EQ(std::as_const(image).GetPixelAddress(0, 2)[0], 2) << "a row made already";
+    EXPECT_EQ(std::as_const(image).GetPixelAddress(0, 6), nullptr) << "outside: nothing is made";
+    EXPECT_TRUE(image.PixelsDeferred());
+    EXPECT_EQ(image.GetBits()[0], 5) << "the bottom row lies first";
+    EXPECT_EQ(image.steps, (Steps{{0, 2}, {2, 4}, {4, 6}}));
+
+    // A step that fails leaves no pixels at all, as a failed whole decoding does, and is not tried again.
+    MadeInSteps failing(6, 4);
+    failing.DecodeTopRows(3);
+    EXPECT_EQ(failing.TopRowsMade(), 3);
+    EXPECT_EQ(std::as_const(failing).GetPixelAddress(0, 4), nullptr);
+    EXPECT_FALSE(failing.PixelsDeferred());
+    EXPECT_EQ(failing.TopRowsMade(), 0);
+    EXPECT_EQ(std::as_const(failing).GetPixelAddress(0, 0), nullptr) << "the rows made before went too";
+    EXPECT_EQ(failing.GetBits(), nullptr);
+    EXPECT_EQ(failing.steps, (Steps{{0, 3}, {3, 5}}));
+    // A new image replaces it whole.
+    ASSERT_TRUE(failing.Create(2, 2, 3));
+    EXPECT_EQ(failing.TopRowsMade(), 2);
+}
 
 TEST(Dib, PixelsThatCannotBeMadeLeaveTheImageSizedButWithoutPixels) {
     Undecodable image(5, 3);

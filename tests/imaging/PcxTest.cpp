@@ -500,6 +500,54 @@ TEST(PcxDeferred, TheFirstUseOfThePixelsGivesWhatAnEagerReadGives) {
     }
 }
 
+TEST(PcxDeferred, TopRowsMadeInStepsAreThoseOfTheWholeImage) {
+    CDibPcx runs = Runs(65, 9);
+    const std::vector<uint8_t> bytes = Written(runs);
+    const size_t rowBytes = static_cast<size_t>(runs.GetStorageWidth());
+    // Steps that go down the sheet, ask again for rows already made, or stop short of the last row.
+    for (const std::vector<int32_t>& steps :
+         std::vector<std::vector<int32_t>>{{1}, {3, 6}, {1, 2, 3, 4, 5, 6, 7, 8}, {5, 2, 5, 8}, {8, 0, -1}}) {
+        SCOPED_TRACE(testing::Message() << "first step " << steps.front() << " of " << steps.size());
+        BothReads read(bytes);
+        ASSERT_TRUE(read.deferredRead);
+        int32_t made = 0;
+        for (int32_t rows : steps) {
+            read.deferred.DecodeTopRows(rows);
+            made = std::max(made, rows);
+            EXPECT_EQ(read.deferred.TopRowsMade(), made);
+            EXPECT_TRUE(read.deferred.PixelsDeferred());
+            // Reading a row that is made decodes nothing more.
+            for (int32_t y = 0; y < made; ++y)
+                EXPECT_EQ(std::memcmp(std::as_const(read.deferred).GetPixelAddress(0, y),
+                                      std::as_const(read.eager).GetPixelAddress(0, y), rowBytes),
+                          0)
+                    << "row " << y;
+            EXPECT_EQ(read.deferred.TopRowsMade(), made);
+        }
+        EXPECT_EQ(Written(read.deferred), bytes) << "making rows changes nothing in the image";
+        // The rest comes at the first use of the whole, padding included.
+        const size_t size = rowBytes * read.eager.GetHeight();
+        ASSERT_NE(std::as_const(read.deferred).GetBits(), nullptr);
+        EXPECT_FALSE(read.deferred.PixelsDeferred());
+        EXPECT_EQ(read.deferred.TopRowsMade(), 9);
+        EXPECT_EQ(
+            std::memcmp(std::as_const(read.deferred).GetBits(), std::as_const(read.eager).GetBits(), size),
+            0);
+    }
+    // A copy of a block reads only the rows down to the block's; a change makes the rest first.
+    BothReads read(bytes);
+    CDIB target;
+    ASSERT_TRUE(target.Create(65, 9, 3));
+    read.deferred.CopyBits(&target, 0, 0, 65, 4, 0, 0, 0xFFFFFFFF);
+    EXPECT_EQ(read.deferred.TopRowsMade(), 4);
+    EXPECT_EQ(
+        std::memcmp(target.GetPixelAddress(0, 3), std::as_const(read.eager).GetPixelAddress(0, 3), rowBytes),
+        0);
+    read.deferred.GetPixelAddress(64, 1)[0] ^= 0xFF;
+    read.eager.GetPixelAddress(64, 1)[0] ^= 0xFF;
+    EXPECT_EQ(Written(read.deferred), Written(read.eager));
+}
+
 TEST(PcxDeferred, AnUntouchedImageIsWrittenAsItWasReadWithoutDecoding) {
     const std::vector<uint8_t> bytes = RepeatedRows({});
     BothReads read(bytes);

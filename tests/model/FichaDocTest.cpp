@@ -178,10 +178,20 @@ TEST_F(FichaDocTest, TheSpritesTheFirstCardShowsAreDecodedWhileTheBackgroundIs) 
     ASSERT_TRUE(loaded.Load(shared));
     held.Join();
     if (!platform::HelperTask::Parallel()) GTEST_SKIP() << "one processor: nothing is decoded meanwhile";
-    EXPECT_FALSE(loaded.GetSpriteList().FindByNumber(3)->PixelsDeferred());
-    EXPECT_FALSE(loaded.GetSpriteList().FindByNumber(4)->PixelsDeferred());
-    EXPECT_TRUE(loaded.GetSpriteList().FindByNumber(5)->PixelsDeferred());
-    EXPECT_TRUE(loaded.GetSpriteList().FindByNumber(6)->PixelsDeferred());
+    // Of a shown sheet only the frame it shows: the frames below it wait for their first use.
+    for (int32_t number : {3, 4})
+        EXPECT_EQ(loaded.GetSpriteList().FindByNumber(number)->TopRowsMade(), 3) << number;
+    for (int32_t number : {5, 6})
+        EXPECT_EQ(loaded.GetSpriteList().FindByNumber(number)->TopRowsMade(), 0) << number;
+    EXPECT_EQ(StoreDocument(loaded), stored);
+    // Shown later, a frame below finds its pixels; the frames made first keep theirs.
+    auto* sheet = dynamic_cast<CPhasedSprite*>(loaded.GetSpriteList().FindByNumber(3));
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_TRUE(sheet->SetCurrentFrame(2));
+    EXPECT_EQ(Drawn(*sheet, 20, 20)[7 * 20 + 7], SpriteColour(3, 2));
+    EXPECT_FALSE(sheet->PixelsDeferred());
+    ASSERT_TRUE(sheet->SetCurrentFrame(0));
+    EXPECT_EQ(Drawn(*sheet, 20, 20)[7 * 20 + 7], SpriteColour(3, 0));
     EXPECT_EQ(StoreDocument(loaded), stored);
 }
 
