@@ -23,6 +23,9 @@ namespace {
 
 constexpr size_t kPcxHeaderSize = 128;
 constexpr size_t kInputBufferSize = 4096;
+// The room a decoded line leaves after its end for the fixed-size fills of SpanInput::DecodeLine: the
+// longest run.
+constexpr size_t kLineSlack = 64;
 constexpr uint8_t kManufacturer = 10;
 constexpr size_t kPaletteSize = 768;
 const char* const kNoMemory = "Memoria insuficiente para descomprimir PCX.";
@@ -110,9 +113,22 @@ class SpanInput {
 
     const uint8_t* Position() const { return p_; }
 
-    // As PcxInput::DecodeLine.
+    // As PcxInput::DecodeLine, for a line with kLineSlack bytes of room after it.
     bool DecodeLine(uint8_t* line, size_t length) {
         size_t produced = 0;
+        // While the input holds a whole token for sure, every token writes as much as the longest run
+        // does, which the room after the line takes: a fixed-size fill, made without a call or a branch
+        // on its length. A run that passes the line's end is found once the line is done.
+        const uint8_t* p = p_;
+        while (produced < length && end_ - p >= 2) {
+            const uint8_t byte = p[0];
+            const bool run = byte >= 0xC0;
+            std::memset(line + produced, run ? p[1] : byte, kLineSlack);
+            produced += run ? (byte & 0x3F) : 1;
+            p += run ? 2 : 1;
+        }
+        p_ = p;
+        if (produced > length) return false;
         while (produced < length) {
             if (p_ == end_) return false;
             const uint8_t byte = *p_++;
@@ -335,7 +351,7 @@ bool DecodeRows(Input& input, const PcxShape& shape, uint8_t* bits, size_t strid
     // Line bytes beyond the width are dropped; pixels beyond a shorter line stay black.
     const size_t copied = std::min<size_t>(shape.width, lineLength);
     const size_t pixelBytes = copied * (shape.planes == 1 ? 1 : 3);
-    std::vector<uint8_t> line(lineLength * shape.planes);
+    std::vector<uint8_t> line(lineLength * shape.planes + kLineSlack);
     for (int32_t r = from; r < to; ++r) {
         uint8_t* row = bits + static_cast<size_t>(shape.height - r - 1) * stride;
         for (int p = 0; p < shape.planes; ++p)

@@ -21,19 +21,25 @@ class HelperQueue {
     }
 
     // False when no thread could be started: the caller runs the task itself.
+    // The helper is woken after the lock is let go of: woken while it is held, it would find the lock
+    // taken and have to be woken a second time.
     bool Add(const std::shared_ptr<HelperTask>& task) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!Started()) return false;
-        tasks_.push_back(task);
-        queued_.store(true);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!Started()) return false;
+            tasks_.push_back(task);
+            queued_.store(true);
+        }
         waiting_.notify_one();
         return true;
     }
 
     void LookOut() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!Started()) return;
-        lookOutUntil_.store(Clock::now() + kLookOut);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!Started()) return;
+            lookOutUntil_.store(Clock::now() + kLookOut);
+        }
         waiting_.notify_one();
     }
 
