@@ -380,8 +380,13 @@ __attribute__((target("avx2"))) void BlendRowsAvx2(uint32_t* pixel, size_t pixel
     const __m256i half = _mm256_set1_epi16(0x80);
     const __m256i full = _mm256_set1_epi16(255);
     const __m256i pen = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(colour)), zero);
-    const __m256i twice = _mm256_set1_epi32(0x00010001);
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    // Coverage bytes 0 and 1 (4 and 5 in the high half) to the sixteen-bit lanes of their pixels' bytes as
+    // the pixels unpack, and 2 and 3 (6 and 7); a byte index with its top bit set makes a zero.
+    const __m256i spreadLow = _mm256_setr_epi8(0, -1, 0, -1, 0, -1, 0, -1, 1, -1, 1, -1, 1, -1, 1, -1, 4, -1,
+                                               4, -1, 4, -1, 4, -1, 5, -1, 5, -1, 5, -1, 5, -1);
+    const __m256i spreadHigh = _mm256_setr_epi8(2, -1, 2, -1, 2, -1, 2, -1, 3, -1, 3, -1, 3, -1, 3, -1, 6, -1,
+                                                6, -1, 6, -1, 6, -1, 7, -1, 7, -1, 7, -1, 7, -1);
     for (int row = 0; row < rows; ++row, pixel += pixelStride, cover += coverStride) {
         for (int i = 0; i < count; i += 8) {
             // The last piece may be short: its missing coverage is none, which leaves a pixel as it is.
@@ -398,10 +403,9 @@ __attribute__((target("avx2"))) void BlendRowsAvx2(uint32_t* pixel, size_t pixel
             const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(n), lanes);
             // Coverage 0 to 3 in the low half, 4 to 7 in the high one; each over the four lanes of its
             // pixel, in the order the pixels' bytes unpack in.
-            const __m256i c32 = _mm256_mullo_epi32(
-                _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(eight))), twice);
-            const __m256i lowCover = _mm256_unpacklo_epi32(c32, c32),
-                          highCover = _mm256_unpackhi_epi32(c32, c32);
+            const __m256i both = _mm256_set1_epi64x(static_cast<long long>(eight));
+            const __m256i lowCover = _mm256_shuffle_epi8(both, spreadLow),
+                          highCover = _mm256_shuffle_epi8(both, spreadHigh);
             const __m256i dst = whole
                                     ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixel + i))
                                     : _mm256_maskload_epi32(reinterpret_cast<const int*>(pixel + i), inside);
