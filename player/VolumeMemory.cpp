@@ -1,8 +1,15 @@
 #include "player/VolumeMemory.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 
-VolumeMemory::VolumeMemory() : settings_(std::make_unique<QSettings>(kOrganisation, kApplication)) {}
+// The file the toolkit keeps the program's own settings in, named directly: the settings of the whole
+// organisation and of the system, which the toolkit would look for beside it at every read, hold no volume.
+VolumeMemory::VolumeMemory()
+    : settings_(std::make_unique<QSettings>(
+          QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/" + kOrganisation +
+              "/" + kApplication + ".conf",
+          QSettings::IniFormat)) {}
 
 VolumeMemory::VolumeMemory(const QString& path)
     : settings_(std::make_unique<QSettings>(path, QSettings::IniFormat)) {}
@@ -21,6 +28,8 @@ std::optional<uint32_t> VolumeMemory::Load() const {
 }
 
 void VolumeMemory::Save(uint32_t volume) {
+    // A volume kept already is not written again: most runs end at the volume they started with.
+    if (Load() == volume) return;
     settings_->setValue(kKey, QString::number(volume));
     settings_->sync();
 }

@@ -50,6 +50,27 @@ TEST(VolumeMemory, TheProgramsSettingsAreItsOwnAndNeverTheUsersInTests) {
     EXPECT_TRUE(file.contains("qttest")) << file.toStdString();
     EXPECT_TRUE(file.contains("Orvanta")) << file.toStdString();
     EXPECT_TRUE(file.contains("Lumeo")) << file.toStdString();
+    // The very file the toolkit keeps the program's settings in, read and written the same way.
+    EXPECT_EQ(file, QSettings(VolumeMemory::kOrganisation, VolumeMemory::kApplication).fileName());
+    QFile::remove(file);
+    QSettings(VolumeMemory::kOrganisation, VolumeMemory::kApplication).setValue(VolumeMemory::kKey, "1234");
+    EXPECT_EQ(VolumeMemory().Load(), 1234u);
+    VolumeMemory().Save(77);
+    EXPECT_EQ(QSettings(VolumeMemory::kOrganisation, VolumeMemory::kApplication).value(VolumeMemory::kKey),
+              "77");
+    // Keeping the volume that is kept already leaves the file alone (a rewrite would drop the comment).
+    {
+        QFile edited(file);
+        ASSERT_TRUE(edited.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        edited.write("; kept by hand\n[sound]\nvolume=77\n");
+    }
+    VolumeMemory().Save(77);
+    QFile kept(file);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(kept.readAll().startsWith("; kept by hand"));
+    VolumeMemory().Save(78);
+    EXPECT_EQ(VolumeMemory().Load(), 78u);
+    QFile::remove(file);
 }
 
 // A title with music, and with a background whose decoding the open waits for when `background` is set.
