@@ -21,7 +21,9 @@ bool COSBView::CreateBuffer(const CDIB& background) {
     buffer_.reset();
     if (!background.HasImage()) return false;
     auto buffer = std::make_unique<CDIB>();
-    if (!buffer->Create(background.CDIB::GetWidth(), background.CDIB::GetHeight(), 3)) return false;
+    // Composing fills it with the background first; only a buffer drawn before that is made black.
+    if (!buffer->CreateBlackOnFirstUse(background.CDIB::GetWidth(), background.CDIB::GetHeight()))
+        return false;
     buffer_ = std::move(buffer);
     return true;
 }

@@ -287,6 +287,37 @@ platform::DibView CDIB::View() const {
     return {CDIB::GetWidth(), CDIB::GetHeight(), GetBitCount(), GetStorageWidth(), Bits(), GetColorTable()};
 }
 
+bool CDIB::CreateBlackOnFirstUse(int32_t width, int32_t height) {
+    Clear();
+    if (!ImageSizeAcceptable(width, height, 24)) return false;
+    BITMAPINFOHEADER header;
+    header.biWidth = width;
+    header.biHeight = height;
+    try {
+        DeferPixels(HeaderBlock(header, 0));
+    } catch (const std::bad_alloc&) {
+        Clear();
+        return false;
+    }
+    deferredBlack_ = true;
+    return true;
+}
+
+void CDIB::TakeBlockForOverwrite() {
+    // Padding would be left as it was found, so only rows without it are taken so.
+    if (!pixelsDeferred_ || !deferredBlack_ ||
+        static_cast<size_t>(GetStorageWidth()) != static_cast<size_t>(CDIB::GetWidth()) * 3)
+        return;
+    try {
+        PixelBlock block =
+            PixelBlock::Uninitialized(static_cast<size_t>(GetStorageWidth()) * CDIB::GetHeight());
+        pixelsDeferred_ = false;
+        ownedBits_ = std::move(block);
+        bits_ = ownedBits_.data();
+    } catch (const std::bad_alloc&) {
+    }
+}
+
 bool CDIB::Create(int32_t width, int32_t height, int bytesPerPixel) {
     if (!Allocate(width, height, bytesPerPixel)) return false;
     std::memset(bits_, 0, ownedBits_.size());
@@ -624,19 +655,24 @@ bool ClipBlockSpan(int32_t& d, int32_t& s, int32_t& n, int32_t destinationSize, 
 
 void CDIB::CopyBits(CDIB* destination, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx, int32_t sy,
                     uint32_t transparent) {
-    if (!destination || w <= 0 || h <= 0 || !HasImage() || !destination->Bits()) return;
+    if (!destination || w <= 0 || h <= 0 || !HasImage() || !destination->HasImage()) return;
     const int bitCount = GetBitCount();
     if (bitCount != destination->GetBitCount() || (bitCount != 8 && bitCount != 24)) return;
     if (!ClipBlockSpan(dx, sx, w, destination->CDIB::GetWidth(), CDIB::GetWidth())) return;
     if (!ClipBlockSpan(dy, sy, h, destination->CDIB::GetHeight(), CDIB::GetHeight())) return;
-    const int bytesPerPixel = bitCount / 8;
-    const size_t rowBytes = static_cast<size_t>(w) * bytesPerPixel;
-    const size_t sourceStride = static_cast<size_t>(GetStorageWidth());
-    const size_t destinationStride = static_cast<size_t>(destination->GetStorageWidth());
     // Only the source's rows down to the block's are needed: a sprite sheet whose pixels wait shows one
     // frame without decoding the frames below it.
     const uint8_t* const source = BitsWithTopRows(sy + h);
     if (!source) return;
+    // A destination whose every pixel the copy replaces needs no black first.
+    if (transparent == 0xFFFFFFFF && dx == 0 && dy == 0 && w == destination->CDIB::GetWidth() &&
+        h == destination->CDIB::GetHeight() && destination != this)
+        destination->TakeBlockForOverwrite();
+    if (!destination->Bits()) return;
+    const int bytesPerPixel = bitCount / 8;
+    const size_t rowBytes = static_cast<size_t>(w) * bytesPerPixel;
+    const size_t sourceStride = static_cast<size_t>(GetStorageWidth());
+    const size_t destinationStride = static_cast<size_t>(destination->GetStorageWidth());
     // The bottom row of the block lies lowest in memory; each row above it is one stride higher.
     // The source is only read: its change mark stays.
     const uint8_t* in = std::as_const(*this).GetPixelAddress(sx, sy + h - 1);

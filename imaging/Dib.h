@@ -95,6 +95,10 @@ class CDIB : public CObject {
 
     // --- non-virtual operations ---
     bool Create(int32_t width, int32_t height, int bytesPerPixel);
+    // As Create for a 24-bit image, but its black pixels are made at their first use, and not at all when
+    // that use is an opaque copy (CopyBits) that replaces every one of them: a view's buffer that is about
+    // to be filled with its background.
+    bool CreateBlackOnFirstUse(int32_t width, int32_t height);
     // Bytes per row.
     int32_t GetStorageWidth() const {
         return HasImage() ? static_cast<int32_t>(platform::DibStride(CDIB::GetWidth(), GetBitCount())) : 0;
@@ -226,6 +230,8 @@ class CDIB : public CObject {
     const uint8_t* BitsWithTopRows(int32_t rows) const;
     // Gives up pixels that cannot be made, as a failed decoding leaves them.
     void DropDeferred() const;
+    // For black pixels still to be made that a copy is about to replace whole: a block of any content.
+    void TakeBlockForOverwrite();
 
     mutable PixelBlock ownedBits_;
     mutable uint8_t* bits_ = nullptr;

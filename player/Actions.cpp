@@ -86,7 +86,7 @@ void CPlayerActions::SetVolume(uint32_t volume) {
                          RunState().Muted());
 }
 
-void CPlayerActions::InitVolumeWidget() {
+void CPlayerActions::InitVolumeWidget(bool wholeCardAfter) {
     if (!view_.GetSceneDocument()) return;
     CSpriteList& list = Sprites();
     CSprite* bar = list.FindByClickAction(kActionVolumeBar);
@@ -108,7 +108,10 @@ void CPlayerActions::InitVolumeWidget() {
         if (muteOn) muteOn->SetVisible(state.Muted());
         if (muteOff) muteOff->SetVisible(!state.Muted());
     }
-    Redraw();
+    if (wholeCardAfter)
+        view_.EmptyDirtyList();
+    else
+        Redraw();
 }
 
 void CPlayerActions::PlaceVolumeKnob(uint32_t v) {
@@ -187,7 +190,7 @@ void CPlayerActions::EnterNewTitle(const std::string& file) {
     view_.ApplyCardToView(CPlayerCardView::Changes::leaveToCaller);
     view_.Video().Clear();
     view_.SetFullPaint(false);
-    InitVolumeWidget();
+    InitVolumeWidget(true);
     view_.Render(std::nullopt);
     view_.Host().RedrawView();
     view_.Video().Start();
@@ -425,7 +428,7 @@ void CPlayerActions::PreviousCard(CSprite* sprite) {
     view_.ApplyCardToView(CPlayerCardView::Changes::leaveToCaller);
     view_.Video().Clear();
     view_.SetFullPaint(false);
-    InitVolumeWidget();
+    InitVolumeWidget(true);
     view_.Render(std::nullopt);
     view_.Host().RedrawView();
     view_.Video().Start();

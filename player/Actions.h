@@ -24,8 +24,9 @@ class CPlayerActions {
     void RunLeaveAction(CSprite* sprite);
     // A left-button-down on empty space: the open menu, if any, goes away.
     void CloseMenu();
-    // Places the volume knob for the present volume and shows the mute sprite that fits.
-    void InitVolumeWidget();
+    // Places the volume knob for the present volume and shows the mute sprite that fits, composing and
+    // drawing what that changed; not when the caller composes and draws the whole card right after.
+    void InitVolumeWidget(bool wholeCardAfter = false);
     // Moves the volume knob, if the title has one on its bar, to where the volume `v` (0 to 65535) lies.
     void PlaceVolumeKnob(uint32_t v);
     // Sets the wave volume (left channel low, right channel high) and reports it.

@@ -50,7 +50,7 @@ void CPlayerCardView::ReportMusicChange() {
 // ---------------------------------------------------------------- framework notices
 
 void CPlayerCardView::OnInitialUpdate() {
-    actions_.InitVolumeWidget();
+    actions_.InitVolumeWidget(true);
     // The whole card is composed right below, so what entering it changed needs no composing of its own.
     video_.SetReplayLoop(true);
     if (doc_) doc_->ApplyCurrentCardToSprites();

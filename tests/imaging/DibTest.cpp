@@ -131,6 +131,47 @@ TEST(Dib, PixelsThatCannotBeMadeLeaveTheImageSizedButWithoutPixels) {
     EXPECT_NE(image.GetBits(), nullptr);
 }
 
+// A buffer made black at its first use: a copy that replaces all of it makes no black first, any other use
+// finds black, and a copy from an image without pixels leaves it black.
+TEST(Dib, BlackOnFirstUseUnlessAWholeCopyReplacesIt) {
+    CDIB source;
+    ASSERT_TRUE(source.Create(8, 4, 3));
+    FillRect(source, 0, 0, 8, 4, 0x102030);
+    FillRect(source, 2, 1, 3, 2, 0xFF00FF);
+    for (const bool opaque : {true, false}) {
+        CDIB buffer;
+        ASSERT_TRUE(buffer.CreateBlackOnFirstUse(8, 4));
+        EXPECT_EQ(buffer.GetWidth(), 8);
+        source.CopyBits(&buffer, -3, 0, 20, 9, -3, 0, opaque ? 0xFFFFFFFF : 0xFF00FF);
+        for (int32_t y = 0; y < 4; ++y)
+            for (int32_t x = 0; x < 8; ++x) {
+                const bool hole = !opaque && x == 2 && y == 1;
+                ASSERT_EQ(PixelAt(buffer, x, y), hole ? 0u : PixelAt(source, x, y)) << x << "," << y;
+            }
+    }
+    // A copy of part of it, a buffer with row padding, and a buffer only read.
+    CDIB part, padded, read;
+    ASSERT_TRUE(part.CreateBlackOnFirstUse(8, 4));
+    source.CopyBits(&part, 0, 0, 8, 3, 0, 0, 0xFFFFFFFF);
+    EXPECT_EQ(PixelAt(part, 7, 2), 0x102030u);
+    EXPECT_EQ(PixelAt(part, 7, 3), 0u);
+    ASSERT_TRUE(padded.CreateBlackOnFirstUse(5, 2));
+    source.CopyBits(&padded, 0, 0, 5, 2, 0, 0, 0xFFFFFFFF);
+    EXPECT_EQ(PixelAt(padded, 4, 1), 0x102030u);
+    EXPECT_EQ(padded.GetBits()[15], 0) << "row padding is black";
+    ASSERT_TRUE(read.CreateBlackOnFirstUse(3, 3));
+    EXPECT_EQ(PixelAt(read, 2, 2), 0u);
+    EXPECT_FALSE(read.CreateBlackOnFirstUse(0, 3));
+    EXPECT_FALSE(read.HasImage());
+    // Nothing to copy: the buffer stays black.
+    Undecodable broken(8, 4);
+    CDIB kept;
+    ASSERT_TRUE(kept.CreateBlackOnFirstUse(8, 4));
+    broken.CopyBits(&kept, 0, 0, 8, 4, 0, 0, 0xFFFFFFFF);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 8; ++x) ASSERT_EQ(PixelAt(kept, x, y), 0u);
+}
+
 TEST(Dib, TheDefaultImageMakesItsBlackPixelsWhenTheyAreFirstUsed) {
     CDIB dib;
     EXPECT_TRUE(dib.PixelsDeferred());
