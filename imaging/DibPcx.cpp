@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 #include <span>
+#include <type_traits>
 #include <utility>
 
 #include "imaging/ImageFiles.h"
@@ -112,6 +113,15 @@ class SpanInput {
     SpanInput(const uint8_t* begin, const uint8_t* end) : p_(begin), end_(end) {}
 
     const uint8_t* Position() const { return p_; }
+
+    // Passes over the next bytes when they are `earlier` again.
+    bool Repeats(std::span<const uint8_t> earlier) {
+        if (static_cast<size_t>(end_ - p_) < earlier.size() ||
+            std::memcmp(p_, earlier.data(), earlier.size()) != 0)
+            return false;
+        p_ += earlier.size();
+        return true;
+    }
 
     // As PcxInput::DecodeLine, for a line with kLineSlack bytes of room after it.
     bool DecodeLine(uint8_t* line, size_t length) {
@@ -352,10 +362,24 @@ bool DecodeRows(Input& input, const PcxShape& shape, uint8_t* bits, size_t strid
     const size_t copied = std::min<size_t>(shape.width, lineLength);
     const size_t pixelBytes = copied * (shape.planes == 1 ? 1 : 3);
     std::vector<uint8_t> line(lineLength * shape.planes + kLineSlack);
+    // The bytes the row before was coded in, when they lie in memory: a row coded in the same bytes is the
+    // same row (the see-through stretches of a sprite sheet), copied instead of decoded.
+    std::span<const uint8_t> before;
     for (int32_t r = from; r < to; ++r) {
         uint8_t* row = bits + static_cast<size_t>(shape.height - r - 1) * stride;
-        for (int p = 0; p < shape.planes; ++p)
-            if (!input.DecodeLine(line.data() + p * lineLength, lineLength)) return false;
+        if constexpr (std::is_same_v<Input, SpanInput>) {
+            const uint8_t* start = input.Position();
+            if (!before.empty() && input.Repeats(before)) {
+                std::memcpy(row, row + stride, stride);
+                continue;
+            }
+            for (int p = 0; p < shape.planes; ++p)
+                if (!input.DecodeLine(line.data() + p * lineLength, lineLength)) return false;
+            before = {start, input.Position()};
+        } else {
+            for (int p = 0; p < shape.planes; ++p)
+                if (!input.DecodeLine(line.data() + p * lineLength, lineLength)) return false;
+        }
         if (shape.planes == 1) {
             std::memcpy(row, line.data(), copied);
         } else {

@@ -534,6 +534,13 @@ TEST(PcxDeferred, TopRowsMadeInStepsAreThoseOfTheWholeImage) {
             std::memcmp(std::as_const(read.deferred).GetBits(), std::as_const(read.eager).GetBits(), size),
             0);
     }
+    // Rows coded as the row above them, within a step and across steps.
+    for (int32_t first : {1, 2, 4}) {
+        BothReads repeated(RepeatedRows({}));
+        ASSERT_TRUE(repeated.deferredRead);
+        repeated.deferred.DecodeTopRows(first);
+        EXPECT_TRUE(SamePixels(repeated.deferred, repeated.eager)) << first;
+    }
     // A copy of a block reads only the rows down to the block's; a change makes the rest first.
     BothReads read(bytes);
     CDIB target;
