@@ -3,8 +3,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-// The file the toolkit keeps the program's own settings in, named directly: the settings of the whole
-// organisation and of the system, which the toolkit would look for beside it at every read, hold no volume.
+// The file the toolkit keeps the program's own settings in on Linux, named directly (elsewhere a file of the
+// same form in the same place): the settings of the whole organisation and of the system, which the toolkit
+// would look for beside it at every read, hold no volume.
 VolumeMemory::VolumeMemory()
     : settings_(std::make_unique<QSettings>(
           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/" + kOrganisation +

@@ -50,7 +50,8 @@ TEST(VolumeMemory, TheProgramsSettingsAreItsOwnAndNeverTheUsersInTests) {
     EXPECT_TRUE(file.contains("qttest")) << file.toStdString();
     EXPECT_TRUE(file.contains("Orvanta")) << file.toStdString();
     EXPECT_TRUE(file.contains("Lumeo")) << file.toStdString();
-    // The very file the toolkit keeps the program's settings in, read and written the same way.
+#if defined(Q_OS_LINUX)
+    // The very file the toolkit keeps the program's settings in here, read and written the same way.
     EXPECT_EQ(file, QSettings(VolumeMemory::kOrganisation, VolumeMemory::kApplication).fileName());
     QFile::remove(file);
     QSettings(VolumeMemory::kOrganisation, VolumeMemory::kApplication).setValue(VolumeMemory::kKey, "1234");
@@ -58,6 +59,9 @@ TEST(VolumeMemory, TheProgramsSettingsAreItsOwnAndNeverTheUsersInTests) {
     VolumeMemory().Save(77);
     EXPECT_EQ(QSettings(VolumeMemory::kOrganisation, VolumeMemory::kApplication).value(VolumeMemory::kKey),
               "77");
+#else
+    VolumeMemory().Save(77);
+#endif
     // Keeping the volume that is kept already leaves the file alone (a rewrite would drop the comment).
     {
         QFile edited(file);
