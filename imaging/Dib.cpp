@@ -183,17 +183,22 @@ void CDIB::DecodeTopRows(int32_t rows) const {
         DecodeDeferred();
         return;
     }
-    try {
-        const size_t stride = static_cast<size_t>(GetStorageWidth());
-        if (topRowsMade_ == 0) ownedBits_ = PixelBlock::Uninitialized(stride * CDIB::GetHeight());
-        if (DecodeDeferredRows(ownedBits_.data(), stride, topRowsMade_, rows)) {
-            topRowsMade_ = rows;
-            return;
-        }
-    } catch (const std::bad_alloc&) {
+    if (MakeRowsAfterThoseMade(rows)) {
+        topRowsMade_ = rows;
+        return;
     }
     // As when the whole decoding fails: tried once, the image has no pixels.
     DropDeferred();
+}
+
+bool CDIB::MakeRowsAfterThoseMade(int32_t to) const {
+    try {
+        const size_t stride = static_cast<size_t>(GetStorageWidth());
+        if (topRowsMade_ == 0) ownedBits_ = PixelBlock::Uninitialized(stride * CDIB::GetHeight());
+        return DecodeDeferredRows(ownedBits_.data(), stride, topRowsMade_, to);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 const uint8_t* CDIB::BitsWithTopRows(int32_t rows) const {
@@ -204,14 +209,10 @@ const uint8_t* CDIB::BitsWithTopRows(int32_t rows) const {
 void CDIB::DecodeDeferred() const {
     // One try: pixels that cannot be made now would not be made by trying again at every access.
     pixelsDeferred_ = false;
-    if (const int32_t from = std::exchange(topRowsMade_, 0); from > 0) {
+    if (topRowsMade_ > 0) {
         // The rows below those made already.
-        bool made = false;
-        try {
-            made = DecodeDeferredRows(ownedBits_.data(), static_cast<size_t>(GetStorageWidth()), from,
-                                      CDIB::GetHeight());
-        } catch (const std::bad_alloc&) {
-        }
+        const bool made = MakeRowsAfterThoseMade(CDIB::GetHeight());
+        topRowsMade_ = 0;
         if (made)
             bits_ = ownedBits_.data();
         else

@@ -228,6 +228,9 @@ class CDIB : public CObject {
     void DecodeDeferred() const;
     // The pixel block with at least its top `rows` rows made; null when the image has none.
     const uint8_t* BitsWithTopRows(int32_t rows) const;
+    // Decodes the rows from the last one made down to row `to` - 1 into ownedBits_, allocated first when no
+    // row is made yet. False when they cannot be made.
+    bool MakeRowsAfterThoseMade(int32_t to) const;
     // Gives up pixels that cannot be made, as a failed decoding leaves them.
     void DropDeferred() const;
     // For black pixels still to be made that a copy is about to replace whole: a block of any content.

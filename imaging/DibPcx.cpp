@@ -367,19 +367,18 @@ bool DecodeRows(Input& input, const PcxShape& shape, uint8_t* bits, size_t strid
     std::span<const uint8_t> before;
     for (int32_t r = from; r < to; ++r) {
         uint8_t* row = bits + static_cast<size_t>(shape.height - r - 1) * stride;
-        if constexpr (std::is_same_v<Input, SpanInput>) {
-            const uint8_t* start = input.Position();
+        constexpr bool inMemory = std::is_same_v<Input, SpanInput>;
+        const uint8_t* start = nullptr;
+        if constexpr (inMemory) {
+            start = input.Position();
             if (!before.empty() && input.Repeats(before)) {
                 std::memcpy(row, row + stride, stride);
                 continue;
             }
-            for (int p = 0; p < shape.planes; ++p)
-                if (!input.DecodeLine(line.data() + p * lineLength, lineLength)) return false;
-            before = {start, input.Position()};
-        } else {
-            for (int p = 0; p < shape.planes; ++p)
-                if (!input.DecodeLine(line.data() + p * lineLength, lineLength)) return false;
         }
+        for (int p = 0; p < shape.planes; ++p)
+            if (!input.DecodeLine(line.data() + p * lineLength, lineLength)) return false;
+        if constexpr (inMemory) before = {start, input.Position()};
         if (shape.planes == 1) {
             std::memcpy(row, line.data(), copied);
         } else {
