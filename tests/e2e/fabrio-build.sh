@@ -16,7 +16,12 @@ title="$work/built title.fca"
 "$fabrio" --no-splash >"$work/fabrio.log" 2>&1 &
 editor=$!
 window=$(wait_for_window 100 '^Fabrio - Fabrio1' --onlyvisible)
-[ -n "$window" ] || { echo "the main window did not appear"; cat "$work/fabrio.log"; exit 1; }
+[ -n "$window" ] || {
+  echo "the main window did not appear"
+  cat "$work/fabrio.log"
+  display_report
+  exit 1
+}
 activate "$window"
 sleep 0.5
 shot 1-new

@@ -15,22 +15,25 @@ require_tools() {
 end_session() {
   [ -n "${editor:-}" ] && kill "$editor" 2>/dev/null || true
   [ -n "${player:-}" ] && kill "$player" 2>/dev/null || true
-  [ -n "${server:-}" ] && kill "$server" 2>/dev/null || true
+  # The display is gone, its lock and sockets removed, before the next test may pick its number.
+  [ -n "${server:-}" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null || true
   rm -rf "$work"
 }
 
 # Starts the display at SIZE (such as 1024x768) and waits until it answers. Xvfb picks a free display
-# number itself and writes it once it is ready, so that runs side by side never share a display.
+# number itself and writes it once it is ready, so that runs side by side never share a display. By
+# default an X server resets itself when its last client leaves, and refuses a client that comes in the
+# middle of it: the program started right after the check below would then fail to connect.
 start_session() {
   work=$(mktemp -d)
   trap end_session EXIT
-  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   server=$!
-  wait_for 100 test -s "$work/display" || { echo "the display did not start"; exit 1; }
+  wait_for 100 test -s "$work/display" || { echo "the display did not start"; cat "$work/xvfb.log"; exit 1; }
   mkdir -m 700 "$work/runtime"
   export DISPLAY=:$(head -1 "$work/display") SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb
   export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-  wait_for 50 xdpyinfo || { echo "the display $DISPLAY does not answer"; exit 1; }
+  wait_for 50 xdpyinfo || { echo "the display $DISPLAY does not answer"; cat "$work/xvfb.log"; exit 1; }
 }
 
 # Runs COMMAND every tenth of a second until it succeeds, at most TRIES times; fails when it never did.
@@ -42,6 +45,12 @@ wait_for() {
     sleep 0.1
   done
   return 1
+}
+
+# What the X server said, and whether it still runs: printed when a program could not show itself.
+display_report() {
+  has_ended "$server" && echo "the X server on $DISPLAY has ended"
+  cat "$work/xvfb.log"
 }
 
 # Whether the process PID has ended.
